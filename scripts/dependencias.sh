@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Instala con apt-get lo que falte (Debian 12). No hace nada si ya está todo.
+set -euo pipefail
+
+paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
+          unixodbc unixodbc-dev libsqliteodbc tdsodbc odbc-postgresql postgresql
+          sqlite3 libsqlite3-dev xvfb xauth)
+
+faltan=()
+for p in "${paquetes[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        faltan+=("$p")
+    fi
+done
+[ ${#faltan[@]} -eq 0 ] && exit 0
+
+sudo_si_hace_falta=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_si_hace_falta=(sudo)
+fi
+echo "Instalando: ${faltan[*]}"
+"${sudo_si_hace_falta[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_si_hace_falta[@]}" apt-get install -y -qq "${faltan[@]}"

@@ -1,0 +1,7 @@
+#include "app/frmNalvora.h"
+
+#include <QApplication>
+
+namespace ov::app {
+int CorreVentana(QApplication& aplicacion) { return aplicacion.exec(); }
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+class QApplication;
+
+namespace ov::app {
+int CorreVentana(QApplication& aplicacion);
+}

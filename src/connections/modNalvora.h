@@ -1,0 +1,38 @@
+#pragma once
+
+#include "connections/Registro.h"
+#include "db/Conexion.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ov {
+
+struct EntradaConexion {
+    std::int16_t Numero = 0;
+    std::string Name; // tal como está guardado, con sus blancos
+    std::string Conn; // la cadena: lleva contraseñas, nunca se muestra
+    std::string CharDateIni, CharDateFin, ConnNet;
+};
+
+// Las entradas del producto, desde la 0 hasta la primera sin Name legible.
+std::vector<EntradaConexion> Conexiones(const Registro& registro);
+
+// La conexión compartida cnBD y quien la abre por nombre.
+class ModNalvora {
+public:
+    explicit ModNalvora(const Registro& registro);
+
+    // 0: cnBD abierta; 1: no hay entrada con ese nombre; 2: falló al abrir. Nunca lanza.
+    std::int32_t AbreConexion(const std::string& nombre);
+    db::Conexion& cnBD() { return *cnBD_; }
+    const Registro& registro() const { return registro_; }
+
+private:
+    const Registro& registro_;
+    std::unique_ptr<db::Conexion> cnBD_;
+};
+
+} // namespace ov

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "db/Conexion.h"
+
+#include <string>
+#include <vector>
+
+namespace ov::db {
+
+// Traduce la cadena ADO/OLE DB del registro a una cadena ODBC. Una cadena que ya es ODBC
+// (Driver=, DSN=, FileDSN=) pasa sin cambio. Lanza ErrorBD si está mal formada; el mensaje
+// nunca lleva la cadena.
+CadenaOdbc TraduceCadena(const std::string& cadenaRegistro, const std::vector<std::string>& driversInstalados);
+
+// Nombres de los drivers ODBC instalados (SQLDrivers).
+std::vector<std::string> DriversInstalados();
+
+} // namespace ov::db

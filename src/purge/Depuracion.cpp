@@ -1,0 +1,1 @@
+// El motor de depuración.
