@@ -281,8 +281,8 @@ public:
                     Jornada(dia, sabado, kTurnos[turno[p]], Numero(pe), reloj[p], delDia);
                 }
             }
-            std::sort(delDia.begin(), delDia.end(),
-                      [](const Checada& a, const Checada& b) { return a.Segundos < b.Segundos; });
+            std::stable_sort(delDia.begin(), delDia.end(),
+                             [](const Checada& a, const Checada& b) { return a.Segundos < b.Segundos; });
             for (const auto& c : delDia) {
                 InsertaChecada(dia, c);
             }
