@@ -1,6 +1,8 @@
 #include "cli/LineaComandos.h"
 
-#include "log/Reloj.h"
+#include "cli/Comandos.h"
+#include "cli/Opciones.h"
+#include "connections/ArchivoReg.h"
 #include "log/Version.h"
 
 #include <ostream>
@@ -22,22 +24,37 @@ const char* const kAyuda =
     "  --depurar           elimina las checadas, el kardex y la bitácora del rango de fechas\n"
     "  --pasos N,N         pasos de cada conexión, del 1 al 8 (todos si se omite)\n"
     "  --simular           muestra lo que se eliminaría y las sentencias, sin cambiar nada\n"
-    "  --si                responde Sí a las dos preguntas\n";
+    "  --si                responde Sí a las dos preguntas\n"
+    "\n"
+    "Salida: 0 todo terminó bien; 1 algún paso falló o no corrió; 2 argumentos o arranque rechazado.\n";
 
 } // namespace
 
 int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
-    if (argumentos.size() == 1 && argumentos[0] == "--version") {
+    const auto leidas = LeeOpciones(argumentos);
+    if (const auto* error = std::get_if<std::string>(&leidas)) {
+        entorno.errores << *error << "\nUse --ayuda para ver las opciones.\n";
+        return 2;
+    }
+    const Opciones& o = std::get<Opciones>(leidas);
+    switch (o.orden) {
+    case Opciones::Orden::Version:
         entorno.salida << kTituloAplicacion << " " << TextoVersion() << "\n";
         return 0;
-    }
-    if (argumentos.size() == 1 && (argumentos[0] == "--ayuda" || argumentos[0] == "--help")) {
+    case Opciones::Orden::Ayuda:
         entorno.salida << kAyuda;
         return 0;
+    case Opciones::Orden::Conexiones:
+    case Opciones::Orden::Depurar:
+        break;
+    case Opciones::Orden::Ninguna:
+        return 2;
     }
-    entorno.errores << "Opción no reconocida: " << (argumentos.empty() ? std::string() : argumentos[0])
-                    << "\nUse --ayuda para ver las opciones.\n";
-    return 2;
+    const auto registro = RegistroDeLaPlataforma(o.registro, entorno.carpetaPrograma);
+    if (o.orden == Opciones::Orden::Conexiones) {
+        return ComandoConexiones(*registro, entorno);
+    }
+    return ComandoDepurar(o, *registro, entorno);
 }
 
 } // namespace ov

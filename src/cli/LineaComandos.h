@@ -14,9 +14,9 @@ struct EntornoConsola {
     std::istream& entrada;
     std::ostream& salida;
     std::ostream& errores;
-    bool hayTerminal = false;            // si se puede preguntar
+    bool hayTerminal = false; // si se puede preguntar
     std::filesystem::path carpetaPrograma;
-    const Reloj* reloj = nullptr;        // nullptr: el del sistema
+    const Reloj* reloj = nullptr; // nullptr: el del sistema
 };
 
 // Corre la línea de comandos; devuelve el código de salida (0, 1 o 2).

@@ -124,7 +124,8 @@ bool EscribeLog(const std::string& Ruta, const std::string& Texto, bool Reinicia
         Mensaje = kMensajeLogCorrecto;
         return true;
     } catch (const ErrorLog& e) {
-        Mensaje = std::string("[") + kTituloAplicacion + "] " + std::to_string(e.numero) + " - " + e.descripcion;
+        Mensaje =
+            std::string("[") + kTituloAplicacion + "] " + std::to_string(e.numero) + " - " + e.descripcion;
     } catch (const std::exception& e) {
         Mensaje = std::string("[") + kTituloAplicacion + "] 0 - " + e.what();
     } catch (...) {
@@ -141,7 +142,9 @@ std::string LineaConHora(const Reloj& reloj, const std::string& texto) {
     return FormatoFechaHora(reloj.Ahora()) + "\t" + texto;
 }
 
-void Bitacora::Linea(const std::string& texto) const { SinHora(LineaConHora(reloj_, texto)); }
+void Bitacora::Linea(const std::string& texto) const {
+    SinHora(LineaConHora(reloj_, texto));
+}
 
 void Bitacora::SinHora(const std::string& texto) const {
     std::string mensaje;

@@ -26,8 +26,8 @@ std::string LineaConHora(const Reloj& reloj, const std::string& texto);
 class Bitacora {
 public:
     Bitacora(std::string ruta, const Reloj& reloj) : ruta_(std::move(ruta)), reloj_(reloj) {}
-    void Linea(const std::string& texto) const;    // con fecha y hora
-    void SinHora(const std::string& texto) const;  // los banners
+    void Linea(const std::string& texto) const;   // con fecha y hora
+    void SinHora(const std::string& texto) const; // los banners
     const std::string& Ruta() const { return ruta_; }
     const Reloj& reloj() const { return reloj_; }
 

@@ -12,9 +12,11 @@ namespace {
 
 constexpr std::array<const char*, 12> kMesesCortos{"ene", "feb", "mar", "abr", "may", "jun",
                                                    "jul", "ago", "sep", "oct", "nov", "dic"};
-constexpr std::array<const char*, 12> kMeses{"enero", "febrero", "marzo",     "abril",   "mayo",      "junio",
-                                             "julio", "agosto",  "septiembre", "octubre", "noviembre", "diciembre"};
-constexpr std::array<const char*, 7> kDias{"domingo", "lunes", "martes", "miércoles", "jueves", "viernes", "sábado"};
+constexpr std::array<const char*, 12> kMeses{"enero",      "febrero", "marzo",     "abril",
+                                             "mayo",       "junio",   "julio",     "agosto",
+                                             "septiembre", "octubre", "noviembre", "diciembre"};
+constexpr std::array<const char*, 7> kDias{"domingo", "lunes",   "martes", "miércoles",
+                                           "jueves",  "viernes", "sábado"};
 
 bool LeeNumero(std::string_view& t, int digitos, int& valor) {
     if (t.size() < static_cast<size_t>(digitos)) {
@@ -38,9 +40,13 @@ bool Consume(std::string_view& t, char c) {
 
 } // namespace
 
-Fecha Hoy(const Reloj& reloj) { return floor<days>(reloj.Ahora()); }
+Fecha Hoy(const Reloj& reloj) {
+    return floor<days>(reloj.Ahora());
+}
 
-Fecha DiaSiguiente(Fecha f) { return f + days{1}; }
+Fecha DiaSiguiente(Fecha f) {
+    return f + days{1};
+}
 
 FechaHora ConHora(Fecha f, int hora, int minuto, int segundo) {
     return f + hours{hora} + minutes{minuto} + seconds{segundo};

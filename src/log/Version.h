@@ -17,6 +17,8 @@ inline std::string TextoVersion() {
 
 inline constexpr const char* kCaptionBase = "Depuración de base de datos Orvalo";
 
-inline std::string CaptionVentana() { return std::string(kCaptionBase) + " " + TextoVersion(); }
+inline std::string CaptionVentana() {
+    return std::string(kCaptionBase) + " " + TextoVersion();
+}
 
 } // namespace ov

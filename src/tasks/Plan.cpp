@@ -15,17 +15,18 @@ struct Paso {
 };
 
 const std::array<Paso, kPasosPorConexion> kPasos{{
-    {"TRANSACCIONES", "CHECADAS", "Se eliminarán las checadas reales de ", "Eliminando las checadas reales de ",
-     "Checadas reales eliminadas de "},
+    {"TRANSACCIONES", "CHECADAS", "Se eliminarán las checadas reales de ",
+     "Eliminando las checadas reales de ", "Checadas reales eliminadas de "},
     {"DBREINDEX_TRANSACCIONES", "DBREINDEX_CHECADAS", "Se recrearán los índices de las checadas reales de ",
      "Recreando los índices de las checadas reales de ", "Indices recreados de las checadas reales de "},
     {"KARDEX", "KARDEX", "Se eliminarán las asistencias y programaciones de ",
      "Eliminando las asistencias y programaciones de ", "Asistencias y programaciones eliminadas de "},
-    {"DBREINDEX_KARDEX", "DBREINDEX_KARDEX", "Se recrearán los índices de las asistencias y programaciones de ",
+    {"DBREINDEX_KARDEX", "DBREINDEX_KARDEX",
+     "Se recrearán los índices de las asistencias y programaciones de ",
      "Recreando los índices de las asistencias y programaciones de ",
      "Indices recreados de las asistencias y programaciones de "},
-    {"BITACORA", "BITACORA", "Se eliminarán los registros de bitácora de ", "Eliminando los registros de bitácora de ",
-     "Registros de bitácora eliminados de "},
+    {"BITACORA", "BITACORA", "Se eliminarán los registros de bitácora de ",
+     "Eliminando los registros de bitácora de ", "Registros de bitácora eliminados de "},
     {"DBREINDEX_BITACORA", "DBREINDEX_BITACORA", "Se recrearán los índices de los registros de bitácora de ",
      "Recreando los índices de los registros de bitácora de ",
      "Indices recreados de los registros de bitácora de "},

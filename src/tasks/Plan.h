@@ -10,9 +10,9 @@ namespace ov {
 
 // Una fila de List1 tal como la ve el constructor del plan.
 struct FilaConexion {
-    std::string Nombre;             // el texto de la fila, con sus blancos
+    std::string Nombre; // el texto de la fila, con sus blancos
     bool Marcada = false;
-    bool HayTransacciones = false;  // de su propia base, según su último sondeo
+    bool HayTransacciones = false; // de su propia base, según su último sondeo
 };
 
 inline constexpr int kPasosPorConexion = 8;

@@ -1,0 +1,188 @@
+#include "cli/Comandos.h"
+#include "connections/Estadisticas.h"
+#include "connections/TextoUtf8.h"
+#include "log/EscribeLog.h"
+#include "log/Reloj.h"
+#include "purge/Dialecto.h"
+#include "purge/EjecutaProceso.h"
+#include "purge/ListaColumnas.h"
+
+#include <algorithm>
+#include <istream>
+#include <ostream>
+
+namespace ov {
+
+namespace {
+
+std::string Comparable(const std::string& nombre) {
+    const auto ini = nombre.find_first_not_of(' ');
+    if (ini == std::string::npos) {
+        return {};
+    }
+    return MayusculasUtf8(nombre.substr(ini, nombre.find_last_not_of(' ') - ini + 1));
+}
+
+// La entrada que abriría AbreConexion con ese nombre: la de número menor.
+const EntradaConexion* Busca(const std::vector<EntradaConexion>& entradas, const std::string& nombre) {
+    const std::string buscado = Comparable(nombre);
+    for (const auto& e : entradas) {
+        if (Comparable(e.Name) == buscado) {
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+class ObservadorConsola final : public ObservadorCorrida {
+public:
+    explicit ObservadorConsola(std::ostream& salida) : salida_(salida) {}
+    void NodoCambiado(int, const Nodo&) override {}
+    void LineaBitacora(const std::string& linea) override { salida_ << linea << '\n' << std::flush; }
+
+private:
+    std::ostream& salida_;
+};
+
+bool Pregunta(EntornoConsola& entorno, const std::string& texto) {
+    std::string mostrado = texto;
+    for (size_t p = mostrado.find("\r\n"); p != std::string::npos; p = mostrado.find("\r\n", p)) {
+        mostrado.erase(p, 1);
+    }
+    entorno.salida << kTituloPreguntas << ": " << mostrado << "\n(s/n): " << std::flush;
+    std::string respuesta;
+    if (!std::getline(entorno.entrada, respuesta)) {
+        return false;
+    }
+    return respuesta == "s" || respuesta == "S";
+}
+
+// --simular: cuántas filas saldrían y qué se ejecutaría, sin cambiar nada.
+int Simula(Plan& plan, const Rango& r, const Registro& registro, EntornoConsola& entorno) {
+    ModNalvora modulo(registro);
+    std::string sentencias;
+    int codigo = 0;
+    entorno.salida << "Conexión\tTabla\tEliminar\tConservar\n";
+    for (int k = 1; k <= plan.Count(); ++k) {
+        if (!plan.NodoEn(k).Checked) {
+            continue;
+        }
+        const Tarea& t = plan.TareaEn(k);
+        try {
+            if (modulo.AbreConexion(t.Conexion) != 0) {
+                entorno.errores << "No se pudo abrir la conexión " << t.Conexion << ".\n";
+                codigo = 1;
+                continue;
+            }
+            auto dialecto = DialectoPara(modulo.cnBD());
+            const auto tabla = TablaDeClave(t.Clave);
+            if (tabla) {
+                const long long total = dialecto->CuentaFilas(modulo.cnBD(), tabla->Tabla);
+                const long long conservar = dialecto->CuentaConservadas(modulo.cnBD(), *tabla, r);
+                entorno.salida << t.Conexion << '\t' << tabla->Tabla << '\t' << (total - conservar) << '\t'
+                               << conservar << '\n';
+                for (const auto& s : dialecto->SentenciasRespaldo(*tabla, r)) {
+                    sentencias += s + "\nGO\n";
+                }
+            }
+            std::string columnas;
+            if (t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS") {
+                columnas =
+                    ListaColumnas(modulo, *dialecto, dialecto->NombreParaColumnas(tabla->Tabla), t.Conexion);
+            }
+            const std::string base = t.Clave == "SHRINK" || t.Clave == "UPDATEUSAGE"
+                                         ? modulo.cnBD().DefaultDatabase()
+                                         : std::string();
+            sentencias += dialecto->Sentencia(modulo.cnBD(), t.Clave, columnas, base).Texto() + "\nGO\n";
+            modulo.cnBD().Close();
+        } catch (const db::ErrorBD& e) {
+            entorno.errores << "Error en " << t.Conexion << ": " << e.Numero << e.Fuente << " "
+                            << e.Descripcion << "\n";
+            codigo = 1;
+        }
+    }
+    entorno.salida << '\n' << sentencias;
+    return codigo;
+}
+
+} // namespace
+
+int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& entorno) {
+    const auto desde = LeeFecha(o.desde);
+    const auto hasta = LeeFecha(o.hasta);
+    if (!desde || !hasta) {
+        entorno.errores << "Fecha no válida: " << (!desde ? o.desde : o.hasta) << ". Use AAAA-MM-DD.\n";
+        return 2;
+    }
+    const Rango rango{*desde, *hasta};
+    if (const auto error = RevisaRango(rango)) {
+        entorno.errores << *error << '\n';
+        return 2;
+    }
+
+    const auto entradas = Conexiones(registro);
+    ModNalvora modulo(registro);
+    std::vector<FilaConexion> filas;
+    for (const auto& nombre : o.conexiones) {
+        const EntradaConexion* e = Busca(entradas, nombre);
+        if (!e) {
+            entorno.errores << "No existe la conexión " << nombre << ".\n";
+            return 2;
+        }
+        FilaConexion fila{e->Name, true, false};
+        if (modulo.AbreConexion(e->Name) == 0) {
+            try {
+                fila.HayTransacciones = ExisteTablaTransacciones(modulo.cnBD());
+                modulo.cnBD().Close();
+            } catch (const db::ErrorBD& error) {
+                entorno.errores << "No se pudo revisar las tablas de " << e->Name << ": " << error.Descripcion
+                                << "\n";
+                return 2;
+            }
+        }
+        filas.push_back(fila);
+    }
+    if (const auto error = RevisaLimiteDelPlan(filas)) {
+        entorno.errores << *error << '\n';
+        return 2;
+    }
+    Plan plan;
+    plan.Reconstruye(filas);
+    for (int k = 1; k <= plan.Count(); ++k) {
+        const int paso = (k - 1) % kPasosPorConexion + 1;
+        plan.NodoEn(k).Checked =
+            o.pasos.empty() || std::find(o.pasos.begin(), o.pasos.end(), paso) != o.pasos.end();
+    }
+
+    if (o.simular) {
+        return Simula(plan, rango, registro, entorno);
+    }
+    if (!o.si) {
+        if (!entorno.hayTerminal) {
+            entorno.errores
+                << "No hay una terminal para confirmar; use --si para responder Sí a las preguntas.\n";
+            return 2;
+        }
+        if (!Pregunta(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
+            !Pregunta(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
+            entorno.salida << "No se depuró nada.\n";
+            return 1;
+        }
+    }
+
+    const Reloj& reloj = entorno.reloj ? *entorno.reloj : RelojDelSistema();
+    const Bitacora bitacora(RutaLogDe(entorno.carpetaPrograma), reloj);
+    ObservadorConsola observador(entorno.salida);
+    Depuracion depuracion(modulo, bitacora, observador);
+    const auto resultado = depuracion.Corre(plan, rango);
+    if (resultado.fin == ResultadoCorrida::Fin::Rechazada) {
+        entorno.errores << resultado.Mensaje << '\n';
+        return 2;
+    }
+    (resultado.MensajeEsAdvertencia ? entorno.errores : entorno.salida) << resultado.Mensaje << '\n';
+    const bool bien = resultado.fin == ResultadoCorrida::Fin::Terminada && resultado.TodasTerminadas &&
+                      resultado.Pendientes.empty();
+    return bien ? 0 : 1;
+}
+
+} // namespace ov

@@ -1,0 +1,106 @@
+#include "cli/Opciones.h"
+
+#include <charconv>
+
+namespace ov {
+
+namespace {
+
+std::optional<std::vector<int>> LeePasos(const std::string& texto) {
+    std::vector<int> pasos;
+    size_t inicio = 0;
+    while (inicio <= texto.size()) {
+        const size_t fin = std::min(texto.find(',', inicio), texto.size());
+        int n = 0;
+        const auto r = std::from_chars(texto.data() + inicio, texto.data() + fin, n);
+        if (r.ec != std::errc{} || r.ptr != texto.data() + fin || n < 1 || n > 8) {
+            return std::nullopt;
+        }
+        pasos.push_back(n);
+        inicio = fin + 1;
+    }
+    return pasos;
+}
+
+} // namespace
+
+std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& argumentos) {
+    Opciones o;
+    auto fijaOrden = [&o](Opciones::Orden orden) {
+        if (o.orden != Opciones::Orden::Ninguna && o.orden != orden) {
+            return false;
+        }
+        o.orden = orden;
+        return true;
+    };
+    for (size_t i = 0; i < argumentos.size(); ++i) {
+        const std::string& a = argumentos[i];
+        auto valor = [&](std::string& destino) {
+            if (i + 1 >= argumentos.size()) {
+                return false;
+            }
+            destino = argumentos[++i];
+            return true;
+        };
+        bool bien = true;
+        if (a == "--version") {
+            bien = fijaOrden(Opciones::Orden::Version);
+        } else if (a == "--ayuda" || a == "--help") {
+            bien = fijaOrden(Opciones::Orden::Ayuda);
+        } else if (a == "--conexiones") {
+            bien = fijaOrden(Opciones::Orden::Conexiones);
+        } else if (a == "--depurar") {
+            bien = fijaOrden(Opciones::Orden::Depurar);
+        } else if (a == "--registro") {
+            if (!valor(o.registro)) {
+                return std::string("Falta el archivo después de --registro.");
+            }
+        } else if (a == "--conexion") {
+            std::string nombre;
+            if (!valor(nombre)) {
+                return std::string("Falta el nombre después de --conexion.");
+            }
+            o.conexiones.push_back(nombre);
+        } else if (a == "--desde" || a == "--hasta") {
+            if (!valor(a == "--desde" ? o.desde : o.hasta)) {
+                return "Falta la fecha después de " + a + ".";
+            }
+        } else if (a == "--pasos") {
+            std::string texto;
+            if (!valor(texto)) {
+                return std::string("Falta la lista después de --pasos.");
+            }
+            const auto pasos = LeePasos(texto);
+            if (!pasos) {
+                return "Pasos no válidos: " + texto + ". Use números del 1 al 8 separados por comas.";
+            }
+            o.pasos = *pasos;
+        } else if (a == "--simular") {
+            o.simular = true;
+        } else if (a == "--si") {
+            o.si = true;
+        } else {
+            return "Opción no reconocida: " + a + ".";
+        }
+        if (!bien) {
+            return "Solo se puede pedir una cosa a la vez: " + a + " no va con las otras opciones.";
+        }
+    }
+    if (o.orden == Opciones::Orden::Ninguna) {
+        return std::string("Falta qué hacer: --conexiones, --depurar, --version o --ayuda.");
+    }
+    if (o.orden == Opciones::Orden::Depurar) {
+        if (o.conexiones.empty()) {
+            return std::string("Falta al menos una --conexion para depurar.");
+        }
+        if (o.desde.empty() || o.hasta.empty()) {
+            return std::string("Faltan las fechas: --desde AAAA-MM-DD y --hasta AAAA-MM-DD.");
+        }
+    } else if (!o.conexiones.empty() || !o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() ||
+               o.simular || o.si) {
+        return std::string("--conexion, --desde, --hasta, --pasos, --simular y --si van solo con --depurar.");
+    }
+    return o;
+}
+
+} // namespace ov

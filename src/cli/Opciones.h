@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace ov {
+
+struct Opciones {
+    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar };
+    Orden orden = Orden::Ninguna;
+    std::string registro;
+    std::vector<std::string> conexiones;
+    std::string desde, hasta;
+    std::vector<int> pasos; // 1 a 8; vacío: todos
+    bool simular = false;
+    bool si = false;
+};
+
+// Lee los argumentos; devuelve las opciones o el texto del error, en español.
+std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& argumentos);
+
+} // namespace ov

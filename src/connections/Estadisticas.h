@@ -1,0 +1,51 @@
+#pragma once
+
+#include "connections/modNalvora.h"
+
+#include <string>
+#include <vector>
+
+namespace ov {
+
+// Las cinco cifras de una fila de List1.
+struct EstadisticasFila {
+    std::string Tamano;       // rellenado a la izquierda con blancos hasta el tamaño definido
+    std::string MenorChecada; // yyyy-MM-dd HH:mm o vacío
+    std::string MayorChecada;
+    std::string MenorKardex; // yyyy-MM-dd o vacío
+    std::string MayorKardex;
+};
+
+// Lo que el sondeo informa fila por fila; la ventana lo aplica en su hilo, la consola lo imprime.
+class ObservadorSondeo {
+public:
+    virtual ~ObservadorSondeo() = default;
+    // fila cuenta desde 1, en el orden en que se muestran las filas.
+    virtual void FilaSondeada(int fila, const EstadisticasFila& cifras, bool hayTransacciones) = 0;
+    virtual void FilaSinConexion(int fila) = 0;
+    virtual void FilaConError(int fila, const std::string& error) = 0;
+};
+
+// Sondea cada base por su nombre de conexión. Una falla con la base abierta no detiene el sondeo:
+// se informa en su fila y sigue con la siguiente. cnBD queda cerrada al terminar, pase lo que pase.
+void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& nombres,
+                           ObservadorSondeo& observador);
+
+// Si la base abierta en cn tiene una tabla llamada exactamente "Transacciones".
+bool ExisteTablaTransacciones(db::Conexion& cn);
+
+// Sondea una sola base ya abierta. Lanza db::ErrorBD.
+EstadisticasFila SondeaBase(db::Conexion& cn, bool hayTransacciones);
+
+// Las sentencias del sondeo.
+inline constexpr const char* kSentenciaTamano = "sp_spaceused";
+inline constexpr const char* kMinMaxTransacciones =
+    "select min(fechayhora) as menor, max(fechayhora) as mayor from transacciones";
+inline constexpr const char* kMinMaxChecadas =
+    "select min(fechayhora) as menor, max(fechayhora) as mayor from checadas";
+inline constexpr const char* kMinMaxKardex = "select min(fecha) as menor, max(fecha) as mayor from kardex";
+
+// D − len(T) blancos seguidos de T, con T recortado.
+std::string RellenaTamano(const std::string& valor, long long definido);
+
+} // namespace ov

@@ -1,1 +1,0 @@
-// El motor de depuración.

@@ -1,0 +1,43 @@
+#include "purge/Dialecto.h"
+
+#include "purge/DialectoSQLite.h"
+#include "purge/DialectoSqlServer.h"
+
+namespace ov {
+
+std::string SentenciaTarea::Texto() const {
+    std::string texto;
+    for (const auto& parte : Partes) {
+        if (!texto.empty()) {
+            texto += ";\r\n";
+        }
+        texto += parte;
+    }
+    return texto;
+}
+
+std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
+    if (cn.dialecto() == db::Dialecto::SQLite) {
+        return std::make_unique<DialectoSQLite>();
+    }
+    return std::make_unique<DialectoSqlServer>();
+}
+
+// Los literales de fecha conservan su espaciado original: con blanco el de Desde, sin él el de Hasta.
+std::string CondicionConservar(const TablaDatos& t, const Rango& r) {
+    return " where " + t.Columna + " < { d '" + FormatoFecha(r.Desde) + "'} or " + t.Columna + " >= { d'" +
+           FormatoFecha(DiaSiguiente(r.Hasta)) + "'} or " + t.Columna + " is null";
+}
+
+std::string EntreCorchetes(const std::string& nombre) {
+    std::string s = "[";
+    for (char c : nombre) {
+        s += c;
+        if (c == ']') {
+            s += ']';
+        }
+    }
+    return s + "]";
+}
+
+} // namespace ov

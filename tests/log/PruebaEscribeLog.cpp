@@ -1,0 +1,99 @@
+#include "apoyo/CarpetaTemporal.h"
+#include "log/EscribeLog.h"
+#include "log/Fechas.h"
+
+#include <gtest/gtest.h>
+
+using namespace ov;
+using namespace std::chrono;
+namespace fs = std::filesystem;
+using prueba::CarpetaTemporal;
+using prueba::LeeArchivo;
+
+namespace {
+
+class EscribeLogPrueba : public ::testing::Test {
+protected:
+    CarpetaTemporal carpeta;
+    RelojFijo reloj{ConHora(local_days{2026y / December / 6}, 9, 30)};
+    std::string ruta = RutaLogDe(carpeta.Ruta());
+    std::string mensaje;
+
+    bool Escribe(const std::string& texto) {
+        return EscribeLog(ruta, texto, false, false, true, mensaje, reloj);
+    }
+    fs::path Archivo(const std::string& nombre) const { return carpeta.Ruta() / "Log" / nombre; }
+    void Llena(const std::string& nombre, std::uintmax_t bytes) const {
+        prueba::EscribeArchivo(Archivo(nombre), std::string(bytes, 'x'));
+    }
+};
+
+} // namespace
+
+TEST_F(EscribeLogPrueba, PrimeraLineaCreaLaCarpetaYElArchivoDelMesConCRLF) {
+    ASSERT_TRUE(Escribe("hola"));
+    EXPECT_EQ(mensaje, "Escritura en texto realizada correctamente.");
+    ASSERT_TRUE(Escribe("ñandú"));
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\nñandú\r\n");
+    EXPECT_FALSE(fs::exists(ruta)) << "sin Rotar no se escribe el archivo base";
+}
+
+TEST_F(EscribeLogPrueba, ElLimiteEsDe512000BytesYSigueConArchivosNumerados) {
+    Escribe("inicio");
+    Llena("ovNalvora_dic2026.log", 511999);
+    ASSERT_TRUE(Escribe("cabe"));
+    EXPECT_EQ(fs::file_size(Archivo("ovNalvora_dic2026.log")), 511999u + 6u);
+    EXPECT_FALSE(fs::exists(Archivo("ovNalvora_dic2026(1).log")));
+
+    Llena("ovNalvora_dic2026.log", 512000);
+    ASSERT_TRUE(Escribe("primera del (1)"));
+    EXPECT_EQ(fs::file_size(Archivo("ovNalvora_dic2026.log")), 512000u);
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026(1).log")), "primera del (1)\r\n");
+
+    Llena("ovNalvora_dic2026(1).log", 600000);
+    ASSERT_TRUE(Escribe("va al (2)"));
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026(2).log")), "va al (2)\r\n");
+
+    // Borrado el archivo sin número, la siguiente línea lo vuelve a crear.
+    fs::remove(Archivo("ovNalvora_dic2026.log"));
+    ASSERT_TRUE(Escribe("otra vez"));
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "otra vez\r\n");
+}
+
+TEST_F(EscribeLogPrueba, UnMesNuevoAbreSuPropioArchivoAunqueElAnteriorTengaEspacio) {
+    Escribe("diciembre");
+    reloj.Fija(ConHora(local_days{2027y / January / 1}, 0, 0));
+    ASSERT_TRUE(Escribe("enero"));
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "diciembre\r\n");
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_ene2027.log")), "enero\r\n");
+}
+
+TEST_F(EscribeLogPrueba, ReiniciarBorraElArchivoBaseYSoloCrearNoAgregaNada) {
+    prueba::EscribeArchivo(carpeta.Ruta() / "base.log", "viejo\r\n");
+    const std::string base = (carpeta.Ruta() / "base.log").string();
+    ASSERT_TRUE(EscribeLog(base, "nuevo", true, false, false, mensaje, reloj));
+    EXPECT_EQ(LeeArchivo(base), "nuevo\r\n");
+    ASSERT_TRUE(EscribeLog(base, "ignorada", false, true, false, mensaje, reloj));
+    EXPECT_EQ(LeeArchivo(base), "nuevo\r\n");
+}
+
+TEST_F(EscribeLogPrueba, SinCarpetaPosibleDevuelveFalsoConElErrorYNoLanza) {
+    // La carpeta del programa es un archivo: la carpeta Log no se puede crear, ni siendo root.
+    prueba::EscribeArchivo(carpeta.Ruta() / "programa", "");
+    const std::string imposible = RutaLogDe(carpeta.Ruta() / "programa");
+    EXPECT_FALSE(EscribeLog(imposible, "perdida", false, false, true, mensaje, reloj));
+    EXPECT_EQ(mensaje.rfind("[ovNalvora] ", 0), 0u) << mensaje;
+    EXPECT_NE(mensaje.find(" - "), std::string::npos) << mensaje;
+    // Solo se crea la carpeta Log; la de arriba debe existir.
+    const std::string profunda = (carpeta.Ruta() / "no" / "existe" / "x.log").string();
+    EXPECT_FALSE(EscribeLog(profunda, "perdida", false, false, false, mensaje, reloj));
+    EXPECT_FALSE(fs::exists(carpeta.Ruta() / "no"));
+}
+
+TEST_F(EscribeLogPrueba, LaBitacoraEscribeHoraTabYTexto) {
+    Bitacora bitacora(ruta, reloj);
+    bitacora.SinHora(kBannerInicio);
+    bitacora.Linea("Inicia programa. v2.2.0");
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")),
+              std::string(71, '*') + "\\\r\n2026-12-06 09:30\tInicia programa. v2.2.0\r\n");
+}

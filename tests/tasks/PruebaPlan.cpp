@@ -1,0 +1,92 @@
+#include "tasks/Plan.h"
+
+#include <gtest/gtest.h>
+
+using namespace ov;
+
+TEST(Plan, SinFilasMarcadasQuedaUnElementoVacioYNingunNodo) {
+    Plan plan;
+    EXPECT_EQ(plan.ElementosTareas(), 0);
+    plan.Reconstruye({{"A", false, false}});
+    EXPECT_EQ(plan.Count(), 0);
+    EXPECT_EQ(plan.ElementosTareas(), 1);
+    EXPECT_EQ(plan.TareaEn(1).Clave, "");
+    plan.Reconstruye({});
+    EXPECT_EQ(plan.ElementosTareas(), 1);
+}
+
+TEST(Plan, OchoPasosConSusTextosClavesYBlancosDelNombre) {
+    Plan plan;
+    plan.Reconstruye({{" A ", true, true}});
+    ASSERT_EQ(plan.Count(), 8);
+    const char* claves[] = {"TRANSACCIONES", "DBREINDEX_TRANSACCIONES", "KARDEX", "DBREINDEX_KARDEX",
+                            "BITACORA",      "DBREINDEX_BITACORA",      "SHRINK", "UPDATEUSAGE"};
+    for (int k = 1; k <= 8; ++k) {
+        EXPECT_EQ(plan.TareaEn(k).Clave, claves[k - 1]);
+        EXPECT_EQ(plan.TareaEn(k).Conexion, " A ");
+        EXPECT_EQ(plan.NodoEn(k).Texto, plan.TareaEn(k).Pendiente);
+        EXPECT_FALSE(plan.NodoEn(k).Checked);
+        EXPECT_FALSE(plan.NodoEn(k).Bold);
+        EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Ninguna);
+    }
+    EXPECT_EQ(plan.TareaEn(1).Pendiente, "Se eliminarán las checadas reales de  A .");
+    EXPECT_EQ(plan.TareaEn(1).EnProceso, "Eliminando las checadas reales de  A ...");
+    EXPECT_EQ(plan.TareaEn(2).Terminado, "Indices recreados de las checadas reales de  A .");
+    EXPECT_EQ(plan.TareaEn(5).Pendiente, "Se eliminarán los registros de bitácora de  A .");
+    EXPECT_EQ(plan.TareaEn(8).Pendiente, "Se actualizarán cifras de uso de  A .");
+    EXPECT_EQ(plan.TareaEn(7).Terminado, "Espacio liberado de  A .");
+}
+
+TEST(Plan, CadaBloqueTomaLaBanderaDeSuPropiaFilaEnElOrdenMostrado) {
+    Plan plan;
+    plan.Reconstruye({{"Norte", true, true}, {"Medio", false, true}, {"Sur", true, false}});
+    ASSERT_EQ(plan.Count(), 16);
+    EXPECT_EQ(plan.TareaEn(1).Clave, "TRANSACCIONES");
+    EXPECT_EQ(plan.TareaEn(9).Clave, "CHECADAS");
+    EXPECT_EQ(plan.TareaEn(10).Clave, "DBREINDEX_CHECADAS");
+    EXPECT_EQ(plan.TareaEn(9).Pendiente, "Se eliminarán las checadas reales de Sur.");
+    EXPECT_EQ(plan.TareaEn(16).Conexion, "Sur");
+
+    // Una reconstrucción empieza de cero: sin marcas, sin aspectos de una corrida.
+    plan.NodoEn(9).Checked = true;
+    AplicaAspecto(plan.NodoEn(9), plan.TareaEn(9), Aspecto::Terminado);
+    plan.Reconstruye({{"Sur", true, false}});
+    EXPECT_FALSE(plan.NodoEn(1).Checked);
+    EXPECT_EQ(plan.NodoEn(1).Texto, "Se eliminarán las checadas reales de Sur.");
+}
+
+TEST(Plan, AspectosYTextoDeFalla) {
+    Plan plan;
+    plan.Reconstruye({{"A", true, false}});
+    Tarea& t = plan.TareaEn(3);
+    Nodo& n = plan.NodoEn(3);
+    AplicaAspecto(n, t, Aspecto::EnProceso);
+    EXPECT_EQ(n.Texto, "Eliminando las asistencias y programaciones de A...");
+    EXPECT_TRUE(n.Bold);
+    EXPECT_EQ(n.Image, Imagen::Flecha);
+    t.NumError = -2147217865;
+    t.FuenteError = "[FreeTDS][SQL Server]";
+    t.DescripcionError = "Invalid object name 'kardex'.";
+    AplicaAspecto(n, t, Aspecto::Fallido);
+    EXPECT_EQ(n.Texto,
+              "Error: -2147217865[[FreeTDS][SQL Server]] Invalid object name 'kardex'. Tarea: Asistencias y "
+              "programaciones eliminadas de A.");
+    EXPECT_EQ(n.Image, Imagen::Cruz);
+    EXPECT_FALSE(n.Bold);
+    // Reinicio quita imagen y negritas pero deja el texto de la corrida anterior.
+    AplicaAspecto(n, t, Aspecto::Reinicio);
+    EXPECT_EQ(n.Image, Imagen::Ninguna);
+    EXPECT_EQ(n.Texto.rfind("Error: ", 0), 0u);
+    AplicaAspecto(n, t, Aspecto::Terminado);
+    EXPECT_EQ(n.Texto, "Asistencias y programaciones eliminadas de A.");
+    EXPECT_EQ(n.Image, Imagen::Palomita);
+}
+
+TEST(Plan, MasDe4095ConexionesMarcadasSeRechazan) {
+    std::vector<FilaConexion> filas(4095, FilaConexion{"x", true, false});
+    EXPECT_FALSE(RevisaLimiteDelPlan(filas));
+    filas.push_back({"y", true, false});
+    const auto rechazo = RevisaLimiteDelPlan(filas);
+    ASSERT_TRUE(rechazo);
+    EXPECT_NE(rechazo->find("4095"), std::string::npos);
+}
