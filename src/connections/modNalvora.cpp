@@ -1,0 +1,93 @@
+#include "connections/modNalvora.h"
+
+#include "connections/Registry1.h"
+#include "connections/TextoUtf8.h"
+
+#include <limits>
+
+namespace ov {
+
+namespace {
+
+constexpr int kUltimaEntrada = std::numeric_limits<std::int16_t>::max();
+
+std::string RutaEntrada(int numero) {
+    return kClaveConexiones + std::to_string(numero);
+}
+
+// Como Trim y UCase: solo espacios, no tabuladores.
+std::string NombreComparable(const std::string& nombre) {
+    const auto inicio = nombre.find_first_not_of(' ');
+    if (inicio == std::string::npos) {
+        return {};
+    }
+    const auto fin = nombre.find_last_not_of(' ');
+    return MayusculasUtf8(std::string_view(nombre).substr(inicio, fin - inicio + 1));
+}
+
+void CierraSinError(db::Conexion& conexion) noexcept {
+    try {
+        if (conexion.Abierta()) {
+            conexion.Close();
+        }
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+std::vector<EntradaConexion> Conexiones(const Registro& registro) {
+    std::vector<EntradaConexion> entradas;
+    for (int n = 0; n <= kUltimaEntrada; ++n) {
+        const std::string ruta = RutaEntrada(n);
+        if (!ExisteValor(registro, ruta, "Name")) {
+            break;
+        }
+        EntradaConexion e;
+        e.Numero = static_cast<std::int16_t>(n);
+        e.Name = TextoDe(LeeValor(registro, ruta, "Name"));
+        e.Conn = TextoDe(LeeValor(registro, ruta, "Conn"));
+        e.CharDateIni = TextoDe(LeeValor(registro, ruta, "CharDateIni"));
+        e.CharDateFin = TextoDe(LeeValor(registro, ruta, "CharDateFin"));
+        e.ConnNet = TextoDe(LeeValor(registro, ruta, "ConnNet"));
+        entradas.push_back(std::move(e));
+    }
+    return entradas;
+}
+
+ModNalvora::ModNalvora(const Registro& registro)
+    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()) {}
+
+std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
+    try {
+        // Un objeto nuevo en cada llamada: soltar el anterior cierra lo que siguiera abierto.
+        cnBD_ = std::make_unique<db::Conexion>();
+    } catch (...) {
+        CierraSinError(*cnBD_);
+        return 2;
+    }
+    try {
+        const std::string buscado = NombreComparable(nombre);
+        for (int n = 0;; ++n) {
+            if (n > kUltimaEntrada) {
+                return 1;
+            }
+            const std::string ruta = RutaEntrada(n);
+            if (!ExisteValor(registro_, ruta, "Name")) {
+                return 1;
+            }
+            if (NombreComparable(TextoDe(LeeValor(registro_, ruta, "Name"))) != buscado) {
+                continue;
+            }
+            const std::string conn = TextoDe(LeeValor(registro_, ruta, "Conn"));
+            cnBD_->Open(conn);
+            return 0;
+        }
+    } catch (...) {
+        // El error no deja rastro; cnBD queda cerrada.
+        CierraSinError(*cnBD_);
+        return 2;
+    }
+}
+
+} // namespace ov
