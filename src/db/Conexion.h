@@ -35,7 +35,7 @@ public:
 };
 
 struct Resultado {
-    std::optional<Recordset> Registros;   // el primer resultado con columnas
+    std::optional<Recordset> Registros;    // el primer resultado con columnas
     std::vector<long long> FilasAfectadas; // SQLRowCount de cada resultado, en orden (-1: no aplica)
     // Cuenta del último resultado que informó filas; -1 si ninguno.
     long long UltimaCuenta() const;
@@ -45,9 +45,9 @@ enum class Dialecto { SqlServer, SQLite, Otro };
 
 // Lo que sale de traducir la cadena del registro.
 struct CadenaOdbc {
-    std::string Texto;                        // cadena ODBC: lleva la contraseña, nunca se muestra
-    std::chrono::seconds TiempoLogin{15};     // Connect Timeout, o 15 s
-    std::string BaseEsperada;                 // Initial Catalog/Database, si la cadena la nombra
+    std::string Texto;                    // cadena ODBC: lleva la contraseña, nunca se muestra
+    std::chrono::seconds TiempoLogin{15}; // Connect Timeout, o 15 s
+    std::string BaseEsperada;             // Initial Catalog/Database, si la cadena la nombra
 };
 
 // Conexión ODBC con dueño RAII de sus manejadores. Cerrada al construirse.

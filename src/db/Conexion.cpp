@@ -1,0 +1,282 @@
+#include "db/Conexion.h"
+
+#include "db/CadenaConexion.h"
+#include "db/Diagnostico.h"
+#include "db/Lote.h"
+#include "db/Manejador.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+
+namespace ov::db {
+
+namespace {
+
+ErrorBD ErrorPropio(std::int32_t numero, std::string descripcion, std::string estado = {}) {
+    return ErrorBD(numero, "[ovNalvora]", std::move(descripcion), std::move(estado));
+}
+
+std::string Minusculas(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+SQLPOINTER Entero(SQLULEN v) {
+    return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(v));
+}
+
+// Quita la contraseña de un texto del driver, por si alguno la repite en su mensaje.
+void Tacha(std::string& texto, const std::string& secreto) {
+    if (secreto.size() < 3) {
+        return;
+    }
+    for (size_t p = texto.find(secreto); p != std::string::npos; p = texto.find(secreto, p + 4)) {
+        texto.replace(p, secreto.size(), "****");
+    }
+}
+
+ErrorBD SinSecreto(const ErrorBD& e, const std::string& secreto) {
+    std::string fuente = e.Fuente, descripcion = e.Descripcion;
+    Tacha(fuente, secreto);
+    Tacha(descripcion, secreto);
+    return ErrorBD(e.Numero, std::move(fuente), std::move(descripcion), e.Estado);
+}
+
+} // namespace
+
+struct Conexion::Impl {
+    std::shared_ptr<const ManejadorEntorno> entorno;
+    ManejadorConexion dbc;
+    bool abierta = false;
+    bool enTransaccion = false;
+    CadenaOdbc cadena;
+    std::string dbms;
+
+    SQLHDBC h() const { return dbc.get(); }
+
+    [[noreturn]] void LanzaDeConexion() const {
+        throw *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_DBC, h())});
+    }
+
+    void Desconecta() noexcept {
+        if (!abierta) {
+            return;
+        }
+        if (enTransaccion) {
+            SQLEndTran(SQL_HANDLE_DBC, h(), SQL_ROLLBACK);
+            enTransaccion = false;
+        }
+        if (!SQL_SUCCEEDED(SQLDisconnect(h()))) {
+            // Una transacción abierta por el propio SQL impide desconectar (25000).
+            SQLEndTran(SQL_HANDLE_DBC, h(), SQL_ROLLBACK);
+            SQLDisconnect(h());
+        }
+        dbc.Libera();
+        abierta = false;
+        dbms.clear();
+    }
+
+    std::string InfoTexto(SQLUSMALLINT que) const {
+        std::string buf(256, '\0');
+        SQLSMALLINT largo = 0;
+        if (!SQL_SUCCEEDED(SQLGetInfo(h(), que, buf.data(), static_cast<SQLSMALLINT>(buf.size()), &largo))) {
+            return {};
+        }
+        buf.resize(std::min(static_cast<size_t>(std::max<SQLSMALLINT>(largo, 0)), buf.size() - 1));
+        return buf;
+    }
+};
+
+Conexion::Conexion() : impl_(std::make_unique<Impl>()) {}
+
+Conexion::~Conexion() {
+    impl_->Desconecta();
+}
+
+bool Conexion::Abierta() const {
+    return impl_->abierta;
+}
+
+void Conexion::Open(const std::string& cadenaRegistro) {
+    OpenOdbc(TraduceCadena(cadenaRegistro, DriversInstalados()));
+}
+
+void Conexion::OpenOdbc(const CadenaOdbc& cadena) {
+    if (impl_->abierta) {
+        throw ErrorPropio(3705, "La operación no se permite si la conexión está abierta.");
+    }
+    Impl& im = *impl_;
+    im.entorno = Entorno();
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, im.entorno->get(), im.dbc.Destino()))) {
+        throw *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_ENV, im.entorno->get())});
+    }
+    const auto segundos = std::max<long long>(cadena.TiempoLogin.count(), 0);
+    SQLSetConnectAttr(im.h(), SQL_ATTR_LOGIN_TIMEOUT, Entero(static_cast<SQLULEN>(segundos)), 0);
+
+    std::string texto = cadena.Texto;
+    const SQLRETURN rc =
+        SQLDriverConnect(im.h(), nullptr, reinterpret_cast<SQLCHAR*>(texto.data()),
+                         static_cast<SQLSMALLINT>(texto.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        const ErrorBD e = *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_DBC, im.h())});
+        im.dbc.Libera();
+        throw SinSecreto(e, ValorDeClave(cadena.Texto, "PWD"));
+    }
+    im.abierta = true;
+    im.cadena = cadena;
+    if (im.cadena.BaseEsperada.empty()) {
+        im.cadena.BaseEsperada = ValorDeClave(cadena.Texto, "Database");
+    }
+    const std::string esperada = im.cadena.BaseEsperada;
+    try {
+        // Lo que el driver no admita se queda como venga: no impide abrir.
+        SQLSetConnectAttr(im.h(), SQL_ATTR_TXN_ISOLATION, Entero(SQL_TXN_READ_UNCOMMITTED), 0);
+        im.dbms = im.InfoTexto(SQL_DBMS_NAME);
+        if (dialecto() == Dialecto::SqlServer) {
+            // FreeTDS manda { d '...'} como texto: con un inicio de sesión en español se leería día-mes.
+            Execute("SET DATEFORMAT ymd");
+            if (!esperada.empty()) {
+                const std::string actual = DefaultDatabase();
+                if (Minusculas(actual) != Minusculas(esperada)) {
+                    throw ErrorPropio(4060,
+                                      "La conexión quedó en la base de datos \"" + actual + "\" y no en \"" +
+                                          esperada + "\", que es la que pide la conexión.",
+                                      "08004");
+                }
+            }
+        }
+    } catch (...) {
+        im.Desconecta();
+        throw;
+    }
+}
+
+void Conexion::Close() {
+    if (!impl_->abierta) {
+        throw ErrorPropio(3704, "La operación no se permite si la conexión está cerrada.");
+    }
+    impl_->Desconecta();
+}
+
+namespace {
+void ExigeAbierta(bool abierta) {
+    if (!abierta) {
+        throw ErrorPropio(3704, "La operación no se permite si la conexión está cerrada.");
+    }
+}
+} // namespace
+
+Resultado Conexion::Execute(const std::string& sql) {
+    ExigeAbierta(impl_->abierta);
+    ManejadorSentencia st = NuevaSentencia(impl_->h());
+    // Sin límite por sentencia: un DBCC o una copia grande pueden tardar muchos minutos.
+    SQLSetStmtAttr(st.get(), SQL_ATTR_QUERY_TIMEOUT, Entero(0), 0);
+    LoteOdbc lote(st.get(), sql);
+    return AgotaLote(lote);
+}
+
+std::string Conexion::DefaultDatabase() {
+    ExigeAbierta(impl_->abierta);
+    switch (dialecto()) {
+    case Dialecto::SqlServer: {
+        const Resultado r = Execute("SELECT DB_NAME()");
+        if (r.Registros && !r.Registros->Filas.empty() && r.Registros->Filas.front().front()) {
+            return *r.Registros->Filas.front().front();
+        }
+        return {};
+    }
+    case Dialecto::SQLite: {
+        // SQLite no tiene catálogo actual: la base es el archivo que nombra la cadena.
+        std::string archivo = impl_->cadena.BaseEsperada;
+        if (archivo.empty()) {
+            archivo = impl_->InfoTexto(SQL_DATABASE_NAME);
+        }
+        return std::filesystem::path(archivo).stem().string();
+    }
+    case Dialecto::Otro:
+        break;
+    }
+    std::string buf(256, '\0');
+    SQLINTEGER largo = 0;
+    if (SQL_SUCCEEDED(SQLGetConnectAttr(impl_->h(), SQL_ATTR_CURRENT_CATALOG, buf.data(),
+                                        static_cast<SQLINTEGER>(buf.size()), &largo))) {
+        buf.resize(std::min(static_cast<size_t>(std::max<SQLINTEGER>(largo, 0)), buf.size() - 1));
+        return buf;
+    }
+    return impl_->InfoTexto(SQL_DATABASE_NAME);
+}
+
+std::vector<std::string> Conexion::Tablas() {
+    ExigeAbierta(impl_->abierta);
+    ManejadorSentencia st = NuevaSentencia(impl_->h());
+    SQLCHAR todas[] = "%";
+    SQLCHAR tipo[] = "TABLE";
+    const SQLRETURN rc = SQLTables(st.get(), nullptr, 0, nullptr, 0, todas, SQL_NTS, tipo, SQL_NTS);
+    if (!SQL_SUCCEEDED(rc)) {
+        throw *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_STMT, st.get())});
+    }
+    SQLSMALLINT columnas = 0;
+    SQLNumResultCols(st.get(), &columnas);
+    Recordset r;
+    if (auto e = ErrorDe(LeeRecordset(st.get(), columnas, r))) {
+        throw *e;
+    }
+    std::vector<std::string> nombres;
+    constexpr size_t ColumnaNombre = 2; // TABLE_NAME
+    for (const auto& fila : r.Filas) {
+        if (fila.size() > ColumnaNombre && fila[ColumnaNombre]) {
+            nombres.push_back(*fila[ColumnaNombre]);
+        }
+    }
+    return nombres;
+}
+
+std::string Conexion::NombreDBMS() {
+    ExigeAbierta(impl_->abierta);
+    return impl_->dbms;
+}
+
+Dialecto Conexion::dialecto() {
+    ExigeAbierta(impl_->abierta);
+    if (impl_->dbms == "Microsoft SQL Server") {
+        return Dialecto::SqlServer;
+    }
+    if (impl_->dbms == "SQLite") {
+        return Dialecto::SQLite;
+    }
+    return Dialecto::Otro;
+}
+
+void Conexion::Comienza() {
+    ExigeAbierta(impl_->abierta);
+    if (!SQL_SUCCEEDED(SQLSetConnectAttr(impl_->h(), SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_OFF), 0))) {
+        impl_->LanzaDeConexion();
+    }
+    impl_->enTransaccion = true;
+}
+
+void Conexion::Confirma() {
+    ExigeAbierta(impl_->abierta);
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, impl_->h(), SQL_COMMIT))) {
+        // La transacción sigue abierta: quien llama decide deshacerla.
+        impl_->LanzaDeConexion();
+    }
+    impl_->enTransaccion = false;
+    if (!SQL_SUCCEEDED(SQLSetConnectAttr(impl_->h(), SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_ON), 0))) {
+        impl_->LanzaDeConexion();
+    }
+}
+
+void Conexion::Deshace() noexcept {
+    if (!impl_->abierta) {
+        return;
+    }
+    SQLEndTran(SQL_HANDLE_DBC, impl_->h(), SQL_ROLLBACK);
+    SQLSetConnectAttr(impl_->h(), SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_ON), 0);
+    impl_->enTransaccion = false;
+}
+
+} // namespace ov::db
