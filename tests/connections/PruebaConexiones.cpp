@@ -87,3 +87,20 @@ TEST(TextoUtf8, MayusculasYConversiones) {
     EXPECT_EQ(Utf8DeWindows1252("\x80\xD1\xF1\x85\x81"), "€Ññ…\xC2\x81");
     EXPECT_EQ(Utf8DeUtf16le(std::string_view("\x3D\xD8\x00\xDE\x00\xD8!\x00", 8)), "😀\xEF\xBF\xBD!");
 }
+
+TEST(Conexiones, AbreConexionConLasEntradasDelProducto) {
+    const ArchivoReg r(kDatos / "conexiones_v5.reg");
+    ModNalvora mod(r);
+    EXPECT_EQ(mod.AbreConexion("7"), 2); // encontrada por su dword; su Conn vacía no abre
+    EXPECT_EQ(mod.AbreConexion(" 7 "), 2);
+    EXPECT_EQ(mod.AbreConexion("Vista de 64 bits"), 1);
+    EXPECT_EQ(mod.AbreConexion("Otra"), 1); // el Name hex(2) de la 4
+    EXPECT_EQ(mod.AbreConexion("Detrás del corte"), 1);
+    EXPECT_EQ(ModNalvora(ArchivoReg(kDatos / "hueco_v4.reg")).AbreConexion("Detrás del hueco"), 1);
+    EXPECT_EQ(ModNalvora(ArchivoReg(kDatos / "tipos_v5.reg")).AbreConexion("Predeterminado"), 1);
+
+    // Con infinitas entradas la búsqueda para en la 32767.
+    const RegistroSinFin sinFin;
+    EXPECT_EQ(ModNalvora(sinFin).AbreConexion("y"), 1);
+    EXPECT_EQ(sinFin.Aperturas, 2 * 32768);
+}
