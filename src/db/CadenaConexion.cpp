@@ -36,7 +36,9 @@ std::string MejorDriver(const std::vector<std::string>& instalados) {
             }
         }
     }
-    throw ErrorBD(3706, "[ovNalvora]", "No hay instalado ningún driver ODBC para SQL Server.", "IM002");
+    throw ErrorBD(3706, "[ovNalvora]",
+                  "No hay instalado ningún driver ODBC para SQL Server con que abrir la cadena de conexión.",
+                  "IM002");
 }
 
 bool EsProveedorSqlServer(const std::string& p) {
@@ -56,6 +58,11 @@ void Agrega(std::string& destino, std::string_view clave, std::string_view valor
         }
     }
     destino += '}';
+}
+
+// Las opciones fijas van sin llaves: FreeTDS toma ClientCharset={UTF-8} al pie de la letra y falla.
+void AgregaFija(std::string& destino, std::string_view clave, std::string_view valor) {
+    destino.append(";").append(clave).append("=").append(valor);
 }
 
 std::optional<std::string> Primera(const Pares& pares, std::initializer_list<std::string_view> claves) {
@@ -159,7 +166,7 @@ CadenaOdbc SqlServer(const Pares& pares, const std::vector<std::string>& instala
     }
     if (Verdadero(pares, {"integrated security", "trusted_connection"},
                   "la seguridad integrada no es válida.")) {
-        Agrega(t, "Trusted_Connection", "Yes");
+        AgregaFija(t, "Trusted_Connection", "Yes");
     }
     // Cifrado: lo que diga la cadena; si calla, no se exige, como con el proveedor del producto.
     std::optional<std::string> cifrado;
@@ -182,18 +189,18 @@ CadenaOdbc SqlServer(const Pares& pares, const std::vector<std::string>& instala
                                   "el valor de confianza en el certificado no es válido.");
     if (freetds) {
         if (cifrado && *cifrado != "No") {
-            Agrega(t, "Encryption", "require");
+            AgregaFija(t, "Encryption", "require");
         }
-        Agrega(t, "TDS_Version", "7.4");
-        Agrega(t, "ClientCharset", "UTF-8");
+        AgregaFija(t, "TDS_Version", "7.4");
+        AgregaFija(t, "ClientCharset", "UTF-8");
     } else {
         if (driver18 && (!cifrado || *cifrado == "No")) {
-            Agrega(t, "Encrypt", "Optional");
+            AgregaFija(t, "Encrypt", "Optional");
         } else if (cifrado) {
-            Agrega(t, "Encrypt", *cifrado);
+            AgregaFija(t, "Encrypt", *cifrado);
         }
         if (confia) {
-            Agrega(t, "TrustServerCertificate", "Yes");
+            AgregaFija(t, "TrustServerCertificate", "Yes");
         }
     }
     LeeTiempo(pares, salida);
