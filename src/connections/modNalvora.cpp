@@ -15,7 +15,7 @@ std::string RutaEntrada(int numero) {
     return kClaveConexiones + std::to_string(numero);
 }
 
-// Como Trim y UCase: solo espacios, no tabuladores.
+// Se quitan solo espacios, no tabuladores.
 std::string NombreComparable(const std::string& nombre) {
     const auto inicio = nombre.find_first_not_of(' ');
     if (inicio == std::string::npos) {
