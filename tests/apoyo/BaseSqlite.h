@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+struct sqlite3;
+
+namespace ov::prueba {
+
+// Acceso directo a un archivo SQLite para preparar y revisar lo que hizo el programa.
+class BaseSqlite {
+public:
+    explicit BaseSqlite(const std::filesystem::path& archivo);
+    ~BaseSqlite();
+    BaseSqlite(const BaseSqlite&) = delete;
+    BaseSqlite& operator=(const BaseSqlite&) = delete;
+
+    void Ejecuta(const std::string& sql);
+    std::string Valor(const std::string& sql); // primera columna de la primera fila; "" si NULL
+    long long Cuenta(const std::string& sql) { return std::stoll(Valor(sql)); }
+
+private:
+    sqlite3* base_ = nullptr;
+};
+
+// Corre el generador de la demostración en la carpeta; falla la prueba si no termina bien.
+void GeneraDemo(const std::filesystem::path& carpeta, int checadas);
+
+} // namespace ov::prueba

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "apoyo/BaseSqlite.h"
+#include "apoyo/CarpetaTemporal.h"
+#include "connections/ArchivoReg.h"
+#include "connections/Estadisticas.h"
+#include "log/Fechas.h"
+#include "purge/EjecutaProceso.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace ov::prueba {
+
+// Observa la corrida y deja intervenir a la prueba justo después de vaciar una tabla.
+class ObservadorPrueba : public ObservadorCorrida {
+public:
+    void NodoCambiado(int posicion, const Nodo& nodo) override { cambios.emplace_back(posicion, nodo); }
+    void LineaBitacora(const std::string& linea) override {
+        lineas.push_back(linea.substr(linea.find('\t') + 1));
+    }
+    void TablaVaciada(int posicion, const std::string& tabla, long long conservadas) override {
+        if (alVaciar) {
+            alVaciar(posicion, tabla, conservadas);
+        }
+    }
+    std::vector<std::pair<int, Nodo>> cambios;
+    std::vector<std::string> lineas;
+    std::function<void(int, const std::string&, long long)> alVaciar;
+};
+
+// La demostración en una carpeta propia, con filas en los bordes del rango de marzo de 2025.
+class DepuracionPrueba : public ::testing::Test {
+protected:
+    CarpetaTemporal tmp;
+    std::filesystem::path demo = tmp / "demo";
+    RelojFijo reloj{ConHora(std::chrono::local_days{std::chrono::year{2026} / 12 / 6}, 10, 0)};
+    Rango marzo{std::chrono::local_days{std::chrono::year{2025} / 3 / 1},
+                std::chrono::local_days{std::chrono::year{2025} / 3 / 31}};
+    std::unique_ptr<ArchivoReg> registro;
+    ObservadorPrueba observador;
+
+    void SetUp() override {
+        GeneraDemo(demo, 3000);
+        registro = std::make_unique<ArchivoReg>(demo / "orvalo.reg");
+    }
+    std::filesystem::path Norte() const { return demo / "orvalo_norte.db"; }
+    std::filesystem::path Sur() const { return demo / "orvalo_sur.db"; }
+    std::filesystem::path Temporal() const { return demo / "orvalo_temp.db"; }
+    std::string RutaLog() const { return RutaLogDe(tmp.Ruta()); }
+
+    // Filas del empleado 9999 justo dentro y fuera de marzo, y una sin fecha.
+    static void SiembraBordes(BaseSqlite& b, const std::string& tabla, const std::string& columna,
+                              bool soloDia) {
+        const char* conHora[] = {"'2025-02-28 23:59:59'",
+                                 "'2025-03-01 00:00:00'",
+                                 "'2025-03-15 12:00:00'",
+                                 "'2025-03-31 23:59:59'",
+                                 "'2025-04-01 00:00:00'",
+                                 "'2025-04-01 00:00:01'",
+                                 "NULL"};
+        const char* dias[] = {"'2025-02-28'", "'2025-03-01'", "'2025-03-31'", "'2025-04-01'", "NULL"};
+        const std::string otra = tabla == "bitacora" ? "usuario" : "empleado";
+        const std::string valorOtra = tabla == "bitacora" ? "'borde'" : "9999";
+        if (soloDia) {
+            for (const char* d : dias) {
+                b.Ejecuta("INSERT INTO " + tabla + " (" + otra + ", " + columna + ") VALUES (" + valorOtra +
+                          ", " + d + ")");
+            }
+        } else {
+            for (const char* d : conHora) {
+                b.Ejecuta("INSERT INTO " + tabla + " (" + otra + ", " + columna + ") VALUES (" + valorOtra +
+                          ", " + d + ")");
+            }
+        }
+    }
+    static std::string Bordes(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
+        const std::string otra = tabla == "bitacora" ? "usuario = 'borde'" : "empleado = 9999";
+        return b.Valor("SELECT group_concat(coalesce(" + columna + ", 'NULL'), '|') FROM (SELECT " + columna +
+                       " FROM " + tabla + " WHERE " + otra + " ORDER BY " + columna + ")");
+    }
+    static long long Conservables(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
+        return b.Cuenta("SELECT count(*) FROM " + tabla + " WHERE " + columna + " < '2025-03-01' OR " +
+                        columna + " >= '2025-04-01' OR " + columna + " IS NULL");
+    }
+
+    // El plan como lo arma la ventana: un bloque por conexión, con la bandera de su propia base.
+    Plan ArmaPlan(const std::vector<std::string>& conexiones,
+                  const std::vector<int>& pasos = {1, 2, 3, 4, 5, 6, 7, 8}) {
+        ModNalvora modulo(*registro);
+        std::vector<FilaConexion> filas;
+        for (const auto& c : conexiones) {
+            FilaConexion f{c, true, false};
+            if (modulo.AbreConexion(c) == 0) {
+                f.HayTransacciones = ExisteTablaTransacciones(modulo.cnBD());
+                modulo.cnBD().Close();
+            }
+            filas.push_back(f);
+        }
+        Plan plan;
+        plan.Reconstruye(filas);
+        for (int k = 1; k <= plan.Count(); ++k) {
+            const int paso = (k - 1) % 8 + 1;
+            plan.NodoEn(k).Checked = std::find(pasos.begin(), pasos.end(), paso) != pasos.end();
+        }
+        return plan;
+    }
+
+    ResultadoCorrida Corre(Plan& plan) {
+        ModNalvora modulo(*registro);
+        const Bitacora bitacora(RutaLog(), reloj);
+        Depuracion depuracion(modulo, bitacora, observador);
+        return depuracion.Corre(plan, marzo);
+    }
+};
+
+} // namespace ov::prueba
