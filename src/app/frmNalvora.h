@@ -1,7 +1,122 @@
 #pragma once
 
+#include "log/EscribeLog.h"
+#include "log/Reloj.h"
+#include "log/ServiciosVentana.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
 class QApplication;
+class QColor;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
 
 namespace ov::app {
+
+class ImageList;
+class TrabajoEnSegundoPlano;
+
+// Lo que la ventana recibe de fuera: sin globales, para que las pruebas pongan su reloj, su
+// carpeta y sus respuestas.
+struct DependenciasVentana {
+    ServiciosVentana& servicios;
+    const Reloj& reloj;
+    std::filesystem::path carpetaPrograma; // la bitácora va a su carpeta Log
+};
+
+// La ventana principal. Solo acomoda los controles y convierte lo que hace el operador en
+// llamadas al núcleo.
+class frmNalvora : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmNalvora(DependenciasVentana dependencias, QWidget* padre = nullptr);
+    ~frmNalvora() override;
+
+    // Controles, con sus nombres de diseño.
+    QLabel* lblImportante = nullptr;
+    QLabel* lblDescripcion = nullptr;
+    QLabel* lblListaBD = nullptr;
+    QTreeWidget* List1 = nullptr;
+    QLabel* lblDesde = nullptr;
+    std::array<QDateEdit*, 2> DTPicker1{}; // 0 = Desde, 1 = Hasta
+    QLabel* lblHasta = nullptr;
+    QGroupBox* frmTareas = nullptr;
+    QTreeWidget* Lista = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* btnIniciar = nullptr;
+    QPushButton* btnSalir = nullptr;
+    QTimer* Timer1 = nullptr;
+    ImageList* ImageList1 = nullptr;
+
+    // La colección de controles, en el orden en que se recorre al bloquear.
+    const std::vector<QObject*>& Controls() const { return controles_; }
+
+    // Manejadores de eventos.
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void btnIniciar_Click();
+    void btnSalir_Click();
+    void Timer1_Timer();
+
+    // Bloqueo de todos los controles durante una operación larga (el temporizador incluido).
+    void DeshabilitaControles();
+    void HabilitaControles();
+    bool Bloqueada() const { return bloqueada_; }
+
+    // Bloquea la ventana con el reloj de arena, corre `trabajo` en el hilo obrero y, al terminar,
+    // desbloquea y llama `alTerminar` en este hilo. Falso si ya hay una operación en curso.
+    bool IniciaOperacion(std::function<void()> trabajo, std::function<void(std::exception_ptr)> alTerminar);
+    // Desde el trabajo en curso: `fn` corre en el hilo de la ventana, en orden.
+    void Publica(std::function<void()> fn);
+
+    bool PrimeraActivacion = false;
+    // La bitácora por la que pasa cada línea del sistema; su ruta (RutaLog) se fija al cargar.
+    const Bitacora& Log() const { return *bitacora_; }
+    ServiciosVentana& Servicios() const { return servicios_; }
+    const Reloj& reloj() const { return reloj_; }
+
+protected:
+    // Todavía no hacen nada; las operaciones de las otras partes se enchufan aquí.
+    virtual void ActualizaEstadisticas();
+    virtual void EjecutaProceso();
+
+    bool event(QEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    void CreaControles();
+    void PonEnabled(bool valor);
+
+    ServiciosVentana& servicios_;
+    const Reloj& reloj_;
+    std::filesystem::path carpetaPrograma_;
+    std::optional<Bitacora> bitacora_;
+    std::vector<QObject*> controles_;
+    std::unique_ptr<TrabajoEnSegundoPlano> trabajo_;
+    QPointer<QWidget> focoAntesDeBloquear_;
+    bool bloqueada_ = false;
+    bool descargada_ = false;
+};
+
+// El color del texto de una etiqueta (ForeColor); se conserva también mientras está deshabilitada.
+QColor ColorTexto(const QLabel* etiqueta);
+void FijaColorTexto(QLabel* etiqueta, const QColor& color);
+
+// Crea la ventana con los servicios de Qt y el reloj del sistema y corre la aplicación.
 int CorreVentana(QApplication& aplicacion);
-}
+
+} // namespace ov::app

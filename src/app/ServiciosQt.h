@@ -1,0 +1,28 @@
+#pragma once
+
+#include "log/ServiciosVentana.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace ov::app {
+
+// Los servicios de ventana con cuadros de mensaje de Qt, modales sobre la ventana principal.
+class ServiciosQt final : public ServiciosVentana {
+public:
+    explicit ServiciosQt(const Reloj& reloj) : reloj_(reloj) {}
+
+    // La ventana se crea después de los servicios: se da aquí para que los cuadros la tengan de dueña.
+    void FijaVentana(QWidget* ventana) { ventana_ = ventana; }
+
+    bool PreguntaSiNo(const std::string& texto, const std::string& titulo) override;
+    void Informa(const std::string& texto, const std::string& titulo) override;
+    void Advierte(const std::string& texto, const std::string& titulo) override;
+    const Reloj& reloj() const override { return reloj_; }
+
+private:
+    const Reloj& reloj_;
+    QPointer<QWidget> ventana_;
+};
+
+} // namespace ov::app

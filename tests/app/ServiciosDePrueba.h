@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/frmNalvora.h"
+#include "log/ServiciosVentana.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace ov::prueba {
+
+// Respuestas preparadas y mensajes anotados: ningún cuadro de diálogo real detiene una prueba.
+class ServiciosDePrueba final : public ServiciosVentana {
+public:
+    struct Mensaje {
+        std::string Tipo, Texto, Titulo;
+    };
+
+    explicit ServiciosDePrueba(const Reloj& reloj) : reloj_(reloj) {}
+
+    bool PreguntaSiNo(const std::string& texto, const std::string& titulo) override {
+        Mensajes.push_back({"pregunta", texto, titulo});
+        if (Respuestas.empty()) {
+            return false;
+        }
+        const bool r = Respuestas.front();
+        Respuestas.pop_front();
+        return r;
+    }
+    void Informa(const std::string& texto, const std::string& titulo) override {
+        Mensajes.push_back({"informa", texto, titulo});
+    }
+    void Advierte(const std::string& texto, const std::string& titulo) override {
+        Mensajes.push_back({"advierte", texto, titulo});
+    }
+    const Reloj& reloj() const override { return reloj_; }
+
+    std::deque<bool> Respuestas;
+    std::vector<Mensaje> Mensajes;
+
+private:
+    const Reloj& reloj_;
+};
+
+// La ventana con el sondeo y la corrida contados en lugar de hechos.
+class VentanaDePrueba : public app::frmNalvora {
+public:
+    using frmNalvora::frmNalvora;
+    int Sondeos = 0;
+    int Corridas = 0;
+
+protected:
+    void ActualizaEstadisticas() override { ++Sondeos; }
+    void EjecutaProceso() override { ++Corridas; }
+};
+
+} // namespace ov::prueba
