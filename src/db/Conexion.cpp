@@ -4,9 +4,9 @@
 #include "db/Diagnostico.h"
 #include "db/Lote.h"
 #include "db/Manejador.h"
+#include "db/SqlServer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 
@@ -16,12 +16,6 @@ namespace {
 
 ErrorBD ErrorPropio(std::int32_t numero, std::string descripcion, std::string estado = {}) {
     return ErrorBD(numero, "[ovNalvora]", std::move(descripcion), std::move(estado));
-}
-
-std::string Minusculas(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
 }
 
 SQLPOINTER Entero(SQLULEN v) {
@@ -136,17 +130,7 @@ void Conexion::OpenOdbc(const CadenaOdbc& cadena) {
         SQLSetConnectAttr(im.h(), SQL_ATTR_TXN_ISOLATION, Entero(SQL_TXN_READ_UNCOMMITTED), 0);
         im.dbms = im.InfoTexto(SQL_DBMS_NAME);
         if (dialecto() == Dialecto::SqlServer) {
-            // FreeTDS manda { d '...'} como texto: con un inicio de sesión en español se leería día-mes.
-            Execute("SET DATEFORMAT ymd");
-            if (!esperada.empty()) {
-                const std::string actual = DefaultDatabase();
-                if (Minusculas(actual) != Minusculas(esperada)) {
-                    throw ErrorPropio(4060,
-                                      "La conexión quedó en la base de datos \"" + actual + "\" y no en \"" +
-                                          esperada + "\", que es la que pide la conexión.",
-                                      "08004");
-                }
-            }
+            PreparaSqlServer([this](const std::string& sql) { return Execute(sql); }, esperada);
         }
     } catch (...) {
         im.Desconecta();
@@ -181,13 +165,8 @@ Resultado Conexion::Execute(const std::string& sql) {
 std::string Conexion::DefaultDatabase() {
     ExigeAbierta(impl_->abierta);
     switch (dialecto()) {
-    case Dialecto::SqlServer: {
-        const Resultado r = Execute("SELECT DB_NAME()");
-        if (r.Registros && !r.Registros->Filas.empty() && r.Registros->Filas.front().front()) {
-            return *r.Registros->Filas.front().front();
-        }
-        return {};
-    }
+    case Dialecto::SqlServer:
+        return BaseActualSqlServer([this](const std::string& sql) { return Execute(sql); });
     case Dialecto::SQLite: {
         // SQLite no tiene catálogo actual: la base es el archivo que nombra la cadena.
         std::string archivo = impl_->cadena.BaseEsperada;
