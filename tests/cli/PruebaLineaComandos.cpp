@@ -1,0 +1,140 @@
+// La línea de comandos sobre la demostración, con sus códigos de salida.
+#include "apoyo/BaseSqlite.h"
+#include "apoyo/CarpetaTemporal.h"
+#include "cli/LineaComandos.h"
+#include "log/Fechas.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace ov;
+using namespace ov::prueba;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Salida {
+    int codigo;
+    std::string salida, errores;
+};
+
+class LineaComandosPrueba : public ::testing::Test {
+protected:
+    CarpetaTemporal tmp;
+    fs::path demo = tmp / "demo";
+    RelojFijo reloj{ConHora(std::chrono::local_days{std::chrono::year{2026} / 12 / 6}, 10, 0)};
+
+    void SetUp() override { GeneraDemo(demo, 3000); }
+
+    Salida Corre(std::vector<std::string> args, const std::string& respuestas = "", bool terminal = false) {
+        std::istringstream entrada(respuestas);
+        std::ostringstream salida, errores;
+        EntornoConsola e{entrada, salida, errores, terminal, tmp.Ruta(), &reloj};
+        if (!args.empty() && args[0] != "--version" && args[0] != "--ayuda") {
+            args.insert(args.begin(), {"--registro", (demo / "orvalo.reg").string()});
+        }
+        const int codigo = CorreLineaComandos(args, e);
+        return {codigo, salida.str(), errores.str()};
+    }
+    std::vector<std::string> Depurar(std::vector<std::string> extra) {
+        std::vector<std::string> a{"--depurar",  "--conexion", "planta norte ", "--desde",
+                                   "2025-03-01", "--hasta",    "2025-03-31"};
+        a.insert(a.end(), extra.begin(), extra.end());
+        return a;
+    }
+};
+
+} // namespace
+
+TEST_F(LineaComandosPrueba, VersionAyudaYArgumentosMalos) {
+    EXPECT_EQ(Corre({"--version"}).salida, "ovNalvora v2.2.0\n");
+    EXPECT_EQ(Corre({"--ayuda"}).codigo, 0);
+    for (const auto& malos : std::vector<std::vector<std::string>>{
+             {"--borrar"},
+             {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-02-30", "--hasta", "2025-03-31"},
+             {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-04-01", "--hasta", "2025-03-31"},
+             {"--depurar", "--conexion", "No Existe", "--desde", "2025-03-01", "--hasta", "2025-03-31"},
+             {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-03-01", "--hasta", "2025-03-31",
+              "--pasos", "9"},
+             {"--conexiones", "--si"}}) {
+        const auto r = Corre(malos);
+        EXPECT_EQ(r.codigo, 2) << malos[0] << " " << r.errores;
+        EXPECT_FALSE(r.errores.empty());
+    }
+    // Sin terminal y sin --si no se puede preguntar: no se toca nada.
+    const auto antes = LeeArchivo(demo / "orvalo_norte.db");
+    EXPECT_EQ(Corre(Depurar({})).codigo, 2);
+    EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
+}
+
+TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
+    const auto r = Corre({"--conexiones"});
+    ASSERT_EQ(r.codigo, 0) << r.errores;
+    BaseSqlite n(demo / "orvalo_norte.db");
+    const std::string menor = n.Valor("SELECT substr(min(fechayhora), 1, 16) FROM transacciones");
+    const std::string mayorKardex = n.Valor("SELECT max(fecha) FROM kardex");
+    std::istringstream lineas(r.salida);
+    std::string encabezado, norte, sur, sql;
+    std::getline(lineas, encabezado);
+    std::getline(lineas, norte);
+    std::getline(lineas, sur);
+    std::getline(lineas, sql);
+    EXPECT_EQ(encabezado,
+              "Conexión\tTamaño\tMenor checada\tMayor checada\tMenor kardex\tMayor kardex\tEstado");
+    EXPECT_EQ(norte.rfind("Planta Norte\t", 0), 0u);
+    EXPECT_NE(norte.find(" MB\t" + menor + "\t"), std::string::npos) << norte;
+    EXPECT_NE(norte.find("\t" + mayorKardex + "\tok"), std::string::npos) << norte;
+    EXPECT_EQ(sql, "Corporativo SQL\t\t\t\t\t\tsin conexión");
+    EXPECT_EQ(r.salida.find("Demo2024"), std::string::npos) << "la contraseña nunca se muestra";
+}
+
+TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
+    const auto antes = LeeArchivo(demo / "orvalo_norte.db");
+    const auto r = Corre(Depurar({"--simular", "--pasos", "1,3"}));
+    ASSERT_EQ(r.codigo, 0) << r.errores;
+    BaseSqlite n(demo / "orvalo_norte.db");
+    const long long total = n.Cuenta("SELECT count(*) FROM transacciones");
+    const long long conservar =
+        n.Cuenta("SELECT count(*) FROM transacciones WHERE fechayhora < '2025-03-01' OR "
+                 "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
+    EXPECT_NE(r.salida.find("Planta Norte\ttransacciones\t" + std::to_string(total - conservar) + "\t" +
+                            std::to_string(conservar) + "\n"),
+              std::string::npos)
+        << r.salida;
+    EXPECT_NE(r.salida.find("\nDELETE FROM transacciones\nGO\n"), std::string::npos);
+    EXPECT_EQ(r.salida.find("VACUUM"), std::string::npos) << "solo los pasos marcados";
+    EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
+}
+
+TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultado) {
+    // Un No a la primera pregunta no cambia nada.
+    const auto no = Corre(Depurar({}), "n\n", true);
+    EXPECT_EQ(no.codigo, 1);
+    EXPECT_NE(no.salida.find("¿Ya cuenta con el respaldo?"), std::string::npos);
+    EXPECT_EQ(no.salida.find("Está completamente seguro"), std::string::npos);
+
+    const auto si = Corre(Depurar({}), "s\ns\n", true);
+    EXPECT_EQ(si.codigo, 0) << si.errores;
+    EXPECT_NE(si.salida.find("sábado, 1 de marzo de 2025\nal\nlunes, 31 de marzo de 2025."),
+              std::string::npos)
+        << si.salida;
+    EXPECT_NE(si.salida.find("2026-12-06 10:00\tInicia depuración del 2025-03-01 al 2025-03-31.\n"),
+              std::string::npos);
+    EXPECT_NE(si.salida.find("Proceso de depuración terminado."), std::string::npos);
+    const std::string log = LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log");
+    EXPECT_NE(log.find("\tCifras de uso actualizadas de Planta Norte.\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("Demo2024"), std::string::npos);
+
+    // Una bitácora que no se puede reponer: sale 1 y la siguiente corrida se rechaza con 2.
+    {
+        BaseSqlite n(demo / "orvalo_norte.db");
+        n.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2020-01-01 00:00:00', 'rechazar')");
+        n.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.usuario = 'rechazar' "
+                  "BEGIN SELECT RAISE(ABORT, 'no'); END");
+    }
+    EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "5"})).codigo, 1);
+    EXPECT_TRUE(fs::exists(demo / "orvalo_temp.db"));
+    const auto rechazo = Corre(Depurar({"--si"}));
+    EXPECT_EQ(rechazo.codigo, 2);
+    EXPECT_NE(rechazo.errores.find("bitacora"), std::string::npos) << rechazo.errores;
+}
