@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
+
 namespace ov::db {
 
 std::vector<Diagnostico> LeeDiagnosticos(SQLSMALLINT tipo, SQLHANDLE manejador) {
