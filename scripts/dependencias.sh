@@ -4,7 +4,8 @@ set -euo pipefail
 
 paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
           unixodbc unixodbc-dev libsqliteodbc tdsodbc odbc-postgresql postgresql
-          sqlite3 libsqlite3-dev xvfb xauth)
+          sqlite3 libsqlite3-dev xvfb xauth
+          fonts-wine) # Tahoma libre: la ventana se diseñó con ella
 
 faltan=()
 for p in "${paquetes[@]}"; do
