@@ -18,13 +18,13 @@ public:
 
     explicit ServiciosDePrueba(const Reloj& reloj) : reloj_(reloj) {}
 
+    // Sin respuesta preparada contesta No, como el botón por omisión.
     bool PreguntaSiNo(const std::string& texto, const std::string& titulo) override {
         Mensajes.push_back({"pregunta", texto, titulo});
-        if (Respuestas.empty()) {
-            return false;
+        const bool r = !Respuestas.empty() && Respuestas.front();
+        if (!Respuestas.empty()) {
+            Respuestas.pop_front();
         }
-        const bool r = Respuestas.front();
-        Respuestas.pop_front();
         return r;
     }
     void Informa(const std::string& texto, const std::string& titulo) override {

