@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Banco de la depuración: checadas de una base generada, conservando cerca de la mitad, por la
+# línea de comandos del programa, contra las mismas sentencias corridas a mano en sqlite3 sobre
+# una copia. Mide tiempo y memoria máxima para varios tamaños.
+#   bash bench/depuracion.sh [FILAS ...]        (por omisión 250000 500000 1000000)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/compila.sh > /dev/null
+command -v /usr/bin/time > /dev/null || { echo "Falta /usr/bin/time (paquete time)." >&2; exit 2; }
+
+tamanos=("$@")
+[ ${#tamanos[@]} -eq 0 ] && tamanos=(250000 500000 1000000)
+trabajo=$(mktemp -d)
+trap 'rm -rf "$trabajo"' EXIT
+
+# Los datos van del 2023-12-01 al 2026-11-30: borrar hasta el 2025-05-31 conserva cerca de la mitad.
+desde=2023-12-01
+hasta=2025-05-31
+
+mide() { # salida de /usr/bin/time -v → "segundos kB"
+    awk -F': ' '/Elapsed \(wall clock\)/ {n=split($NF,p,":"); s=0; for(i=1;i<=n;i++) s=s*60+p[i]}
+                /Maximum resident set size/ {kb=$NF} END {printf "%.2f %d\n", s, kb}' "$1"
+}
+
+printf "%-10s %12s %12s %12s %12s %12s %8s\n" filas conservadas programa_s a_mano_s programa_kB a_mano_kB razon
+for n in "${tamanos[@]}"; do
+    demo="$trabajo/demo$n"
+    build/genera_demo "$demo" --checadas "$n" > /dev/null
+    cp "$demo/orvalo_sur.db" "$demo/a_mano.db"
+    conservadas=$(sqlite3 "$demo/orvalo_sur.db" "select count(*) from checadas where fechayhora < '$desde' or fechayhora >= '2025-06-01' or fechayhora is null")
+
+    /usr/bin/time -v -o "$demo/programa.txt" build/ovnalvora --registro "$demo/orvalo.reg" --depurar \
+        --conexion "Planta Sur" --desde "$desde" --hasta "$hasta" --pasos 1 --si > "$demo/salida.txt"
+    quedan=$(sqlite3 "$demo/orvalo_sur.db" "select count(*) from checadas")
+    [ "$quedan" = "$conservadas" ] || { echo "El programa dejó $quedan filas; se esperaban $conservadas." >&2; exit 1; }
+
+    # Las mismas sentencias, a mano.
+    cat > "$demo/a_mano.sql" <<SQL
+ATTACH DATABASE '$demo/orvalo_temp_a_mano.db' AS orvalo_temp;
+BEGIN EXCLUSIVE;
+CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas where fechayhora < '$desde' or fechayhora >= '2025-06-01' or fechayhora is null;
+SELECT count(*) FROM orvalo_temp.checadas;
+DELETE FROM checadas;
+COMMIT;
+INSERT INTO checadas ([id],[empleado],[fechayhora],[reloj]) SELECT * FROM orvalo_temp.checadas;
+DROP TABLE orvalo_temp.checadas;
+DETACH DATABASE orvalo_temp;
+SQL
+    /usr/bin/time -v -o "$demo/a_mano.txt" sqlite3 "$demo/a_mano.db" < "$demo/a_mano.sql" > /dev/null
+    read -r sp kp < <(mide "$demo/programa.txt")
+    read -r sm km < <(mide "$demo/a_mano.txt")
+    razon=$(awk -v a="$sp" -v b="$sm" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+    printf "%-10s %12s %12s %12s %12s %12s %8s\n" "$n" "$conservadas" "$sp" "$sm" "$kp" "$km" "$razon"
+done
