@@ -1,6 +1,5 @@
 #include "cli/Comandos.h"
 #include "connections/Estadisticas.h"
-#include "connections/TextoUtf8.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
 #include "purge/Dialecto.h"
@@ -15,19 +14,11 @@ namespace ov {
 
 namespace {
 
-std::string Comparable(const std::string& nombre) {
-    const auto ini = nombre.find_first_not_of(' ');
-    if (ini == std::string::npos) {
-        return {};
-    }
-    return MayusculasUtf8(nombre.substr(ini, nombre.find_last_not_of(' ') - ini + 1));
-}
-
 // La entrada que abriría AbreConexion con ese nombre: la de número menor.
 const EntradaConexion* Busca(const std::vector<EntradaConexion>& entradas, const std::string& nombre) {
-    const std::string buscado = Comparable(nombre);
+    const std::string buscado = NombreComparable(nombre);
     for (const auto& e : entradas) {
-        if (Comparable(e.Name) == buscado) {
+        if (NombreComparable(e.Name) == buscado) {
             return &e;
         }
     }

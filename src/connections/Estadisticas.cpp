@@ -8,14 +8,6 @@ namespace ov {
 
 namespace {
 
-std::string Recorta(const std::string& s) {
-    const auto ini = s.find_first_not_of(' ');
-    if (ini == std::string::npos) {
-        return {};
-    }
-    return s.substr(ini, s.find_last_not_of(' ') - ini + 1);
-}
-
 // Sin SQL Server, el tamaño sale de las páginas de SQLite, con el mismo aspecto que sp_spaceused.
 constexpr long long kTamanoDefinidoSQLite = 18;
 
@@ -47,7 +39,7 @@ std::string FormateaFecha(const db::Valor& v, bool conHora) {
     if (!v) {
         return {};
     }
-    const auto fh = LeeFechaHora(Recorta(*v));
+    const auto fh = LeeFechaHora(SinBlancosALosLados(*v));
     if (!fh) {
         return *v;
     }
@@ -76,7 +68,7 @@ std::string TextoError(const db::ErrorBD& e) {
 } // namespace
 
 std::string RellenaTamano(const std::string& valor, long long definido) {
-    const std::string t = Recorta(valor);
+    const std::string t = SinBlancosALosLados(valor);
     const long long blancos = definido - static_cast<long long>(t.size());
     return std::string(blancos > 0 ? static_cast<size_t>(blancos) : 0, ' ') + t;
 }

@@ -15,16 +15,6 @@ std::string RutaEntrada(int numero) {
     return kClaveConexiones + std::to_string(numero);
 }
 
-// Se quitan solo espacios, no tabuladores.
-std::string NombreComparable(const std::string& nombre) {
-    const auto inicio = nombre.find_first_not_of(' ');
-    if (inicio == std::string::npos) {
-        return {};
-    }
-    const auto fin = nombre.find_last_not_of(' ');
-    return MayusculasUtf8(std::string_view(nombre).substr(inicio, fin - inicio + 1));
-}
-
 void CierraSinError(db::Conexion& conexion) noexcept {
     try {
         if (conexion.Abierta()) {
@@ -35,6 +25,19 @@ void CierraSinError(db::Conexion& conexion) noexcept {
 }
 
 } // namespace
+
+std::string SinBlancosALosLados(const std::string& texto) {
+    const auto inicio = texto.find_first_not_of(' ');
+    if (inicio == std::string::npos) {
+        return {};
+    }
+    return texto.substr(inicio, texto.find_last_not_of(' ') - inicio + 1);
+}
+
+// Se quitan solo espacios, no tabuladores.
+std::string NombreComparable(const std::string& nombre) {
+    return MayusculasUtf8(SinBlancosALosLados(nombre));
+}
 
 std::vector<EntradaConexion> Conexiones(const Registro& registro) {
     std::vector<EntradaConexion> entradas;

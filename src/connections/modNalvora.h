@@ -17,6 +17,11 @@ struct EntradaConexion {
     std::string CharDateIni, CharDateFin, ConnNet;
 };
 
+// Quita los espacios de ambos lados (no los tabuladores).
+std::string SinBlancosALosLados(const std::string& texto);
+// Como compara AbreConexion: sin espacios a los lados y en mayúsculas.
+std::string NombreComparable(const std::string& nombre);
+
 // Las entradas del producto, desde la 0 hasta la primera sin Name legible.
 std::vector<EntradaConexion> Conexiones(const Registro& registro);
 

@@ -29,15 +29,15 @@ std::string CondicionConservar(const TablaDatos& t, const Rango& r) {
            FormatoFecha(DiaSiguiente(r.Hasta)) + "'} or " + t.Columna + " is null";
 }
 
-std::string EntreCorchetes(const std::string& nombre) {
-    std::string s = "[";
-    for (char c : nombre) {
+std::string Delimita(const std::string& texto, char abre, char cierra) {
+    std::string s(1, abre);
+    for (char c : texto) {
         s += c;
-        if (c == ']') {
-            s += ']';
+        if (c == cierra) {
+            s += cierra;
         }
     }
-    return s + "]";
+    return s + cierra;
 }
 
 } // namespace ov

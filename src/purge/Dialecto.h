@@ -68,7 +68,10 @@ std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn);
 // La condición de lo que se conserva: antes de Desde, desde el día siguiente a Hasta, o sin fecha.
 std::string CondicionConservar(const TablaDatos& t, const Rango& r);
 
-// [nombre] con cualquier "]" duplicado.
-std::string EntreCorchetes(const std::string& nombre);
+// El texto entre los delimitadores, con el de cierre duplicado adentro: [a]]b], 'O''Hara', "x""y".
+std::string Delimita(const std::string& texto, char abre, char cierra);
+inline std::string EntreCorchetes(const std::string& nombre) {
+    return Delimita(nombre, '[', ']');
+}
 
 } // namespace ov

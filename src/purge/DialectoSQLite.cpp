@@ -9,25 +9,11 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Literal(const std::string& texto) {
-    std::string s = "'";
-    for (char c : texto) {
-        s += c;
-        if (c == '\'') {
-            s += '\'';
-        }
-    }
-    return s + "'";
+    return Delimita(texto, '\'', '\'');
 }
 
 std::string Identificador(const std::string& nombre) {
-    std::string s = "\"";
-    for (char c : nombre) {
-        s += c;
-        if (c == '"') {
-            s += '"';
-        }
-    }
-    return s + "\"";
+    return Delimita(nombre, '"', '"');
 }
 
 long long Entero(const db::Resultado& r) {
