@@ -158,10 +158,11 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
 }
 
 std::string Depuracion::Mensaje(const ResultadoCorrida& res) const {
-    std::string m = kMensajeTerminado;
-    if (res.fin == ResultadoCorrida::Fin::Detenida) {
-        m += std::string(kSalto) + kSalto + "La depuración se detuvo por un error: " + res.Error;
-    } else if (!res.TodasTerminadas) {
+    // Una corrida detenida no se anuncia como terminada.
+    std::string m = res.fin == ResultadoCorrida::Fin::Detenida
+                        ? "La depuración se detuvo por un error: " + res.Error
+                        : std::string(kMensajeTerminado);
+    if (res.fin != ResultadoCorrida::Fin::Detenida && !res.TodasTerminadas) {
         m += std::string(kSalto) + kSalto +
              "Una o más tareas no terminaron bien; revise la lista de tareas y la bitácora.";
     }
