@@ -4,6 +4,7 @@
 
 #include "app/ConversionesQt.h"
 #include "app/ImageList.h"
+#include "app/ListaConexiones.h"
 #include "log/Version.h"
 
 #include <QApplication>
@@ -176,6 +177,15 @@ void frmNalvora::CreaControles() {
     connect(btnIniciar, &QPushButton::clicked, this, &frmNalvora::btnIniciar_Click);
     connect(btnSalir, &QPushButton::clicked, this, &frmNalvora::btnSalir_Click);
     connect(Timer1, &QTimer::timeout, this, &frmNalvora::Timer1_Timer);
+    // El orden lo lleva List1_ColumnClick; la vista no ordena por su cuenta.
+    List1->header()->setSectionsClickable(true);
+    connect(List1->header(), &QHeaderView::sectionClicked, this,
+            [this](int columna) { List1_ColumnClick(columna + 1); });
+    connect(List1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* fila, int columna) {
+        if (columna == 0 && CambioLaMarca(fila)) {
+            List1_ItemCheck(fila);
+        }
+    });
 }
 
 } // namespace ov::app

@@ -1,6 +1,7 @@
 #include "app/ImageList.h"
 #include "app/ServiciosQt.h"
 #include "app/frmNalvora.h"
+#include "connections/ArchivoReg.h"
 #include "log/Version.h"
 
 #include <QApplication>
@@ -44,7 +45,9 @@ int CorreVentana(QApplication& aplicacion) {
 
     const Reloj& reloj = RelojDelSistema();
     ServiciosQt servicios(reloj);
-    frmNalvora ventana({servicios, reloj, CarpetaDelPrograma()});
+    // Sin --registro: OVNALVORA_REGISTRO, orvalo.reg junto al programa o el del sistema.
+    const auto registro = RegistroDeLaPlataforma("", CarpetaDelPrograma());
+    frmNalvora ventana({servicios, reloj, CarpetaDelPrograma(), *registro});
     servicios.FijaVentana(&ventana);
     ventana.show();
     return aplicacion.exec();

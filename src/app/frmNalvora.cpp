@@ -21,7 +21,7 @@ constexpr const char* kCierreRechazado =
 
 frmNalvora::frmNalvora(DependenciasVentana dependencias, QWidget* padre)
     : QWidget(padre), servicios_(dependencias.servicios), reloj_(dependencias.reloj),
-      carpetaPrograma_(std::move(dependencias.carpetaPrograma)),
+      registro_(dependencias.registro), carpetaPrograma_(std::move(dependencias.carpetaPrograma)),
       trabajo_(std::make_unique<TrabajoEnSegundoPlano>(this)) {
     CreaControles();
     if (const QScreen* pantalla = screen()) {
@@ -44,6 +44,7 @@ void frmNalvora::Form_Load() {
     const QDate hoy = AQDate(Hoy(reloj_));
     DTPicker1[0]->setDate(hoy);
     DTPicker1[1]->setDate(hoy);
+    CargaConexiones();
     Timer1->start();
     DTPicker1[0]->setFocus();
     PrimeraActivacion = true;
@@ -130,10 +131,6 @@ bool frmNalvora::IniciaOperacion(std::function<void()> trabajo,
 void frmNalvora::Publica(std::function<void()> fn) {
     trabajo_->Publica(std::move(fn));
 }
-
-void frmNalvora::ActualizaEstadisticas() {}
-
-void frmNalvora::EjecutaProceso() {}
 
 bool frmNalvora::event(QEvent* evento) {
     const bool resultado = QWidget::event(evento);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "connections/Registro.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
 #include "log/ServiciosVentana.h"
+#include "purge/EjecutaProceso.h"
+#include "tasks/Plan.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +25,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace ov::app {
 
@@ -34,6 +38,7 @@ struct DependenciasVentana {
     ServiciosVentana& servicios;
     const Reloj& reloj;
     std::filesystem::path carpetaPrograma; // la bitácora va a su carpeta Log
+    const Registro& registro;              // de donde salen las conexiones, leído en cada apertura
 };
 
 // La ventana principal. Solo acomoda los controles y convierte lo que hace el operador en
@@ -71,6 +76,15 @@ public:
     void btnIniciar_Click();
     void btnSalir_Click();
     void Timer1_Timer();
+    // El encabezado pulsado, contado desde 1 como en el diseño.
+    void List1_ColumnClick(int columna);
+    // Solo cuando el operador cambia la marca de la fila.
+    void List1_ItemCheck(QTreeWidgetItem* fila);
+
+    // La lista de conexiones; la cadena de conexión no se guarda en la ventana.
+    void CargaConexiones();
+    void AgregaConexion(const std::string& name, const std::string& conn, const std::string& charDateIni,
+                        const std::string& charDateFin, const std::string& connNet);
 
     // Bloqueo de todos los controles durante una operación larga (el temporizador incluido).
     void DeshabilitaControles();
@@ -84,15 +98,19 @@ public:
     void Publica(std::function<void()> fn);
 
     bool PrimeraActivacion = false;
+    // El plan de tareas, paralelo a los nodos de Lista.
+    Plan Tareas;
     // La bitácora por la que pasa cada línea del sistema; su ruta (RutaLog) se fija al cargar.
     const Bitacora& Log() const { return *bitacora_; }
     ServiciosVentana& Servicios() const { return servicios_; }
     const Reloj& reloj() const { return reloj_; }
 
 protected:
-    // Todavía no hacen nada; las operaciones de las otras partes se enchufan aquí.
+    // El sondeo y la corrida; las pruebas de la ventana sola los cuentan en lugar de hacerlos.
     virtual void ActualizaEstadisticas();
     virtual void EjecutaProceso();
+    // Corre en el hilo obrero: la depuración sobre la copia del plan.
+    virtual ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador);
 
     bool event(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
@@ -101,8 +119,16 @@ private:
     void CreaControles();
     void PonEnabled(bool valor);
 
+    // El orden de List1 (SortKey, SortOrder): cada clic invierte la dirección.
+    struct OrdenLista {
+        int SortKey = 0;
+        Qt::SortOrder SortOrder = Qt::AscendingOrder;
+    };
+
     ServiciosVentana& servicios_;
     const Reloj& reloj_;
+    const Registro& registro_;
+    OrdenLista ordenList1_;
     std::filesystem::path carpetaPrograma_;
     std::optional<Bitacora> bitacora_;
     std::vector<QObject*> controles_;

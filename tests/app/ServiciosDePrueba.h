@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/frmNalvora.h"
+#include "connections/ArchivoReg.h"
 #include "log/ServiciosVentana.h"
 
+#include <QTest>
 #include <deque>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,44 @@ public:
 protected:
     void ActualizaEstadisticas() override { ++Sondeos; }
     void EjecutaProceso() override { ++Corridas; }
+};
+
+// Otra ventana toma el foco y luego se vuelve a la principal, como tras un cuadro de mensaje.
+inline bool ReactivaDesdeOtra(QWidget& ventana) {
+    QWidget otra;
+    otra.show();
+    otra.activateWindow();
+    if (!QTest::qWaitForWindowActive(&otra)) {
+        return false;
+    }
+    ventana.activateWindow();
+    return QTest::qWaitForWindowActive(&ventana);
+}
+
+// Un registro sin conexiones, para las pruebas que no miran la lista.
+inline const Registro& SinConexiones() {
+    static const ArchivoReg registro("/no/existe/orvalo.reg");
+    return registro;
+}
+
+// La ventana de verdad, con los sondeos contados y, si se pide, un obrero que lanza.
+class VentanaContada : public app::frmNalvora {
+public:
+    using frmNalvora::frmNalvora;
+    int Sondeos = 0;
+    bool LanzaAlCorrer = false;
+
+protected:
+    void ActualizaEstadisticas() override {
+        ++Sondeos;
+        frmNalvora::ActualizaEstadisticas();
+    }
+    ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
+        if (LanzaAlCorrer) {
+            throw std::runtime_error("se agotó la memoria del obrero");
+        }
+        return frmNalvora::CorreDepuracion(plan, rango, observador);
+    }
 };
 
 } // namespace ov::prueba

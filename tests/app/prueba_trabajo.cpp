@@ -81,7 +81,7 @@ void PruebaTrabajo::avisosEnOrdenYExcepciones() {
 void PruebaTrabajo::ventanaBloqueadaMientrasCorre() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
     v.show();
     QVERIFY(QTest::qWaitForWindowExposed(&v));
 

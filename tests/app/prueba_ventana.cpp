@@ -56,7 +56,7 @@ private slots:
 void PruebaVentana::controlesComoSeDisenaron() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
 
     QCOMPARE(v.windowTitle(), QStringLiteral("Depuración de base de datos Orvalo v2.2.0"));
     QCOMPARE(v.size(), QSize(585, 521));
@@ -94,7 +94,7 @@ void PruebaVentana::controlesComoSeDisenaron() {
 void PruebaVentana::parpadeoDelAviso() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
 
     v.Timer1_Timer();
     QCOMPARE(ColorTexto(v.lblImportante), kAzul);
@@ -114,7 +114,7 @@ void PruebaVentana::parpadeoDelAviso() {
 void PruebaVentana::bloqueoYDesbloqueo() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
     v.show();
 
     const auto& controles = v.Controls();
@@ -152,7 +152,7 @@ void PruebaVentana::bloqueoYDesbloqueo() {
 void PruebaVentana::primeraActivacionYFoco() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
     QVERIFY(v.PrimeraActivacion);
     v.show();
     v.activateWindow();
@@ -169,13 +169,8 @@ void PruebaVentana::primeraActivacionYFoco() {
         QCOMPARE(QApplication::focusWidget(), siguiente);
     }
 
-    // Otra ventana toma el foco y luego se vuelve a la principal, como tras un cuadro de mensaje.
-    QWidget otra;
-    otra.show();
-    otra.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&otra));
-    v.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&v));
+    // Volver a la ventana, como tras un cuadro de mensaje, no sondea otra vez.
+    QVERIFY(ReactivaDesdeOtra(v));
     QCOMPARE(v.Sondeos, 1);
 }
 
@@ -191,7 +186,7 @@ void PruebaVentana::salidaEscribeElFinalUnaVez() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
     {
-        VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+        VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
         v.show();
         QVERIFY(QTest::qWaitForWindowExposed(&v));
         QCOMPARE(LeeArchivo(ArchivoLog(carpeta.Ruta())),
@@ -211,7 +206,7 @@ void PruebaVentana::salidaEscribeElFinalUnaVez() {
 void PruebaVentana::cierreRechazadoDuranteUnaOperacion() {
     CarpetaTemporal carpeta;
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta()});
+    VentanaDePrueba v({servicios, kReloj, carpeta.Ruta(), SinConexiones()});
     v.show();
     QVERIFY(QTest::qWaitForWindowExposed(&v));
 
@@ -235,7 +230,7 @@ void PruebaVentana::bitacoraImposibleNoDetieneAlPrograma() {
     const auto programa = carpeta / "programa";
     EscribeArchivo(programa, "no soy carpeta");
     ServiciosDePrueba servicios(kReloj);
-    VentanaDePrueba v({servicios, kReloj, programa});
+    VentanaDePrueba v({servicios, kReloj, programa, SinConexiones()});
     v.show();
     v.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&v));

@@ -1,0 +1,145 @@
+// Las dos operaciones largas de la ventana, el sondeo y la depuración: corren en el hilo obrero y
+// sus avisos se aplican en el hilo de la ventana, en orden, mientras ésta sigue pintándose.
+#include "app/ArbolTareas.h"
+#include "app/ConversionesQt.h"
+#include "app/ImageList.h"
+#include "app/ListaConexiones.h"
+#include "app/frmNalvora.h"
+#include "connections/Estadisticas.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+namespace ov::app {
+
+namespace {
+
+// Lo que escapó de un trabajo; no debería pasar, pero la ventana no puede quedarse muda.
+std::string TextoDeExcepcion(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "error desconocido";
+    }
+}
+
+// Cada fila sondeada se publica a la ventana. Las filas se toman al empezar: durante el sondeo
+// la lista está bloqueada y no se reordena, y las filas nunca se quitan.
+class SondeoEnVentana final : public ObservadorSondeo {
+public:
+    SondeoEnVentana(frmNalvora& ventana, std::vector<QTreeWidgetItem*> filas)
+        : ventana_(ventana), lista_(ventana.List1), filas_(std::move(filas)) {}
+
+    void FilaSondeada(int fila, const EstadisticasFila& cifras, bool hayTransacciones) override {
+        EnFila(fila,
+               [cifras, hayTransacciones](QTreeWidgetItem* f) { PonCifras(f, cifras, hayTransacciones); });
+    }
+    void FilaSinConexion(int fila) override {
+        EnFila(fila, [](QTreeWidgetItem* f) { Atenua(f); });
+    }
+    void FilaConError(int fila, const std::string& error) override {
+        EnFila(fila, [error](QTreeWidgetItem* f) { PonError(f, error); });
+    }
+
+private:
+    template <typename Cambio> void EnFila(int fila, Cambio cambio) {
+        QTreeWidgetItem* f = filas_.at(static_cast<size_t>(fila - 1));
+        ventana_.Publica([lista = lista_, f, cambio] {
+            // Escribir celdas no es un cambio de marca: el plan no se toca.
+            const QSignalBlocker sinAvisos(lista);
+            cambio(f);
+        });
+    }
+
+    frmNalvora& ventana_;
+    QTreeWidget* const lista_;
+    const std::vector<QTreeWidgetItem*> filas_;
+};
+
+// Cada cambio de aspecto de un nodo se aplica en su elemento de Lista.
+class CorridaEnVentana final : public ObservadorCorrida {
+public:
+    explicit CorridaEnVentana(frmNalvora& ventana) : ventana_(ventana) {}
+
+    void NodoCambiado(int posicion, const Nodo& nodo) override {
+        frmNalvora* v = &ventana_;
+        ventana_.Publica([v, posicion, nodo] {
+            if (QTreeWidgetItem* elemento = v->Lista->topLevelItem(posicion - 1)) {
+                AplicaNodo(elemento, nodo, *v->ImageList1);
+            }
+        });
+    }
+
+private:
+    frmNalvora& ventana_;
+};
+
+} // namespace
+
+void frmNalvora::ActualizaEstadisticas() {
+    const auto nombres = NombresEnOrden(List1);
+    auto observador = std::make_shared<SondeoEnVentana>(*this, FilasEnOrden(List1));
+    IniciaOperacion(
+        [this, nombres, observador] {
+            ModNalvora modulo(registro_);
+            ov::ActualizaEstadisticas(modulo, nombres, *observador);
+        },
+        [this](std::exception_ptr error) {
+            if (error) {
+                servicios_.Advierte("El sondeo de las bases se interrumpió por un error inesperado: " +
+                                        TextoDeExcepcion(error),
+                                    S(windowTitle()));
+            }
+        });
+}
+
+ResultadoCorrida frmNalvora::CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) {
+    ModNalvora modulo(registro_);
+    return Depuracion(modulo, Log(), observador).Corre(plan, rango);
+}
+
+void frmNalvora::EjecutaProceso() {
+    const std::string caption = S(windowTitle());
+    const Rango rango{DeQDate(DTPicker1[0]->date()), DeQDate(DTPicker1[1]->date())};
+    if (const auto rechazo = RevisaRango(rango)) {
+        servicios_.Advierte(*rechazo, caption);
+        return;
+    }
+    if (!servicios_.PreguntaSiNo(TextoPrimeraPregunta(S(lblImportante->text())), kTituloPreguntas) ||
+        !servicios_.PreguntaSiNo(TextoSegundaPregunta(rango, S(Label1->text())), kTituloPreguntas)) {
+        ActualizaEstadisticas();
+        return;
+    }
+
+    // El obrero trabaja sobre una copia con las marcas del operador; la ventana no comparte nada con él.
+    auto copia = std::make_shared<Plan>(Tareas);
+    LeeMarcas(Lista, *copia);
+    auto resultado = std::make_shared<ResultadoCorrida>();
+    auto observador = std::make_shared<CorridaEnVentana>(*this);
+    IniciaOperacion([this, copia, resultado, observador,
+                     rango] { *resultado = CorreDepuracion(*copia, rango, *observador); },
+                    [this, copia, resultado](std::exception_ptr error) {
+                        // Sentencias, errores y aspectos vuelven al plan de la ventana; no se reconstruye.
+                        Tareas = std::move(*copia);
+                        const std::string titulo = S(windowTitle());
+                        if (error) {
+                            const std::string texto =
+                                "La depuración se interrumpió por un error inesperado: " +
+                                TextoDeExcepcion(error) +
+                                " Revise la lista de tareas y la bitácora antes de volver a depurar.";
+                            Log().Linea(texto);
+                            servicios_.Advierte(texto, titulo);
+                        } else if (resultado->MensajeEsAdvertencia) {
+                            servicios_.Advierte(resultado->Mensaje, titulo);
+                        } else {
+                            servicios_.Informa(resultado->Mensaje, titulo);
+                        }
+                        ActualizaEstadisticas();
+                    });
+}
+
+} // namespace ov::app
