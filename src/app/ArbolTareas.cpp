@@ -5,6 +5,7 @@
 #include "app/ListaConexiones.h"
 #include "app/frmNalvora.h"
 
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -16,13 +17,17 @@ constexpr int kRolImagen = Qt::UserRole + 1;
 
 void AplicaNodo(QTreeWidgetItem* elemento, const Nodo& nodo, const ImageList& imagenes) {
     const int imagen = static_cast<int>(nodo.Image);
-    elemento->setText(0, Q(nodo.Texto));
-    elemento->setIcon(0, imagenes.Imagen(imagen));
+    {
+        // Un solo aviso de cambio por aspecto, con todo ya puesto.
+        const QSignalBlocker sinAvisos(elemento->treeWidget());
+        elemento->setText(0, Q(nodo.Texto));
+        elemento->setIcon(0, imagenes.Imagen(imagen));
+        // Solo la negrita: familia y tamaño siguen siendo los de Lista.
+        QFont letra = elemento->font(0);
+        letra.setBold(nodo.Bold);
+        elemento->setFont(0, letra);
+    }
     elemento->setData(0, kRolImagen, imagen);
-    // Solo la negrita: familia y tamaño siguen siendo los de Lista.
-    QFont letra = elemento->font(0);
-    letra.setBold(nodo.Bold);
-    elemento->setFont(0, letra);
 }
 
 int ImagenDe(const QTreeWidgetItem* elemento) {
