@@ -5,6 +5,7 @@
 #include "app/ListaConexiones.h"
 #include "app/frmNalvora.h"
 
+#include <QPixmap>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
@@ -12,8 +13,20 @@
 namespace ov::app {
 
 namespace {
+
 constexpr int kRolImagen = Qt::UserRole + 1;
+
+// Un hueco transparente del tamaño de las imágenes: los textos quedan alineados con o sin imagen.
+const QIcon& SinImagen() {
+    static const QIcon hueco = [] {
+        QPixmap p(16, 16);
+        p.fill(Qt::transparent);
+        return QIcon(p);
+    }();
+    return hueco;
 }
+
+} // namespace
 
 void AplicaNodo(QTreeWidgetItem* elemento, const Nodo& nodo, const ImageList& imagenes) {
     const int imagen = static_cast<int>(nodo.Image);
@@ -21,7 +34,9 @@ void AplicaNodo(QTreeWidgetItem* elemento, const Nodo& nodo, const ImageList& im
         // Un solo aviso de cambio por aspecto, con todo ya puesto.
         const QSignalBlocker sinAvisos(elemento->treeWidget());
         elemento->setText(0, Q(nodo.Texto));
-        elemento->setIcon(0, imagenes.Imagen(imagen));
+        // El texto de una falla es largo: completo en la ayuda emergente.
+        elemento->setToolTip(0, Q(nodo.Texto));
+        elemento->setIcon(0, imagen == 0 ? SinImagen() : imagenes.Imagen(imagen));
         // Solo la negrita: familia y tamaño siguen siendo los de Lista.
         QFont letra = elemento->font(0);
         letra.setBold(nodo.Bold);
