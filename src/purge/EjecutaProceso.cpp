@@ -153,7 +153,8 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     }
     Registra("Termina depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
     res.Mensaje = Mensaje(res);
-    res.MensajeEsAdvertencia = res.fin != ResultadoCorrida::Fin::Terminada || !res.Pendientes.empty();
+    res.MensajeEsAdvertencia =
+        res.fin != ResultadoCorrida::Fin::Terminada || !res.TodasTerminadas || !res.Pendientes.empty();
     return res;
 }
 
