@@ -13,23 +13,35 @@ const std::filesystem::path kDatos = OV_DATOS_PRUEBA;
 
 class ListaDeConexiones : public testing::TestWithParam<const char*> {};
 
+// Clave simulada: para los fallos que un archivo no puede dar y para un registro sin fin.
+struct ClaveSimulada final : ClaveRegistro {
+    std::uint32_t Tipo = kRegSz;
+    std::vector<unsigned char> Datos;
+    std::int32_t ErrorPrimera = 0;
+    std::int32_t ErrorSegunda = 0;
+    std::size_t BufferRecibido = 0;
+
+    // Llena las salidas aun cuando falla: quien consulta no debe usarlas.
+    std::int32_t ConsultaTipo(const std::string&, std::uint32_t& tipo, std::uint32_t& bytes) override {
+        tipo = Tipo;
+        bytes = static_cast<std::uint32_t>(Datos.size());
+        return ErrorPrimera;
+    }
+    std::int32_t ConsultaDatos(const std::string&, std::vector<unsigned char>& datos) override {
+        BufferRecibido = datos.size();
+        datos = Datos;
+        return ErrorSegunda;
+    }
+};
+
 // Un registro con infinitas entradas, para el tope de 16 bits.
 struct RegistroSinFin final : Registro {
     mutable int Aperturas = 0;
-    struct Clave final : ClaveRegistro {
-        std::int32_t ConsultaTipo(const std::string&, std::uint32_t& tipo, std::uint32_t& bytes) override {
-            tipo = kRegSz;
-            bytes = 2;
-            return 0;
-        }
-        std::int32_t ConsultaDatos(const std::string&, std::vector<unsigned char>& datos) override {
-            datos = {'x', 0};
-            return 0;
-        }
-    };
     std::unique_ptr<ClaveRegistro> Abre(const std::string&) const override {
         ++Aperturas;
-        return std::make_unique<Clave>();
+        auto clave = std::make_unique<ClaveSimulada>();
+        clave->Datos = {'x', 0};
+        return clave;
     }
 };
 
@@ -40,67 +52,80 @@ TEST_P(ListaDeConexiones, RecorreHastaElPrimerNameIlegible) {
     const auto lista = Conexiones(r);
     ASSERT_EQ(lista.size(), 4u); // la 4 tiene Name hex(2): la 5 no se ve
 
-    EXPECT_EQ(lista[0].Numero, 0);
-    EXPECT_EQ(lista[0].Name, "  Nómina Central  "); // la vista de 32 bits, con sus blancos
-    EXPECT_EQ(lista[0].Conn, "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=Secreta;"
-                             "Initial Catalog=Orvalo;Data Source=SRV\\SQL2008");
+    std::vector<std::tuple<int, std::string, std::string>> vistas;
+    for (const auto& e : lista) {
+        vistas.emplace_back(e.Numero, e.Name, e.Conn);
+    }
+    // La 0 de la vista de 32 bits, con sus blancos; la 2 solo en la de 64 bits, con Name dword 7;
+    // la 3 de 32 bits se borró y queda la de 64 bits, con Name en hex(1) en dos líneas.
+    EXPECT_EQ(vistas,
+              (decltype(vistas){{0, "  Nómina Central  ",
+                                 "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;"
+                                 "Password=Secreta;Initial Catalog=Orvalo;Data Source=SRV\\SQL2008"},
+                                {1, "nómina central", "Driver=SQLite3;Database=/no/existe/1.db"},
+                                {2, "7", ""},
+                                {3, "Sucursal Ñuñoa", "Driver=SQLite3;Database=C:\\Datos\\\"Ñuñoa\".db"}}));
     EXPECT_EQ(lista[0].CharDateIni, "2020-01-01");
     EXPECT_EQ(lista[0].CharDateFin, "7");
     EXPECT_EQ(lista[0].ConnNet, "");
-
-    EXPECT_EQ(lista[1].Name, "nómina central");
-    EXPECT_EQ(lista[1].Conn, "Driver=SQLite3;Database=/no/existe/1.db");
-
-    // La 2 solo existe en la vista de 64 bits; su Name es el dword 7.
-    EXPECT_EQ(lista[2].Name, "7");
-    EXPECT_EQ(lista[2].Conn, "");
-
-    // La 3 de 32 bits se borró: queda la de 64 bits, con Name en hex(1) en dos líneas.
-    EXPECT_EQ(lista[3].Numero, 3);
-    EXPECT_EQ(lista[3].Name, "Sucursal Ñuñoa");
-    EXPECT_EQ(lista[3].Conn, "Driver=SQLite3;Database=C:\\Datos\\\"Ñuñoa\".db");
     EXPECT_FALSE(ExisteValor(r, std::string(kClaveConexiones) + "3", "Temporal"));
+
+    ModNalvora mod(r);
+    EXPECT_EQ(mod.AbreConexion(" 7 "), 2); // encontrada por su dword; su Conn vacía no abre
+    EXPECT_EQ(mod.AbreConexion("Vista de 64 bits"), 1);
+    EXPECT_EQ(mod.AbreConexion("Otra"), 1); // el Name hex(2) de la 4
+    EXPECT_EQ(mod.AbreConexion("Detrás del corte"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formatos, ListaDeConexiones,
                          testing::Values("conexiones_v5.reg", "conexiones_v5_utf8.reg", "conexiones_v4.reg"));
 
-TEST(Conexiones, UnHuecoCortaLaLista) {
-    const auto lista = Conexiones(ArchivoReg(kDatos / "hueco_v4.reg"));
-    ASSERT_EQ(lista.size(), 2u);
-    EXPECT_EQ(lista[1].Name, "Almacén");
-    EXPECT_TRUE(Conexiones(ArchivoReg(kDatos / "tipos_v5.reg")).empty());
-}
+TEST(Conexiones, UnHuecoOElTopeDe32767CortanLaLista) {
+    const ArchivoReg hueco(kDatos / "hueco_v4.reg");
+    ASSERT_EQ(Conexiones(hueco).size(), 2u);
+    EXPECT_EQ(Conexiones(hueco)[1].Name, "Almacén");
+    EXPECT_EQ(ModNalvora(hueco).AbreConexion("Detrás del hueco"), 1);
 
-TEST(Conexiones, ElNumeroDeEntradaNoPasaDe32767) {
-    const RegistroSinFin r;
-    const auto lista = Conexiones(r);
+    const RegistroSinFin sinFin;
+    const auto lista = Conexiones(sinFin);
     ASSERT_EQ(lista.size(), 32768u);
     EXPECT_EQ(lista.back().Numero, 32767);
+    sinFin.Aperturas = 0;
+    EXPECT_EQ(ModNalvora(sinFin).AbreConexion("y"), 1);
+    EXPECT_EQ(sinFin.Aperturas, 2 * 32768);
 }
 
 TEST(TextoUtf8, MayusculasYConversiones) {
     EXPECT_EQ(MayusculasUtf8("nómina ñuñoa, pingüino: áéíóú àèç ÿ"), "NÓMINA ÑUÑOA, PINGÜINO: ÁÉÍÓÚ ÀÈÇ Ÿ");
     EXPECT_EQ(MayusculasUtf8("łódź čeština ω я ё"), "ŁÓDŹ ČEŠTINA Ω Я Ё");
-    EXPECT_EQ(MayusculasUtf8("ß ÷ 1ª"), "ß ÷ 1ª");
-    EXPECT_EQ(MayusculasUtf8("a\xFF\xC3z"), "A\xFF\xC3Z"); // bytes sueltos quedan
+    EXPECT_EQ(MayusculasUtf8("ß ÷ 1ª a\xFF\xC3z"), "ß ÷ 1ª A\xFF\xC3Z"); // bytes sueltos quedan
     EXPECT_EQ(Utf8DeWindows1252("\x80\xD1\xF1\x85\x81"), "€Ññ…\xC2\x81");
     EXPECT_EQ(Utf8DeUtf16le(std::string_view("\x3D\xD8\x00\xDE\x00\xD8!\x00", 8)), "😀\xEF\xBF\xBD!");
 }
 
-TEST(Conexiones, AbreConexionConLasEntradasDelProducto) {
-    const ArchivoReg r(kDatos / "conexiones_v5.reg");
-    ModNalvora mod(r);
-    EXPECT_EQ(mod.AbreConexion("7"), 2); // encontrada por su dword; su Conn vacía no abre
-    EXPECT_EQ(mod.AbreConexion(" 7 "), 2);
-    EXPECT_EQ(mod.AbreConexion("Vista de 64 bits"), 1);
-    EXPECT_EQ(mod.AbreConexion("Otra"), 1); // el Name hex(2) de la 4
-    EXPECT_EQ(mod.AbreConexion("Detrás del corte"), 1);
-    EXPECT_EQ(ModNalvora(ArchivoReg(kDatos / "hueco_v4.reg")).AbreConexion("Detrás del hueco"), 1);
-    EXPECT_EQ(ModNalvora(ArchivoReg(kDatos / "tipos_v5.reg")).AbreConexion("Predeterminado"), 1);
+// Lo que un archivo no puede dar: el búfer de la segunda consulta, el signo del dword y los
+// códigos de error de cada consulta, como los devuelve el registro.
+TEST(Registry1, ConsultaValorDevuelveElEstadoDelRegistro) {
+    ClaveSimulada clave;
+    clave.Datos = {'M', 'a', 't', 'r', 'i', 'z', 0};
+    EXPECT_EQ(ConsultaValor(&clave, "Name").Valor, ValorRegistro{"Matriz"});
+    EXPECT_EQ(clave.BufferRecibido, 7u); // mide lo que dijo la primera consulta
+    clave.Tipo = kRegDword;
+    clave.Datos = {0x07, 0x00, 0x00, 0x80};
+    EXPECT_EQ(TextoDe(ConsultaValor(&clave, "Name").Valor), "-2147483641");
 
-    // Con infinitas entradas la búsqueda para en la 32767.
-    const RegistroSinFin sinFin;
-    EXPECT_EQ(ModNalvora(sinFin).AbreConexion("y"), 1);
-    EXPECT_EQ(sinFin.Aperturas, 2 * 32768);
+    const std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t> casos[] = {
+        {kRegExpandSz, 0, 0, -1}, {kRegBinary, 0, 0, -1},
+        {kRegSz, 0, 234, 234}, // ERROR_MORE_DATA: el valor creció entre las dos consultas
+        {kRegDword, 0, 234, 234}, {kRegSz, 5, 0, 5}, // ERROR_ACCESS_DENIED
+    };
+    for (const auto& [tipo, primera, segunda, estado] : casos) {
+        clave.Tipo = tipo;
+        clave.ErrorPrimera = primera;
+        clave.ErrorSegunda = segunda;
+        const Consulta c = ConsultaValor(&clave, "Name");
+        EXPECT_EQ(c.Estado, estado) << tipo;
+        EXPECT_EQ(c.Valor, ValorRegistro{}) << tipo;
+    }
+    EXPECT_EQ(ConsultaValor(nullptr, "Name").Estado, 6); // sin clave: ERROR_INVALID_HANDLE
 }

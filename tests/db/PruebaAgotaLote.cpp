@@ -1,3 +1,4 @@
+#include "ErrorDe.h"
 #include "db/Lote.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 namespace ov::db {
 namespace {
 
-// Un lote fingido: cada paso es lo que devuelve una llamada y cuántas columnas deja.
+// Un lote fingido: cada paso es lo que devuelve una llamada, cuántas columnas y qué cuenta deja.
 struct Paso {
     SQLRETURN rc;
     std::vector<Diagnostico> diag;
@@ -26,9 +27,8 @@ public:
     SQLSMALLINT Columnas() override { return actual_.columnas; }
     long long Cuenta() override { return actual_.cuenta; }
     Llamada Lee(Recordset& destino, SQLSMALLINT columnas) override {
+        ++lecturas;
         destino.Campos.assign(static_cast<size_t>(columnas), Campo{"c", 18});
-        destino.Filas.push_back(
-            std::vector<Valor>(static_cast<size_t>(columnas), Valor{"v" + std::to_string(lecturas++)}));
         return {};
     }
     int llamadasMas = 0;
@@ -45,8 +45,7 @@ private:
 };
 
 const Diagnostico Info{"01000", 5701, "[FreeTDS][SQL Server]Changed database context to 'Orvalo'."};
-const Diagnostico Dbcc{"01000", 2528,
-                       "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]DBCC execution completed."};
+const Diagnostico Dbcc{"01000", 2528, "[FreeTDS][SQL Server]DBCC execution completed."};
 const Diagnostico NoExiste{
     "42S02", 208, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]Invalid object name 'kardex'."};
 
@@ -55,70 +54,37 @@ const Diagnostico NoExiste{
 TEST(AgotaLote, ErrorQueSoloDaSQLMoreResultsEsErrorDelLoteYSeAgotaTodo) {
     LoteFingido lote(
         {{SQL_SUCCESS, {}, 0, 0}, {SQL_ERROR, {Info, NoExiste}}, {SQL_SUCCESS_WITH_INFO, {Dbcc}, 0, 3}});
-    try {
-        AgotaLote(lote);
-        FAIL() << "el lote con error en la segunda sentencia se dio por bueno";
-    } catch (const ErrorBD& e) {
-        EXPECT_EQ(e.Numero, 208);
-        EXPECT_EQ(e.Estado, "42S02");
-        EXPECT_EQ(e.Fuente, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]");
-        EXPECT_EQ(e.Descripcion, "Invalid object name 'kardex'.");
-    }
+    const ErrorBD e = ErrorDe([&] { AgotaLote(lote); });
+    EXPECT_EQ(e.Numero, 208);
+    EXPECT_EQ(e.Estado, "42S02");
+    EXPECT_EQ(e.Fuente, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]");
+    EXPECT_EQ(e.Descripcion, "Invalid object name 'kardex'.");
     EXPECT_EQ(lote.llamadasMas, 3); // la tercera sentencia y el SQL_NO_DATA final
+    // Un registro de error con SQL_SUCCESS_WITH_INFO también es error; gana el primero.
+    LoteFingido conInfo({{SQL_SUCCESS, {}, 1, -1},
+                         {SQL_SUCCESS_WITH_INFO, {Info, NoExiste}},
+                         {SQL_ERROR, {{"23000", 2627, "[FreeTDS][SQL Server]PK"}}}});
+    EXPECT_EQ(ErrorDe([&] { AgotaLote(conInfo); }).Numero, 208);
 }
 
-TEST(AgotaLote, ErrorEnInfoYAvisosDeDbccYSinDatos) {
-    {
-        // Un registro de error con SQL_SUCCESS_WITH_INFO también es error.
-        LoteFingido lote({{SQL_SUCCESS_WITH_INFO, {Info, NoExiste}}});
-        EXPECT_THROW(AgotaLote(lote), ErrorBD);
-    }
-    {
-        // Los avisos 01000 de DBCC no son errores; cada resultado deja su cuenta.
-        LoteFingido lote({{SQL_SUCCESS_WITH_INFO, {Dbcc}, 0, -1}, {SQL_SUCCESS, {}, 0, 7}});
-        const Resultado r = AgotaLote(lote);
-        EXPECT_EQ(r.FilasAfectadas, (std::vector<long long>{-1, 7}));
-        EXPECT_EQ(r.UltimaCuenta(), 7);
-        EXPECT_FALSE(r.Registros);
-    }
-    {
-        // SQL_NO_DATA de SQLExecDirect (DELETE sin filas) es éxito y el lote sigue.
-        LoteFingido lote({{SQL_NO_DATA, {}}, {SQL_SUCCESS, {}, 2, -1}});
-        const Resultado r = AgotaLote(lote);
-        EXPECT_EQ(r.FilasAfectadas, (std::vector<long long>{0, -1}));
-        ASSERT_TRUE(r.Registros);
-        EXPECT_EQ(r.Registros->Campos.size(), 2u);
-    }
-    {
-        // Sólo se lee el primer resultado con columnas; gana el primer error.
-        const Diagnostico otro{"23000", 2627, "[FreeTDS][SQL Server]Violation of PRIMARY KEY constraint."};
-        LoteFingido lote({{SQL_SUCCESS, {}, 1, -1},
-                          {SQL_SUCCESS, {}, 3, -1},
-                          {SQL_ERROR, {otro}},
-                          {SQL_ERROR, {NoExiste}}});
-        try {
-            AgotaLote(lote);
-            FAIL();
-        } catch (const ErrorBD& e) {
-            EXPECT_EQ(e.Numero, 2627);
-            EXPECT_EQ(e.Fuente, "[FreeTDS][SQL Server]");
-        }
-        EXPECT_EQ(lote.lecturas, 1);
-    }
-}
-
-TEST(AgotaLote, FuenteDelMensajeSegunQuienHabla) {
+TEST(AgotaLote, AvisosDeDbccYSinDatosNoSonErroresYSoloSeLeeElPrimerResultado) {
+    // SQL_NO_DATA de SQLExecDirect (DELETE sin filas) es éxito; los 01000 de DBCC no son errores.
+    LoteFingido lote({{SQL_NO_DATA, {}},
+                      {SQL_SUCCESS_WITH_INFO, {Dbcc}, 2, -1},
+                      {SQL_SUCCESS, {}, 3, -1},
+                      {SQL_SUCCESS_WITH_INFO, {Dbcc}, 0, 7}});
+    const Resultado r = AgotaLote(lote);
+    EXPECT_EQ(r.FilasAfectadas, (std::vector<long long>{0, -1, -1, 7}));
+    ASSERT_TRUE(r.Registros);
+    EXPECT_EQ(r.Registros->Campos.size(), 2u);
+    EXPECT_EQ(lote.lecturas, 1);
+    // unixODBC antepone su nombre al del driver; la fuente es quien habla.
+    EXPECT_EQ(ErrorDeDiagnostico({"08S01", 20009, "[unixODBC][FreeTDS][SQL Server]Sin red"}).Fuente,
+              "[FreeTDS][SQL Server]");
     const ErrorBD gestor =
         ErrorDeDiagnostico({"IM002", 0, "[unixODBC][Driver Manager]Data source name not found"});
     EXPECT_EQ(gestor.Fuente, "[unixODBC][Driver Manager]");
     EXPECT_EQ(gestor.Descripcion, "Data source name not found");
-    // unixODBC antepone su nombre al del driver; la fuente es el driver.
-    const ErrorBD driver =
-        ErrorDeDiagnostico({"08S01", 20009, "[unixODBC][FreeTDS][SQL Server]Unable to connect"});
-    EXPECT_EQ(driver.Fuente, "[FreeTDS][SQL Server]");
-    const ErrorBD sinPrefijo = ErrorDeDiagnostico({"HY000", 1, "no such table: t"});
-    EXPECT_EQ(sinPrefijo.Fuente, "");
-    EXPECT_EQ(sinPrefijo.Descripcion, "no such table: t");
 }
 
 } // namespace
