@@ -26,15 +26,22 @@ class TiposDeValor : public testing::TestWithParam<const char*> {};
 TEST_P(TiposDeValor, CadaTipoYCadaFormaDeEscribirlo) {
     const ArchivoReg r(kDatos / GetParam());
     const ValorRegistro texto = "Camión \"rápido\" en C:\\Datos\\"s;
-    // clang-format off
     const std::pair<const char*, ValorRegistro> valores[] = {
-        {"", "Predeterminado"s}, {"Texto", texto}, {"Euro", "€ 100"s}, {"Vacio", ""s},    // REG_SZ
-        {"SinBytes", ""s}, {"SinNul", "Ok"s}, {"Largo", "Continuado en tres líneas"s},     // hex(1)
-        {"Numero", 10}, {"Negativo", -1}, {"NumeroHex", 42}, {"Comentado", 1},             // REG_DWORD
-        {"redefinido", "segundo"s},                       // lo último escrito manda, sin mayúsculas
-        {"Despues", "sigue leyendo"s}, {"Perdido", {}},   // tras líneas mal formadas; clave rota
-        {"Ajeno", {}}};                                   // otra raíz
-    // clang-format on
+        {"", "Predeterminado"s},
+        {"Texto", texto},
+        {"Euro", "€ 100"s},
+        {"Vacio", ""s}, // REG_SZ
+        {"SinBytes", ""s},
+        {"SinNul", "Ok"s},
+        {"Largo", "Continuado en tres líneas"s}, // hex(1)
+        {"Numero", 10},
+        {"Negativo", -1},
+        {"NumeroHex", 42},
+        {"Comentado", 1},           // REG_DWORD
+        {"redefinido", "segundo"s}, // lo último escrito manda, sin mayúsculas
+        {"Despues", "sigue leyendo"s},
+        {"Perdido", {}}, // tras líneas mal formadas; clave rota
+        {"Ajeno", {}}};  // otra raíz
     for (const auto& [nombre, valor] : valores) {
         EXPECT_EQ(LeeValor(r, kPruebas, nombre), valor) << nombre;
     }
