@@ -1,12 +1,11 @@
 #pragma once
 
+#include "apoyo/CarpetaTemporal.h"
 #include "app/frmNalvora.h"
-#include "connections/ArchivoReg.h"
 #include "log/ServiciosVentana.h"
 
 #include <QTest>
 #include <deque>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,54 +44,11 @@ private:
     const Reloj& reloj_;
 };
 
-// La ventana con el sondeo y la corrida contados en lugar de hechos.
-class VentanaDePrueba : public app::frmNalvora {
-public:
-    using frmNalvora::frmNalvora;
-    int Sondeos = 0;
-    int Corridas = 0;
+inline const std::string kCaption = "Depuración de base de datos Orvalo v2.2.0";
 
-protected:
-    void ActualizaEstadisticas() override { ++Sondeos; }
-    void EjecutaProceso() override { ++Corridas; }
-};
-
-// Otra ventana toma el foco y luego se vuelve a la principal, como tras un cuadro de mensaje.
-inline bool ReactivaDesdeOtra(QWidget& ventana) {
-    QWidget otra;
-    otra.show();
-    otra.activateWindow();
-    if (!QTest::qWaitForWindowActive(&otra)) {
-        return false;
-    }
-    ventana.activateWindow();
-    return QTest::qWaitForWindowActive(&ventana);
+// Un aviso de la ventana: advertencia con su título y, si se pide, un trozo de su texto.
+inline bool EsAviso(const ServiciosDePrueba::Mensaje& m, const std::string& trozo = "") {
+    return m.Tipo == "advierte" && m.Titulo == kCaption && m.Texto.find(trozo) != std::string::npos;
 }
-
-// Un registro sin conexiones, para las pruebas que no miran la lista.
-inline const Registro& SinConexiones() {
-    static const ArchivoReg registro("/no/existe/orvalo.reg");
-    return registro;
-}
-
-// La ventana de verdad, con los sondeos contados y, si se pide, un obrero que lanza.
-class VentanaContada : public app::frmNalvora {
-public:
-    using frmNalvora::frmNalvora;
-    int Sondeos = 0;
-    bool LanzaAlCorrer = false;
-
-protected:
-    void ActualizaEstadisticas() override {
-        ++Sondeos;
-        frmNalvora::ActualizaEstadisticas();
-    }
-    ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
-        if (LanzaAlCorrer) {
-            throw std::runtime_error("se agotó la memoria del obrero");
-        }
-        return frmNalvora::CorreDepuracion(plan, rango, observador);
-    }
-};
 
 } // namespace ov::prueba

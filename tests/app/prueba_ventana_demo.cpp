@@ -1,0 +1,401 @@
+// La ventana sobre la demostración, en la plataforma offscreen: el sondeo desde la ventana, el plan
+// que sigue a las marcas y al orden de List1, la ventana bloqueada pero viva durante un sondeo largo
+// en el obrero, y la corrida con sus preguntas, los aspectos de los nodos, la bitácora y el sondeo final.
+#include "ServiciosDePrueba.h"
+#include "apoyo/BaseSqlite.h"
+#include "app/ArbolTareas.h"
+#include "app/ConversionesQt.h"
+#include "app/ImageList.h"
+#include "app/ListaConexiones.h"
+#include "app/MedidorDeLatidos.h"
+#include "connections/ArchivoReg.h"
+#include "log/Fechas.h"
+
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <numeric>
+#include <stdexcept>
+
+using namespace ov;
+using namespace ov::prueba;
+using namespace ov::app;
+
+namespace {
+
+const RelojFijo kReloj(ConHora(Fecha{std::chrono::year{2026} / 12 / 6}, 10, 0));
+const Rango kMarzo{Fecha{std::chrono::year{2025} / 3 / 1}, Fecha{std::chrono::year{2025} / 3 / 31}};
+// Una línea de la bitácora, con la hora del reloj fijo.
+std::string Linea(const std::string& texto) {
+    return "2026-12-06 10:00\t" + texto + "\r\n";
+}
+const std::string kInicio = kBannerInicio + "\r\n" + Linea("Inicia programa. v2.2.0");
+
+// La demostración en una carpeta propia; la ventana lee su orvalo.reg y escribe su bitácora ahí.
+struct Demo {
+    CarpetaTemporal carpeta;
+    std::filesystem::path demo = carpeta / "demo", norte = demo / "orvalo_norte.db",
+                          sur = demo / "orvalo_sur.db";
+    // El registro se lee una vez generada la demostración.
+    ArchivoReg registro{(GeneraDemo(demo, 3000), demo / "orvalo.reg")};
+    std::string Bitacora() const {
+        return LeeArchivo(carpeta / "Log" / ("ovNalvora_" + FormatoMesAnio(Hoy(kReloj)) + ".log"));
+    }
+};
+
+// La ventana de verdad, con los sondeos contados y, si se pide, un obrero que lanza.
+class VentanaContada : public frmNalvora {
+public:
+    VentanaContada(ServiciosDePrueba& s, const Demo& d, const Registro* otro = nullptr)
+        : frmNalvora({s, kReloj, d.carpeta.Ruta(), otro ? *otro : d.registro}) {}
+    int Sondeos = 0;
+    bool LanzaAlCorrer = false;
+    bool Corrio(int sondeos) const { return Sondeos == sondeos && !Bloqueada(); }
+
+protected:
+    void ActualizaEstadisticas() override {
+        ++Sondeos;
+        frmNalvora::ActualizaEstadisticas();
+    }
+    ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
+        if (LanzaAlCorrer) {
+            throw std::runtime_error("se agotó la memoria del obrero");
+        }
+        return frmNalvora::CorreDepuracion(plan, rango, observador);
+    }
+};
+
+bool Activa(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+// Activa la ventana y espera a que el primer sondeo suelte los controles.
+bool ActivaYEsperaSondeo(frmNalvora& v) {
+    return Activa(v) && QTest::qWaitFor([&v] { return !v.Bloqueada(); }, 30000);
+}
+
+// Todos los controles con Enabled, y el temporizador, en el estado pedido.
+bool TodosHabilitados(const frmNalvora& v, bool si) {
+    const auto& c = v.Controls();
+    return v.Timer1->isActive() == si && std::all_of(c.begin(), c.end(), [si](QObject* o) {
+               auto* w = qobject_cast<QWidget*>(o);
+               return !w || w->isEnabled() == si;
+           });
+}
+
+QStringList TextosDe(const QTreeWidget* arbol) {
+    QStringList textos;
+    for (int i = 0; i < arbol->topLevelItemCount(); ++i) {
+        textos << arbol->topLevelItem(i)->text(0);
+    }
+    return textos;
+}
+
+QStringList CifrasDe(const QTreeWidgetItem* fila) {
+    return {fila->text(1), fila->text(2), fila->text(3), fila->text(4), fila->text(5)};
+}
+
+// Las cifras que la lista debe mostrar, sacadas de la base sin pasar por ODBC.
+QStringList CifrasEsperadas(const std::filesystem::path& base, const std::string& tablaChecadas) {
+    BaseSqlite b(base);
+    const double bytes = static_cast<double>(b.Cuenta("PRAGMA page_count") * b.Cuenta("PRAGMA page_size"));
+    return {QString::asprintf("%.2f MB", bytes / (1024.0 * 1024.0)).rightJustified(18, u' '),
+            Q(b.Valor("SELECT substr(min(fechayhora), 1, 16) FROM " + tablaChecadas)),
+            Q(b.Valor("SELECT substr(max(fechayhora), 1, 16) FROM " + tablaChecadas)),
+            Q(b.Valor("SELECT substr(min(fecha), 1, 10) FROM kardex")),
+            Q(b.Valor("SELECT substr(max(fecha), 1, 10) FROM kardex"))};
+}
+
+QStringList Pendientes(const QString& n) {
+    return {"Se eliminarán las checadas reales de " + n + ".",
+            "Se recrearán los índices de las checadas reales de " + n + ".",
+            "Se eliminarán las asistencias y programaciones de " + n + ".",
+            "Se recrearán los índices de las asistencias y programaciones de " + n + ".",
+            "Se eliminarán los registros de bitácora de " + n + ".",
+            "Se recrearán los índices de los registros de bitácora de " + n + ".",
+            "Se liberará espacio de " + n + ".",
+            "Se actualizarán cifras de uso de " + n + "."};
+}
+
+// Ningún nodo marcado, con imagen ni en negrita: como los deja una reconstrucción.
+bool NodosRecienCreados(const QTreeWidget* arbol) {
+    for (int i = 0; i < arbol->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* n = arbol->topLevelItem(i);
+        if (n->checkState(0) || !(n->flags() & Qt::ItemIsUserCheckable) || ImagenDe(n) || n->font(0).bold()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ClicEnEncabezado(QTreeWidget* lista, int columna) {
+    QHeaderView* h = lista->header();
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(columna) + 5, 5));
+}
+
+} // namespace
+
+class PruebaVentanaDemo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sondeoYPlan();
+    void laVentanaLateDuranteUnSondeoLargo();
+    void corridasDesdeLaVentana();
+};
+
+void PruebaVentanaDemo::sondeoYPlan() {
+    Demo d;
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QTreeWidgetItem* norte = v.List1->topLevelItem(0);
+    QTreeWidgetItem* sur = v.List1->topLevelItem(1);
+    QTreeWidgetItem* corporativo = v.List1->topLevelItem(2);
+    QCOMPARE(TextosDe(v.List1), (QStringList{"Planta Norte", "Planta Sur", "Corporativo SQL"}));
+    QCOMPARE(CifrasDe(norte), QStringList(5));
+    QCOMPARE(v.List1->columnCount(), 6); // los encabezados del diseño, una sola vez
+
+    // Norte tiene "Transacciones": sus checadas salen de ahí; Sur no la tiene.
+    QVERIFY(ActivaYEsperaSondeo(v));
+    QCOMPARE(v.Sondeos, 1);
+    QCOMPARE(CifrasDe(norte), CifrasEsperadas(d.norte, "transacciones"));
+    QCOMPARE(CifrasDe(sur), CifrasEsperadas(d.sur, "checadas"));
+    QVERIFY(HayTransaccionesDe(norte) && !HayTransaccionesDe(sur));
+    QVERIFY(!Atenuada(norte) && !Atenuada(sur));
+    // El servidor cerrado: atenuada, en gris y sin cifras.
+    QVERIFY(Atenuada(corporativo));
+    QCOMPARE(corporativo->foreground(0).color(),
+             v.List1->palette().color(QPalette::Disabled, QPalette::Text));
+    QVERIFY(corporativo->foreground(0).color() != norte->foreground(0).color());
+    QCOMPARE(CifrasDe(corporativo), QStringList(5));
+    QVERIFY(TodosHabilitados(v, true) && !QApplication::overrideCursor() && servicios.Mensajes.empty());
+
+    // Volver a la ventana, como tras un cuadro de mensaje, no sondea otra vez.
+    QWidget otra;
+    QVERIFY(Activa(otra) && Activa(v));
+    QCOMPARE(v.Sondeos, 1);
+
+    // Una fila: sus ocho pasos. Dos: en el orden en que se muestran, cada bloque con la bandera de su base.
+    sur->setCheckState(0, Qt::Checked);
+    QCOMPARE(TextosDe(v.Lista), Pendientes("Planta Sur"));
+    QVERIFY(NodosRecienCreados(v.Lista));
+    norte->setCheckState(0, Qt::Checked);
+    QCOMPARE(TextosDe(v.Lista), Pendientes("Planta Norte") + Pendientes("Planta Sur"));
+    QCOMPARE(v.Tareas.TareaEn(1).Clave, std::string("TRANSACCIONES"));
+    QCOMPARE(v.Tareas.TareaEn(9).Clave, std::string("CHECADAS"));
+
+    // Cambiar textos de una fila marcada no es un cambio de marca: lo marcado sigue en pie.
+    v.Lista->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    norte->setText(1, QStringLiteral("          99.00 MB"));
+    QCOMPARE(v.Lista->topLevelItem(0)->checkState(0), Qt::Checked);
+
+    // Ordenar no toca el árbol. Cada clic invierte la dirección, sea cual sea la columna; el
+    // primero, desde el ascendente de arranque, ordena de mayor a menor.
+    const std::vector<std::pair<int, QStringList>> clics = {
+        {0, {"Planta Sur", "Planta Norte", "Corporativo SQL"}},
+        {1, {"Corporativo SQL", "Planta Sur", "Planta Norte"}}, // Tamaño: vacío, 10.xx MB, 99.00 MB
+        {1, {"Planta Norte", "Planta Sur", "Corporativo SQL"}},
+        {0, {"Corporativo SQL", "Planta Norte", "Planta Sur"}}};
+    for (const auto& [columna, orden] : clics) {
+        ClicEnEncabezado(v.List1, columna);
+        QCOMPARE(TextosDe(v.List1), orden);
+    }
+    QCOMPARE(v.Lista->topLevelItem(0)->text(0), Pendientes("Planta Norte").first());
+
+    // El siguiente cambio de marca rehace el plan en el nuevo orden; la fila atenuada se marca igual.
+    corporativo->setCheckState(0, Qt::Checked);
+    QCOMPARE(TextosDe(v.Lista),
+             Pendientes("Corporativo SQL") + Pendientes("Planta Norte") + Pendientes("Planta Sur"));
+    QVERIFY(NodosRecienCreados(v.Lista));
+
+    // Desmarcar rehace desde cero: lo que el operador marcó o una corrida pintó desaparece.
+    v.Lista->topLevelItem(3)->setCheckState(0, Qt::Checked);
+    AplicaNodo(v.Lista->topLevelItem(9), {"Recreando...", Imagen::Flecha, true, true}, *v.ImageList1);
+    norte->setCheckState(0, Qt::Unchecked);
+    QCOMPARE(TextosDe(v.Lista), Pendientes("Corporativo SQL") + Pendientes("Planta Sur"));
+    QVERIFY(NodosRecienCreados(v.Lista));
+
+    // Norte sin kardex y Sur sin checadas; No a la primera pregunta: ni segunda pregunta ni
+    // bitácora, solo el sondeo. Norte muestra el error y conserva sus cifras, y Sur se sondea igual.
+    const QStringList cifrasNorte = CifrasDe(norte);
+    BaseSqlite(d.norte).Ejecuta("DROP TABLE kardex");
+    BaseSqlite(d.sur).Ejecuta("DELETE FROM checadas");
+    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+    QTRY_VERIFY(v.Corrio(2));
+    QCOMPARE(servicios.Mensajes.size(), size_t{1});
+    QCOMPARE(d.Bitacora(), kInicio);
+    QCOMPARE(CifrasDe(norte), cifrasNorte);
+    QVERIFY2(norte->toolTip(0).contains("kardex"), qPrintable(norte->toolTip(0)));
+    QCOMPARE(norte->toolTip(3), norte->toolTip(0));
+    QCOMPARE(sur->text(2), QString()); // checadas vacía: sin fechas
+    QCOMPARE(sur->toolTip(0), QString());
+    QVERIFY(Atenuada(corporativo));             // nunca se desatenúa
+    QCOMPARE(v.Lista->topLevelItemCount(), 16); // el sondeo escribe en filas marcadas sin rehacer el plan
+
+    // Desde después de Hasta: un aviso y nada más, ni preguntas ni sondeo.
+    v.DTPicker1[0]->setDate(QDate(2025, 4, 1));
+    v.DTPicker1[1]->setDate(QDate(2025, 3, 31));
+    servicios.Respuestas = {true, true};
+    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+    QCOMPARE(servicios.Mensajes.size(), size_t{2});
+    QVERIFY(EsAviso(servicios.Mensajes[1]));
+    QTest::qWait(100);
+    QVERIFY(v.Corrio(2));
+
+    corporativo->setCheckState(0, Qt::Unchecked);
+    sur->setCheckState(0, Qt::Unchecked);
+    QVERIFY(v.Lista->topLevelItemCount() == 0 && v.Tareas.ElementosTareas() == 1);
+}
+
+void PruebaVentanaDemo::laVentanaLateDuranteUnSondeoLargo() {
+    // Muchas entradas que abren las bases de la demostración: un sondeo de varios segundos.
+    Demo d;
+    constexpr int kEntradas = 100;
+    std::ofstream reg(d.demo / "muchas.reg");
+    reg << "REGEDIT4\r\n\r\n";
+    for (int i = 0; i < kEntradas; ++i) {
+        reg << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Quintara\\Orvalo\\Conexiones\\" << i
+            << "]\r\n\"Name\"=\"Base " << i
+            << "\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" << (i % 2 ? d.sur : d.norte).string()
+            << "\"\r\n\r\n";
+    }
+    reg.close();
+    const ArchivoReg muchas(d.demo / "muchas.reg");
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d, &muchas);
+
+    const auto& controles = v.Controls();
+    QVERIFY(controles.size() == 16 && controles.back() == v.ImageList1); // sin Enabled: el bloqueo la salta
+
+    // Las cifras llegan fila por fila, en orden y en el hilo de la ventana, mientras ésta sigue
+    // bloqueada (fechas y temporizador incluidos) con el reloj de arena. A medio sondeo el cuadro
+    // de cierre se rechaza, y el aviso, sin latidos, se ve en su color y no en gris.
+    std::vector<int> filas;
+    bool fueraDeHilo = false, bloqueadaAMedias = false;
+    connect(v.List1->model(), &QAbstractItemModel::dataChanged, &v, [&](const QModelIndex& i) {
+        if (i.column() != 1 || !v.Bloqueada() || (!filas.empty() && filas.back() == i.row())) {
+            return;
+        }
+        fueraDeHilo |= QThread::currentThread() != qApp->thread();
+        filas.push_back(i.row());
+        if (i.row() == kEntradas / 2) {
+            const QCursor* c = QApplication::overrideCursor();
+            bloqueadaAMedias = TodosHabilitados(v, false) && c && c->shape() == Qt::WaitCursor &&
+                               !v.close() &&
+                               ColorTexto(v.lblImportante) ==
+                                   v.lblImportante->palette().color(QPalette::Disabled, QPalette::WindowText);
+        }
+    });
+    MedidorDeLatidos medidor;
+    medidor.Inicia();
+    QVERIFY(ActivaYEsperaSondeo(v));
+    medidor.Detiene();
+    qInfo("Sondeo de %d filas: %d latidos; mayor intervalo entre vueltas del bucle: %lld ms", kEntradas,
+          medidor.Latidos(), medidor.MayorIntervaloMs());
+    std::vector<int> enOrden(kEntradas);
+    std::iota(enOrden.begin(), enOrden.end(), 0);
+    QCOMPARE(filas, enOrden);
+    QVERIFY(!fueraDeHilo && bloqueadaAMedias && TodosHabilitados(v, true) && !QApplication::overrideCursor());
+    QVERIFY(servicios.Mensajes.size() == 1 && EsAviso(servicios.Mensajes[0], "no se puede detener"));
+    QCOMPARE(d.Bitacora(), kInicio); // el cierre rechazado no escribió el final
+    QVERIFY(medidor.Latidos() > 10 && medidor.MayorIntervaloMs() < 1000);
+}
+
+void PruebaVentanaDemo::corridasDesdeLaVentana() {
+    Demo d;
+    const long long fueraDeMarzo =
+        BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas WHERE fechayhora < '2025-03-01' OR "
+                                 "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
+    QVERIFY(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas") > fueraDeMarzo);
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QVERIFY(ActivaYEsperaSondeo(v));
+    v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked); // Planta Sur, con sus ocho pasos palomeados
+    for (int i = 0; i < 8; ++i) {
+        v.Lista->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    }
+    v.DTPicker1[0]->setDate(AQDate(kMarzo.Desde));
+    v.DTPicker1[1]->setDate(AQDate(kMarzo.Hasta));
+    // El obrero corre y la ventana espera bloqueada, sin bucles anidados, hasta el sondeo final.
+    auto corre = [&](int sondeos) {
+        servicios.Respuestas = {true, true};
+        QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+        return v.Bloqueada() && QTest::qWaitFor([&] { return v.Corrio(sondeos); }, 60000) &&
+               !QApplication::overrideCursor() && v.btnIniciar->isEnabled() && v.List1->isEnabled();
+    };
+    // La sucesión de (imagen, negrita) por la que pasa cada nodo, sin repeticiones seguidas.
+    std::map<int, std::vector<std::pair<int, bool>>> historial;
+    connect(v.Lista, &QTreeWidget::itemChanged, &v, [&](QTreeWidgetItem* n) {
+        auto& h = historial[v.Lista->indexOfTopLevelItem(n) + 1];
+        if (const std::pair aspecto{ImagenDe(n), n->font(0).bold()}; h.empty() || h.back() != aspecto) {
+            h.push_back(aspecto);
+        }
+    });
+
+    QVERIFY(corre(2));
+    QStringList vistos;
+    for (const auto& m : servicios.Mensajes) {
+        vistos << Q(m.Tipo + " | " + m.Titulo + " | " + m.Texto);
+    }
+    QCOMPARE(vistos,
+             (QStringList{Q("pregunta | Advertencia | " + TextoPrimeraPregunta(kCaptionImportante)),
+                          Q("pregunta | Advertencia | " + TextoSegundaPregunta(kMarzo, kCaptionLabel1)),
+                          Q("informa | " + kCaption + " | Proceso de depuración terminado.")}));
+    // Cada nodo pasó por En proceso (flecha, negrita) y Terminado (palomita), y así se queda
+    // aunque el sondeo de después escriba en List1; lo que hizo el obrero volvió al plan.
+    std::string esperada = kInicio + Linea("Inicia depuración del 2025-03-01 al 2025-03-31.");
+    for (int k = 1; k <= 8; ++k) {
+        const Tarea& t = v.Tareas.TareaEn(k);
+        const QTreeWidgetItem* n = v.Lista->topLevelItem(k - 1);
+        QCOMPARE(n->text(0), Q(t.Terminado));
+        QVERIFY(ImagenDe(n) == 3 && !n->icon(0).isNull() && !n->font(0).bold() &&
+                n->checkState(0) == Qt::Checked);
+        QCOMPARE(historial[k], (std::vector<std::pair<int, bool>>{{2, true}, {3, false}}));
+        QVERIFY(!t.Sentencia.empty() && v.Tareas.NodoEn(k).Image == Imagen::Palomita);
+        esperada += Linea(t.EnProceso) + Linea(t.Terminado);
+    }
+    QCOMPARE(Q(d.Bitacora()), Q(esperada + Linea("Termina depuración del 2025-03-01 al 2025-03-31.")));
+    QCOMPARE(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
+    QVERIFY(!std::filesystem::exists(d.demo / "orvalo_temp.db"));
+
+    // Otra vez, con una fila conservada de la bitácora que un disparador rechaza al reponerla:
+    // cuatro pasos terminados, el quinto Fallido con su texto, y como hay filas conservadas fuera
+    // de su tabla no corre nada más: los pasos siguientes quedan en reinicio, con su texto anterior.
+    {
+        BaseSqlite sur(d.sur);
+        sur.Ejecuta(
+            "INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2024-01-02 08:00:00', 'x', 'no')");
+        sur.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'no' "
+                    "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END");
+    }
+    QVERIFY(corre(3));
+    for (int k = 1; k <= 8; ++k) {
+        const QTreeWidgetItem* n = v.Lista->topLevelItem(k - 1);
+        QCOMPARE(ImagenDe(n), k < 5 ? 3 : k == 5 ? 5 : 0);
+        QVERIFY(!n->font(0).bold() && (k < 6 || n->text(0) == Q(v.Tareas.TareaEn(k).Terminado)));
+    }
+    const QString fallido = v.Lista->topLevelItem(4)->text(0);
+    QVERIFY2(fallido.contains("fila rechazada"), qPrintable(fallido));
+    QCOMPARE(fallido, Q(TextoFalla(v.Tareas.TareaEn(5))));
+    QVERIFY(EsAviso(servicios.Mensajes.back(), "orvalo_temp"));
+    QVERIFY(d.Bitacora().find(S(fallido)) != std::string::npos);
+
+    // Lo que escapa del obrero: la ventana se desbloquea, lo dice en español, lo anota y sondea.
+    const auto antes = LeeArchivo(d.sur);
+    v.LanzaAlCorrer = true;
+    QVERIFY(corre(4));
+    QVERIFY(EsAviso(servicios.Mensajes.back(), "error inesperado: se agotó la memoria del obrero"));
+    QVERIFY(d.Bitacora().find(servicios.Mensajes.back().Texto) != std::string::npos);
+    QCOMPARE(LeeArchivo(d.sur), antes);
+}
+
+QTEST_MAIN(PruebaVentanaDemo)
+#include "prueba_ventana_demo.moc"
