@@ -88,6 +88,7 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoYElSondeoSigue) {
     EXPECT_EQ(mayus.cifras.Tamano.size(), 18u);
     EXPECT_EQ(mayus.cifras.Tamano.substr(mayus.cifras.Tamano.size() - 3), " MB");
     EXPECT_EQ(mayus.cifras.Tamano.front(), ' ');
+    EXPECT_EQ(RellenaTamano("  12.50 MB ", 18), "          12.50 MB");
 
     EXPECT_EQ(r.filas[1].estado, "sin conexión");
     EXPECT_EQ(r.filas[2].estado.rfind("error: ", 0), 0u);
@@ -102,10 +103,4 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoYElSondeoSigue) {
     EXPECT_EQ(r.filas[4].cifras.MenorChecada, "");
     EXPECT_EQ(r.filas[4].cifras.MayorChecada, "");
     EXPECT_FALSE(modulo.cnBD().Abierta());
-}
-
-TEST(Estadisticas, ElTamanoSeRellenaHastaElTamanoDefinido) {
-    EXPECT_EQ(RellenaTamano("12.50 MB", 18), "          12.50 MB");
-    EXPECT_EQ(RellenaTamano("  12.50 MB ", 18), "          12.50 MB");
-    EXPECT_EQ(RellenaTamano("1234567890123456789", 18), "1234567890123456789");
 }

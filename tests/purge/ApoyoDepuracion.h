@@ -52,26 +52,20 @@ protected:
     // Filas del empleado 9999 justo dentro y fuera de marzo, y una sin fecha.
     static void SiembraBordes(BaseSqlite& b, const std::string& tabla, const std::string& columna,
                               bool soloDia) {
-        const char* conHora[] = {"'2025-02-28 23:59:59'",
-                                 "'2025-03-01 00:00:00'",
-                                 "'2025-03-15 12:00:00'",
-                                 "'2025-03-31 23:59:59'",
-                                 "'2025-04-01 00:00:00'",
-                                 "'2025-04-01 00:00:01'",
-                                 "NULL"};
-        const char* dias[] = {"'2025-02-28'", "'2025-03-01'", "'2025-03-31'", "'2025-04-01'", "NULL"};
+        const std::vector<std::string> conHora{"'2025-02-28 23:59:59'",
+                                               "'2025-03-01 00:00:00'",
+                                               "'2025-03-15 12:00:00'",
+                                               "'2025-03-31 23:59:59'",
+                                               "'2025-04-01 00:00:00'",
+                                               "'2025-04-01 00:00:01'",
+                                               "NULL"};
+        const std::vector<std::string> dias{"'2025-02-28'", "'2025-03-01'", "'2025-03-31'", "'2025-04-01'",
+                                            "NULL"};
         const std::string otra = tabla == "bitacora" ? "usuario" : "empleado";
         const std::string valorOtra = tabla == "bitacora" ? "'borde'" : "9999";
-        if (soloDia) {
-            for (const char* d : dias) {
-                b.Ejecuta("INSERT INTO " + tabla + " (" + otra + ", " + columna + ") VALUES (" + valorOtra +
-                          ", " + d + ")");
-            }
-        } else {
-            for (const char* d : conHora) {
-                b.Ejecuta("INSERT INTO " + tabla + " (" + otra + ", " + columna + ") VALUES (" + valorOtra +
-                          ", " + d + ")");
-            }
+        for (const auto& d : soloDia ? dias : conHora) {
+            b.Ejecuta("INSERT INTO " + tabla + " (" + otra + ", " + columna + ") VALUES (" + valorOtra +
+                      ", " + d + ")");
         }
     }
     static std::string Bordes(BaseSqlite& b, const std::string& tabla, const std::string& columna) {

@@ -81,12 +81,3 @@ TEST(Plan, AspectosYTextoDeFalla) {
     EXPECT_EQ(n.Texto, "Asistencias y programaciones eliminadas de A.");
     EXPECT_EQ(n.Image, Imagen::Palomita);
 }
-
-TEST(Plan, MasDe4095ConexionesMarcadasSeRechazan) {
-    std::vector<FilaConexion> filas(4095, FilaConexion{"x", true, false});
-    EXPECT_FALSE(RevisaLimiteDelPlan(filas));
-    filas.push_back({"y", true, false});
-    const auto rechazo = RevisaLimiteDelPlan(filas);
-    ASSERT_TRUE(rechazo);
-    EXPECT_NE(rechazo->find("4095"), std::string::npos);
-}
