@@ -16,6 +16,18 @@ std::string SentenciaTarea::Texto() const {
     return texto;
 }
 
+void DialectoDepuracion::CreaTemporal(db::Conexion& cn) {
+    if (const auto tablas = TablasTemporal(cn)) {
+        if (!tablas->empty()) {
+            throw db::ErrorBD(
+                0, "[ovNalvora]",
+                "La base temporal orvalo_temp ya guarda tablas de otra depuración; no se toca.");
+        }
+        BorraTemporal(cn);
+    }
+    CreaVacia(cn);
+}
+
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
     if (cn.dialecto() == db::Dialecto::SQLite) {
         return std::make_unique<DialectoSQLite>();

@@ -31,9 +31,12 @@ public:
 
     // Tablas de orvalo_temp; nullopt si no existe.
     virtual std::optional<std::vector<std::string>> TablasTemporal(db::Conexion& cn) = 0;
-    // Crea orvalo_temp; una que esté vacía se borra antes.
-    virtual void CreaTemporal(db::Conexion& cn) = 0;
+    // Crea orvalo_temp; una que esté vacía se borra antes. Una con tablas guarda filas de alguien:
+    // no se toca y se lanza db::ErrorBD, aunque la revisión del arranque no la haya visto.
+    void CreaTemporal(db::Conexion& cn);
     virtual void BorraTemporal(db::Conexion& cn) = 0;
+    // Crea orvalo_temp donde no existe.
+    virtual void CreaVacia(db::Conexion& cn) = 0;
     // Deja orvalo_temp al alcance de una conexión recién abierta.
     virtual void UneTemporal(db::Conexion& cn) = 0;
 

@@ -54,6 +54,11 @@ std::optional<long long> Secuencia(db::Conexion& cn, const std::string& tabla) {
     return std::stoll(*r.Registros->Filas[0][0]);
 }
 
+bool ExisteDisparador(db::Conexion& cn, const std::string& nombre) {
+    return Entero(cn.Execute("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = " +
+                             Literal(nombre))) > 0;
+}
+
 void Deshaz(db::Conexion& cn) noexcept {
     try {
         cn.Execute("ROLLBACK");
@@ -102,8 +107,7 @@ std::optional<std::vector<std::string>> DialectoSQLite::TablasTemporal(db::Conex
     return tablas;
 }
 
-void DialectoSQLite::CreaTemporal(db::Conexion& cn) {
-    BorraTemporal(cn);
+void DialectoSQLite::CreaVacia(db::Conexion& cn) {
     UneTemporal(cn);
     // Una tabla de paso obliga a SQLite a escribir el archivo; se borra enseguida.
     cn.Execute("CREATE TABLE orvalo_temp.ovnalvora_creada (x)");
@@ -224,8 +228,7 @@ long long DialectoSQLite::Ejecuta(db::Conexion& cn, const SentenciaTarea& s) {
 void DialectoSQLite::HabilitaDisparadores(db::Conexion& cn) {
     Deshaz(cn);
     for (const auto& d : disparadores_) {
-        if (Entero(cn.Execute("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = " +
-                              Literal(d.first))) == 0) {
+        if (!ExisteDisparador(cn, d.first)) {
             cn.Execute(d.second);
         }
     }
@@ -233,8 +236,7 @@ void DialectoSQLite::HabilitaDisparadores(db::Conexion& cn) {
 
 bool DialectoSQLite::DisparadoresHabilitados(db::Conexion& cn) {
     for (const auto& d : disparadores_) {
-        if (Entero(cn.Execute("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = " +
-                              Literal(d.first))) == 0) {
+        if (!ExisteDisparador(cn, d.first)) {
             return false;
         }
     }

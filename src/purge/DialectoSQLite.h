@@ -12,7 +12,7 @@ namespace ov {
 class DialectoSQLite final : public DialectoDepuracion {
 public:
     std::optional<std::vector<std::string>> TablasTemporal(db::Conexion& cn) override;
-    void CreaTemporal(db::Conexion& cn) override;
+    void CreaVacia(db::Conexion& cn) override;
     void BorraTemporal(db::Conexion& cn) override;
     void UneTemporal(db::Conexion& cn) override;
 

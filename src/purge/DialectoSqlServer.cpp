@@ -108,10 +108,7 @@ std::optional<std::vector<std::string>> DialectoSqlServer::TablasTemporal(db::Co
     return tablas;
 }
 
-void DialectoSqlServer::CreaTemporal(db::Conexion& cn) {
-    if (TablasTemporal(cn)) {
-        cn.Execute(sqlserver::kBorraTemporal);
-    }
+void DialectoSqlServer::CreaVacia(db::Conexion& cn) {
     cn.Execute(sqlserver::kCreaTemporal);
 }
 

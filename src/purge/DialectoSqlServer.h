@@ -8,7 +8,7 @@ namespace ov {
 class DialectoSqlServer final : public DialectoDepuracion {
 public:
     std::optional<std::vector<std::string>> TablasTemporal(db::Conexion& cn) override;
-    void CreaTemporal(db::Conexion& cn) override;
+    void CreaVacia(db::Conexion& cn) override;
     void BorraTemporal(db::Conexion& cn) override;
     void UneTemporal(db::Conexion&) override {}
 

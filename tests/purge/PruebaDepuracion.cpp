@@ -1,5 +1,6 @@
 // La corrida completa sobre las bases de demostración, por el driver SQLite3 de ODBC.
 #include "ApoyoDepuracion.h"
+#include "purge/Dialecto.h"
 
 using namespace ov;
 using namespace ov::prueba;
@@ -243,4 +244,21 @@ TEST_F(DepuracionPrueba, UnaTareaQueFallaYLuegoTerminaMuestraTerminado) {
     EXPECT_EQ(plan.TareaEn(2).NumError, 0);
     EXPECT_EQ(plan.TareaEn(2).DescripcionError, "");
     EXPECT_EQ(plan.TareaEn(2).Sentencia, "REINDEX checadas");
+}
+
+TEST_F(DepuracionPrueba, CrearLaTemporalNuncaBorraUnaQueGuardaTablas) {
+    ModNalvora modulo(*registro);
+    ASSERT_EQ(modulo.AbreConexion("Planta Sur"), 0);
+    auto dialecto = DialectoPara(modulo.cnBD());
+    EscribeArchivo(Temporal(), "");
+    dialecto->CreaTemporal(modulo.cnBD()); // una vacía se reemplaza
+    {
+        BaseSqlite t(Temporal());
+        t.Ejecuta("CREATE TABLE kardex (x)");
+        t.Ejecuta("INSERT INTO kardex VALUES (1)");
+    }
+    modulo.cnBD().Execute("DETACH DATABASE orvalo_temp");
+    EXPECT_THROW(dialecto->CreaTemporal(modulo.cnBD()), db::ErrorBD);
+    BaseSqlite t(Temporal());
+    EXPECT_EQ(t.Cuenta("SELECT count(*) FROM kardex"), 1);
 }
