@@ -62,6 +62,7 @@ ModNalvora::ModNalvora(const Registro& registro)
     : registro_(registro), cnBD_(std::make_unique<db::Conexion>()) {}
 
 std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
+    ultimoError_.clear();
     try {
         // Un objeto nuevo en cada llamada: soltar el anterior cierra lo que siguiera abierto.
         cnBD_ = std::make_unique<db::Conexion>();
@@ -72,11 +73,9 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     try {
         const std::string buscado = NombreComparable(nombre);
         for (int n = 0;; ++n) {
-            if (n > kUltimaEntrada) {
-                return 1;
-            }
             const std::string ruta = RutaEntrada(n);
-            if (!ExisteValor(registro_, ruta, "Name")) {
+            if (n > kUltimaEntrada || !ExisteValor(registro_, ruta, "Name")) {
+                ultimoError_ = "No hay una conexión llamada " + SinBlancosALosLados(nombre) + ".";
                 return 1;
             }
             if (NombreComparable(TextoDe(LeeValor(registro_, ruta, "Name"))) != buscado) {
@@ -86,11 +85,16 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
             cnBD_->Open(conn);
             return 0;
         }
+    } catch (const db::ErrorBD& e) {
+        // Open ya quitó la contraseña del texto del driver.
+        ultimoError_ = e.Fuente + " " + e.Descripcion;
+    } catch (const std::exception& e) {
+        ultimoError_ = e.what();
     } catch (...) {
-        // El error no deja rastro; cnBD queda cerrada.
-        CierraSinError(*cnBD_);
-        return 2;
+        ultimoError_ = "Error desconocido al abrir la conexión.";
     }
+    CierraSinError(*cnBD_);
+    return 2;
 }
 
 } // namespace ov

@@ -19,6 +19,8 @@ public:
     virtual void LineaBitacora(const std::string&) {}
     // Una tabla quedó vacía y sus filas conservadas solo están en orvalo_temp.
     virtual void TablaVaciada(int /*posicion*/, const std::string& /*tabla*/, long long /*conservadas*/) {}
+    // La tarea no corrió porque su conexión no abrió; error dice por qué (sin contraseñas).
+    virtual void TareaSinConexion(int /*posicion*/, const std::string& /*error*/) {}
 };
 
 struct ResultadoCorrida {
