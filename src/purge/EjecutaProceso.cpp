@@ -60,6 +60,13 @@ void Depuracion::Registra(const std::string& texto) {
     observador_.LineaBitacora(linea);
 }
 
+void Depuracion::SinConexion(int posicion, const std::string& conexion) {
+    const std::string error = modulo_.UltimoError();
+    Registra("No se pudo abrir la conexión " + conexion + "; el paso no corrió. " + error);
+    observador_.TareaSinConexion(posicion, error);
+    sinConexion_ = true;
+}
+
 void Depuracion::Aspecto(Plan& plan, int k, ov::Aspecto a) {
     AplicaAspecto(plan.NodoEn(k), plan.TareaEn(k), a);
     observador_.NodoCambiado(k, plan.NodoEn(k));
@@ -115,6 +122,7 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         res.MensajeEsAdvertencia = true;
         return res;
     }
+    sinConexion_ = false;
     Registra("Inicia depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
     for (int k = 1; k <= plan.Count(); ++k) {
         Aspecto(plan, k, ov::Aspecto::Reinicio);
@@ -150,6 +158,10 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         if (plan.NodoEn(k).Checked && plan.NodoEn(k).Image != Imagen::Palomita) {
             res.TodasTerminadas = false;
         }
+        const Imagen im = plan.NodoEn(k).Image;
+        if (plan.NodoEn(k).Checked && (im == Imagen::Palomita || im == Imagen::Cruz)) {
+            res.NadaCorrio = false;
+        }
     }
     Registra("Termina depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
     res.Mensaje = Mensaje(res);
@@ -166,6 +178,12 @@ std::string Depuracion::Mensaje(const ResultadoCorrida& res) const {
     if (res.fin != ResultadoCorrida::Fin::Detenida && !res.TodasTerminadas) {
         m += std::string(kSalto) + kSalto +
              "Una o más tareas no terminaron bien; revise la lista de tareas y la bitácora.";
+    }
+    if (sinConexion_) {
+        m += std::string(kSalto) + kSalto + kMensajeSinConexion;
+    }
+    if (res.NadaCorrio) {
+        m += std::string(kSalto) + kMensajeNadaCorrio;
     }
     if (!res.Pendientes.empty()) {
         m += std::string(kSalto) + kSalto + "Las filas conservadas de ";
@@ -222,8 +240,8 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
     if (tabla) {
         // La copia y el vaciado de su propia tabla, en su propia conexión.
         if (modulo_.AbreConexion(t.Conexion) != 0) {
-            throw Detencion("No se pudo abrir la conexión " + t.Conexion + " para respaldar " + tabla->Tabla +
-                            ".");
+            SinConexion(i, t.Conexion); // nada cambió todavía: la tarea queda en proceso y se sigue
+            return;
         }
         auto& cn = modulo_.cnBD();
         try {
@@ -245,6 +263,7 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
 
     if (modulo_.AbreConexion(t.Conexion) != 0) {
         // Sin conexión la tarea queda en proceso; con su tabla vacía no se sigue.
+        SinConexion(i, t.Conexion);
         if (tabla) {
             detenida_ = true;
         }

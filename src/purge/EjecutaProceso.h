@@ -29,6 +29,7 @@ struct ResultadoCorrida {
     std::string Error;                   // rechazo, o error fuera de las tareas
     std::vector<std::string> Pendientes; // tablas cuyas filas conservadas quedaron en orvalo_temp
     bool TodasTerminadas = true;         // cada tarea marcada terminó bien
+    bool NadaCorrio = true;              // ningún paso marcado llegó a correr
     std::string Mensaje;                 // el aviso final para el operador
     bool MensajeEsAdvertencia = false;
 };
@@ -38,6 +39,10 @@ std::string TextoPrimeraPregunta(const std::string& captionImportante);
 std::string TextoSegundaPregunta(const Rango& r, const std::string& captionLabel1);
 inline constexpr const char* kTituloPreguntas = "Advertencia";
 inline constexpr const char* kMensajeTerminado = "Proceso de depuración terminado.";
+// Renglón tras el aviso final cuando ningún paso marcado corrió.
+inline constexpr const char* kMensajeNadaCorrio = "Ningún paso marcado corrió: no se eliminó ninguna fila.";
+inline constexpr const char* kMensajeSinConexion =
+    "Uno o más pasos no corrieron porque su conexión no abrió; la bitácora dice por qué.";
 // Los textos de lblImportante y Label1, que la consola usa en lugar de las etiquetas.
 inline constexpr const char* kCaptionImportante = "IMPORTANTE: Asegúrese de contar con un respaldo reciente "
                                                   "de la base de datos antes de ejecutar este proceso.";
@@ -55,6 +60,7 @@ private:
     class Detencion;
 
     void Registra(const std::string& texto);
+    void SinConexion(int posicion, const std::string& conexion);
     void Aspecto(Plan& plan, int k, ov::Aspecto a);
     std::optional<std::string> RevisaTemporalesSobrantes(const Plan& plan);
     void CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque);
@@ -66,6 +72,7 @@ private:
     const Bitacora& bitacora_;
     ObservadorCorrida& observador_;
     bool detenida_ = false;
+    bool sinConexion_ = false;
 };
 
 } // namespace ov

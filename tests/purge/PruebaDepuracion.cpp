@@ -209,7 +209,10 @@ TEST_F(DepuracionPrueba, PlanVacioYPlanSinMarcas) {
     EXPECT_EQ(observador.lineas,
               (std::vector<std::string>{"Inicia depuración del 2025-03-01 al 2025-03-31.",
                                         "Termina depuración del 2025-03-01 al 2025-03-31."}));
-    EXPECT_EQ(res.Mensaje, "Proceso de depuración terminado.");
+    // El aviso empieza igual y dice en un renglón más que no se eliminó nada.
+    EXPECT_EQ(res.Mensaje, "Proceso de depuración terminado.\r\nNingún paso marcado corrió: no se eliminó "
+                           "ninguna fila.");
+    EXPECT_TRUE(res.NadaCorrio);
 
     observador.lineas.clear();
     const auto antes = LeeArchivo(Norte());
@@ -217,6 +220,7 @@ TEST_F(DepuracionPrueba, PlanVacioYPlanSinMarcas) {
     AplicaAspecto(sinMarcas.NodoEn(2), sinMarcas.TareaEn(2), Aspecto::Terminado);
     res = Corre(sinMarcas);
     EXPECT_EQ(observador.lineas.size(), 2u);
+    EXPECT_TRUE(res.NadaCorrio);
     EXPECT_EQ(sinMarcas.NodoEn(2).Image, Imagen::Ninguna);
     EXPECT_EQ(sinMarcas.NodoEn(2).Texto, sinMarcas.TareaEn(2).Terminado) << "el reinicio no cambia el texto";
     EXPECT_EQ(LeeArchivo(Norte()), antes);
