@@ -3,10 +3,14 @@
 #include "cli/LineaComandos.h"
 #include "cli/Opciones.h"
 #include "connections/Registro.h"
+#include "purge/Rango.h"
+#include "tasks/Plan.h"
 
 namespace ov {
 
 int ComandoConexiones(const Registro& registro, EntornoConsola& entorno);
 int ComandoDepurar(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
+// --simular: cuántas filas saldrían y el guion de lo que se ejecutaría, sin cambiar nada.
+int ComandoSimular(Plan& plan, const Rango& r, const Registro& registro, EntornoConsola& entorno);
 
 } // namespace ov

@@ -101,7 +101,8 @@ TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
                             std::to_string(conservar) + "\n"),
               std::string::npos)
         << r.salida;
-    EXPECT_NE(r.salida.find("\nDELETE FROM transacciones\nGO\n"), std::string::npos);
+    EXPECT_NE(r.salida.find("\nDELETE FROM transacciones;\n"), std::string::npos) << r.salida;
+    EXPECT_NE(r.salida.find("\nCOMMIT;\nGO\n"), std::string::npos);
     EXPECT_EQ(r.salida.find("VACUUM"), std::string::npos) << "solo los pasos marcados";
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
@@ -125,7 +126,8 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
     EXPECT_NE(log.find("\tCifras de uso actualizadas de Planta Norte.\r\n"), std::string::npos);
     EXPECT_EQ(log.find("Demo2024"), std::string::npos);
 
-    // Una bitácora que no se puede reponer: sale 1 y la siguiente corrida se rechaza con 2.
+    // Una bitácora que no se puede reponer: sale 1, la tabla queda como estaba y nada queda en
+    // orvalo_temp; una orvalo_temp con filas de otra corrida rechaza la siguiente con 2.
     {
         BaseSqlite n(demo / "orvalo_norte.db");
         n.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2020-01-01 00:00:00', 'rechazar')");
@@ -133,8 +135,13 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
                   "BEGIN SELECT RAISE(ABORT, 'no'); END");
     }
     EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "5"})).codigo, 1);
-    EXPECT_TRUE(fs::exists(demo / "orvalo_temp.db"));
+    EXPECT_FALSE(fs::exists(demo / "orvalo_temp.db"));
+    {
+        BaseSqlite t(demo / "orvalo_temp.db", true);
+        t.Ejecuta("CREATE TABLE bitacora (x)");
+    }
     const auto rechazo = Corre(Depurar({"--si"}));
     EXPECT_EQ(rechazo.codigo, 2);
     EXPECT_NE(rechazo.errores.find("bitacora"), std::string::npos) << rechazo.errores;
+    EXPECT_NE(rechazo.errores.find("origen desconocido"), std::string::npos) << rechazo.errores;
 }
