@@ -34,7 +34,9 @@ private:
     std::ostream& salida_;
 };
 
-bool Pregunta(EntornoConsola& entorno, const std::string& texto) {
+} // namespace
+
+bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto) {
     std::string mostrado = texto;
     for (size_t p = mostrado.find("\r\n"); p != std::string::npos; p = mostrado.find("\r\n", p)) {
         mostrado.erase(p, 1);
@@ -46,8 +48,6 @@ bool Pregunta(EntornoConsola& entorno, const std::string& texto) {
     }
     return respuesta == "s" || respuesta == "S";
 }
-
-} // namespace
 
 int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& entorno) {
     const auto desde = LeeFecha(o.desde);
@@ -105,8 +105,8 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
                 << "No hay una terminal para confirmar; use --si para responder Sí a las preguntas.\n";
             return 2;
         }
-        if (!Pregunta(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
-            !Pregunta(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
+        if (!PreguntaEnTerminal(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
+            !PreguntaEnTerminal(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }
