@@ -68,6 +68,17 @@ std::string DiferenciaCopia(const std::string& tabla, const std::string& columna
            Numeradas(columnas, tabla) + ")";
 }
 
+// sqlite3 no entiende { d '...'}, que el driver ODBC traduce: en el guion van literales de texto.
+std::string SinEscapesDeFecha(std::string sql) {
+    for (const char* escape : {"{ d '", "{ d'"}) {
+        for (size_t p = sql.find(escape); p != std::string::npos; p = sql.find(escape, p)) {
+            sql.erase(p, std::string(escape).size() - 1);
+            sql.erase(sql.find("'}", p + 1) + 1, 1);
+        }
+    }
+    return sql;
+}
+
 } // namespace
 
 fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
@@ -336,7 +347,7 @@ std::string DialectoSQLite::GuionCreaTemporal(db::Sesion& cn, const Origen& orig
 
 std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, const Rango& r,
                                             const SentenciaTarea& reposicion) {
-    std::string g = "BEGIN EXCLUSIVE;\n" + Copia(t, r) + ";\n" + Vacia(t.Tabla) + ";\n";
+    std::string g = "BEGIN EXCLUSIVE;\n" + SinEscapesDeFecha(Copia(t, r)) + ";\n" + Vacia(t.Tabla) + ";\n";
     for (const auto& parte : reposicion.Partes) {
         g += parte + ";\n";
     }
