@@ -97,7 +97,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     }
 
     if (o.simular) {
-        return ComandoSimular(plan, rango, registro, entorno);
+        return ComandoSimular(plan, rango, o.estrategia, registro, entorno);
     }
     if (!o.si) {
         if (!entorno.hayTerminal) {
@@ -116,6 +116,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     const Bitacora bitacora(RutaLogDe(entorno.carpetaPrograma), reloj);
     ObservadorConsola observador(entorno.salida);
     Depuracion depuracion(modulo, bitacora, observador);
+    depuracion.FijaEstrategia(o.estrategia);
     const auto resultado = depuracion.Corre(plan, rango);
     if (resultado.fin == ResultadoCorrida::Fin::Rechazada) {
         entorno.errores << resultado.Mensaje << '\n';

@@ -33,6 +33,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         o.orden = orden;
         return true;
     };
+    bool conEstrategia = false;
     for (size_t i = 0; i < argumentos.size(); ++i) {
         const std::string& a = argumentos[i];
         auto valor = [&](std::string& destino) {
@@ -81,6 +82,17 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
                 return "Pasos no válidos: " + texto + ". Use números del 1 al 8 separados por comas.";
             }
             o.pasos = *pasos;
+        } else if (a == "--estrategia") {
+            std::string texto;
+            if (!valor(texto)) {
+                return std::string("Falta auto, copia o borrado después de --estrategia.");
+            }
+            const auto e = LeeEstrategia(texto);
+            if (!e) {
+                return "Estrategia no válida: " + texto + ". Use auto, copia o borrado.";
+            }
+            o.estrategia = *e;
+            conEstrategia = true;
         } else if (a == "--simular") {
             o.simular = true;
         } else if (a == "--si") {
@@ -95,6 +107,9 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
     if (o.orden == Opciones::Orden::Ninguna) {
         return std::string("Falta qué hacer: --conexiones, --depurar, --temporal, --reponer, "
                            "--descartar-temporal, --version o --ayuda.");
+    }
+    if (conEstrategia && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--estrategia va solo con --depurar.");
     }
     if (o.orden == Opciones::Orden::Depurar) {
         if (o.conexiones.empty()) {

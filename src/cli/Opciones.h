@@ -1,5 +1,7 @@
 #pragma once
 
+#include "purge/Dialecto.h"
+
 #include <optional>
 #include <string>
 #include <variant>
@@ -15,6 +17,7 @@ struct Opciones {
     std::string desde, hasta;
     std::vector<int> pasos; // 1 a 8; vacío: todos
     bool simular = false;
+    Estrategia estrategia = Estrategia::Auto;
     bool si = false;
 };
 

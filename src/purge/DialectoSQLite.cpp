@@ -187,6 +187,10 @@ std::string DialectoSQLite::Copia(const TablaDatos& t, const Rango& r) const {
     return "CREATE TABLE orvalo_temp." + t.Tabla + " AS SELECT * FROM " + t.Tabla + CondicionConservar(t, r);
 }
 
+std::string DialectoSQLite::Borra(const TablaDatos& t, const Rango& r) const {
+    return "DELETE FROM " + t.Tabla + CondicionEliminar(t, r);
+}
+
 std::string DialectoSQLite::Vacia(const std::string& tabla) const {
     return "DELETE FROM " + tabla;
 }
@@ -357,6 +361,15 @@ std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, co
          t.Tabla + ") - (SELECT count(*) FROM orvalo_temp." + t.Tabla +
          ");\nDELETE FROM ovnalvora_revision;\n" + BorraCopia(t.Tabla) + ";\nCOMMIT;";
     return g;
+}
+
+std::string DialectoSQLite::GuionBorrado(db::Sesion&, const TablaDatos& t, const Rango& r) {
+    return "BEGIN EXCLUSIVE;\nCREATE TEMP TABLE IF NOT EXISTS ovnalvora_revision (diferencia INTEGER CHECK "
+           "(diferencia = 0));\nCREATE TEMP TABLE ovnalvora_conservar AS SELECT count(*) AS filas FROM " +
+           t.Tabla + SinEscapesDeFecha(CondicionConservar(t, r)) + ";\n" + SinEscapesDeFecha(Borra(t, r)) +
+           ";\nINSERT INTO ovnalvora_revision SELECT (SELECT count(*) FROM " + t.Tabla +
+           ") - (SELECT filas FROM ovnalvora_conservar);\nDELETE FROM ovnalvora_revision;\nDROP TABLE "
+           "ovnalvora_conservar;\nCOMMIT;";
 }
 
 std::string DialectoSQLite::GuionBorraTemporal(db::Sesion& cn) {

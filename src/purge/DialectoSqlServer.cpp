@@ -220,6 +220,10 @@ std::string DialectoSqlServer::Copia(const TablaDatos& t, const Rango& r) const 
     return sqlserver::Copia(t, r);
 }
 
+std::string DialectoSqlServer::Borra(const TablaDatos& t, const Rango& r) const {
+    return "delete from " + t.Tabla + CondicionEliminar(t, r);
+}
+
 std::string DialectoSqlServer::Vacia(const std::string& tabla) const {
     return sqlserver::Vacia(tabla);
 }
@@ -359,6 +363,15 @@ std::string DialectoSqlServer::GuionDepuracion(db::Sesion&, const TablaDatos& t,
     }
     g += sqlserver::BorraTablaTemporal(T) + ";\n" + sqlserver::kConfirma + ";";
     return g;
+}
+
+std::string DialectoSqlServer::GuionBorrado(db::Sesion&, const TablaDatos& t, const Rango& r) {
+    return std::string(sqlserver::kAbortaEnError) + ";\n" + sqlserver::kComienza + ";\n" +
+           sqlserver::Bloquea(t.Tabla) + ";\nDECLARE @conservadas bigint = (select count_big(*) from " +
+           t.Tabla + CondicionConservar(t, r) + ");\n" + Borra(t, r) + ";\nIF (" +
+           sqlserver::CuentaFilas(t.Tabla) +
+           ") <> @conservadas THROW 50000, N'El borrado no cuadra con la cuenta; se deshizo todo.', 1;\n" +
+           sqlserver::kConfirma + ";";
 }
 
 std::string DialectoSqlServer::GuionBorraTemporal(db::Sesion&) {

@@ -198,6 +198,9 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         if (plan.NodoEn(k).Checked && (im == Imagen::Palomita || im == Imagen::Cruz)) {
             res.NadaCorrio = false;
         }
+        if (plan.NodoEn(k).Checked && im == Imagen::Cruz) {
+            res.Fallidas.push_back(plan.TareaEn(k).Terminado);
+        }
     }
     Registra("Termina depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
     res.Mensaje = Mensaje(res);
@@ -214,6 +217,9 @@ std::string Depuracion::Mensaje(const ResultadoCorrida& res) const {
     if (res.fin != ResultadoCorrida::Fin::Detenida && !res.TodasTerminadas) {
         m += std::string(kSalto) + kSalto +
              "Una o más tareas no terminaron bien; revise la lista de tareas y la bitácora.";
+        for (const auto& f : res.Fallidas) {
+            m += std::string(kSalto) + "Falló: " + f;
+        }
     }
     if (sinConexion_) {
         m += std::string(kSalto) + kSalto + kMensajeSinConexion;
@@ -308,12 +314,13 @@ bool Depuracion::CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, B
         dialecto->UneTemporal(cn);
         const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
         t.Sentencia = dialecto->GuionDepuracion(cn, tabla, r, reposicion);
-        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion);
+        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_);
         const auto segundos =
             std::chrono::duration_cast<std::chrono::seconds>(bitacora_.reloj().Ahora() - inicio);
         lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +
                                " filas eliminadas, " + std::to_string(c.Conservadas) + " conservadas, " +
-                               std::to_string(segundos.count()) + " s.");
+                               std::to_string(segundos.count()) + " s, por " + NombreEstrategia(c.Usada) +
+                               ".");
         return true;
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);

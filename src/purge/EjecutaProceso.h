@@ -2,6 +2,7 @@
 
 #include "connections/modNalvora.h"
 #include "log/EscribeLog.h"
+#include "purge/Dialecto.h"
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
@@ -29,6 +30,7 @@ struct ResultadoCorrida {
     std::vector<std::string> Pendientes; // tablas que quedaron en orvalo_temp, con su conexión
     bool TodasTerminadas = true;         // cada tarea marcada terminó bien
     bool NadaCorrio = true;              // ningún paso marcado llegó a correr
+    std::vector<std::string> Fallidas;   // el texto de terminado de cada tarea que falló
     std::string Mensaje;                 // el aviso final para el operador
     bool MensajeEsAdvertencia = false;
     // El rechazo se debió a una orvalo_temp con filas: la conexión por la que se puede reponer.
@@ -57,6 +59,8 @@ class Depuracion {
 public:
     Depuracion(ModNalvora& modulo, const Bitacora& bitacora, ObservadorCorrida& observador);
     ResultadoCorrida Corre(Plan& plan, const Rango& r);
+    // Cómo se quitan las filas de cada tabla; la ventana deja que se elija sola.
+    void FijaEstrategia(Estrategia e) { estrategia_ = e; }
 
 private:
     struct Bloque;
@@ -81,6 +85,7 @@ private:
     ObservadorCorrida& observador_;
     bool detenida_ = false;
     bool sinConexion_ = false;
+    Estrategia estrategia_ = Estrategia::Auto;
     std::vector<std::string> lineasExtra_; // van tras la línea de terminado de la tarea
 };
 

@@ -376,14 +376,14 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     QCOMPARE(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
     QVERIFY(!std::filesystem::exists(d.demo / "orvalo_temp.db"));
 
-    // Otra vez, con una fila conservada de la bitácora que un disparador rechaza al reponerla:
+    // Otra vez, con un disparador que no deja quitar filas de la bitácora:
     // el quinto paso Fallido con su texto, la bitácora como estaba, y los demás pasos corren.
     {
         BaseSqlite sur(d.sur);
+        sur.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2025-03-10 08:00:00', 'x')");
         sur.Ejecuta(
-            "INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2024-01-02 08:00:00', 'x', 'no')");
-        sur.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'no' "
-                    "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END");
+            "CREATE TRIGGER rechaza BEFORE DELETE ON bitacora BEGIN SELECT RAISE(ABORT, 'fila rechazada'); "
+            "END");
     }
     QVERIFY(corre(3));
     for (int k = 1; k <= 8; ++k) {

@@ -12,76 +12,90 @@ const std::string kDisparadores =
 }
 
 TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas) {
-    long long conservarTrans, conservarKardexN, conservarBitN, conservarChecS, conservarKardexS,
-        conservarBitS;
-    long long sumaIdsConservados, secuenciaAnterior, checadasNorte, sumaChecadasNorte;
-    {
+    // Igual con cada estrategia, forzada o elegida sola: bordes, filas sin fecha, id y disparadores.
+    for (const Estrategia e : {Estrategia::Copia, Estrategia::Borrado, Estrategia::Auto}) {
+        SCOPED_TRACE(NombreEstrategia(e));
+        estrategia = e;
+        GeneraDemo(demo, 3000);
+        observador.lineas.clear();
+        long long conservarTrans, conservarKardexN, conservarBitN, conservarChecS, conservarKardexS,
+            conservarBitS;
+        long long sumaIdsConservados, secuenciaAnterior, checadasNorte, sumaChecadasNorte;
+        {
+            BaseSqlite n(Norte());
+            SiembraBordes(n, "Transacciones", "fechayhora", false);
+            SiembraBordes(n, "kardex", "fecha", true);
+            SiembraBordes(n, "bitacora", "fechahora", false);
+            conservarTrans = Conservables(n, "transacciones", "fechayhora");
+            conservarKardexN = Conservables(n, "kardex", "fecha");
+            conservarBitN = Conservables(n, "bitacora", "fechahora");
+            sumaIdsConservados =
+                n.Cuenta("SELECT sum(id) FROM transacciones WHERE fechayhora < '2025-03-01' OR "
+                         "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
+            secuenciaAnterior = n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'");
+            checadasNorte = n.Cuenta("SELECT count(*) FROM checadas");
+            sumaChecadasNorte = n.Cuenta("SELECT sum(id) FROM checadas");
+            BaseSqlite s(Sur());
+            SiembraBordes(s, "checadas", "fechayhora", false);
+            conservarChecS = Conservables(s, "checadas", "fechayhora");
+            conservarKardexS = Conservables(s, "kardex", "fecha");
+            conservarBitS = Conservables(s, "bitacora", "fechahora");
+            ASSERT_LT(conservarChecS, s.Cuenta("SELECT count(*) FROM checadas"))
+                << "marzo debe tener checadas";
+        }
+
+        Plan plan = ArmaPlan({"Planta Norte", "Planta Sur"});
+        const auto res = Corre(plan);
+        ASSERT_EQ(res.fin, ResultadoCorrida::Fin::Terminada) << res.Error;
+        EXPECT_TRUE(res.TodasTerminadas) << res.Mensaje;
+        EXPECT_TRUE(res.Pendientes.empty());
+        EXPECT_EQ(res.Mensaje, "Proceso de depuración terminado.");
+        for (int k = 1; k <= plan.Count(); ++k) {
+            EXPECT_EQ(plan.NodoEn(k).Texto, plan.TareaEn(k).Terminado) << k;
+            EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Palomita) << k;
+        }
+
         BaseSqlite n(Norte());
-        SiembraBordes(n, "Transacciones", "fechayhora", false);
-        SiembraBordes(n, "kardex", "fecha", true);
-        SiembraBordes(n, "bitacora", "fechahora", false);
-        conservarTrans = Conservables(n, "transacciones", "fechayhora");
-        conservarKardexN = Conservables(n, "kardex", "fecha");
-        conservarBitN = Conservables(n, "bitacora", "fechahora");
-        sumaIdsConservados = n.Cuenta("SELECT sum(id) FROM transacciones WHERE fechayhora < '2025-03-01' OR "
-                                      "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
-        secuenciaAnterior = n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'");
-        checadasNorte = n.Cuenta("SELECT count(*) FROM checadas");
-        sumaChecadasNorte = n.Cuenta("SELECT sum(id) FROM checadas");
+        EXPECT_EQ(Bordes(n, "transacciones", "fechayhora"),
+                  "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
+        EXPECT_EQ(Bordes(n, "kardex", "fecha"), "NULL|2025-02-28|2025-04-01");
+        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM transacciones"), conservarTrans);
+        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM kardex"), conservarKardexN);
+        // El disparador de kardex no escribió en la bitácora al reponer, y sigue ahí.
+        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM bitacora"), conservarBitN);
+        EXPECT_EQ(
+            n.Cuenta(
+                "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = 'kardex_bitacora'"),
+            1);
+        // Los id de Transacciones son los mismos y el siguiente queda por encima de todo lo que hubo.
+        EXPECT_EQ(n.Cuenta("SELECT sum(id) FROM transacciones"), sumaIdsConservados);
+        n.Ejecuta("INSERT INTO transacciones (empleado, fechayhora) VALUES (1, '2026-12-06 10:00:00')");
+        EXPECT_GT(n.Cuenta("SELECT max(id) FROM transacciones"), secuenciaAnterior);
+        // Con "Transacciones", checadas no se toca.
+        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM checadas"), checadasNorte);
+        EXPECT_EQ(n.Cuenta("SELECT sum(id) FROM checadas"), sumaChecadasNorte);
+
         BaseSqlite s(Sur());
-        SiembraBordes(s, "checadas", "fechayhora", false);
-        conservarChecS = Conservables(s, "checadas", "fechayhora");
-        conservarKardexS = Conservables(s, "kardex", "fecha");
-        conservarBitS = Conservables(s, "bitacora", "fechahora");
-        ASSERT_LT(conservarChecS, s.Cuenta("SELECT count(*) FROM checadas")) << "marzo debe tener checadas";
+        EXPECT_EQ(Bordes(s, "checadas", "fechayhora"),
+                  "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
+        EXPECT_EQ(s.Cuenta("SELECT count(*) FROM checadas"), conservarChecS);
+        EXPECT_EQ(s.Cuenta("SELECT count(*) FROM kardex"), conservarKardexS);
+        EXPECT_EQ(s.Cuenta("SELECT count(*) FROM bitacora"), conservarBitS);
+        EXPECT_FALSE(fs::exists(Temporal()));
+
+        ASSERT_FALSE(observador.lineas.empty());
+        EXPECT_EQ(observador.lineas.front(), "Inicia depuración del 2025-03-01 al 2025-03-31.");
+        EXPECT_EQ(observador.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
+        EXPECT_EQ(observador.lineas.size(), 2u + 2u * 16u + 2u * 3u) << "una línea de cifras por tabla";
+        EXPECT_EQ(observador.lineas[1], "Eliminando las checadas reales de Planta Norte...");
+        EXPECT_EQ(observador.lineas[2], "Checadas reales eliminadas de Planta Norte.");
+        EXPECT_EQ(observador.lineas[3].rfind("transacciones de Planta Norte: ", 0), 0u)
+            << observador.lineas[3];
+        EXPECT_NE(observador.lineas[3].find(std::string(" conservadas, 0 s, por ") +
+                                            (e == Estrategia::Copia ? "copia." : "borrado.")),
+                  std::string::npos)
+            << observador.lineas[3];
     }
-
-    Plan plan = ArmaPlan({"Planta Norte", "Planta Sur"});
-    const auto res = Corre(plan);
-    ASSERT_EQ(res.fin, ResultadoCorrida::Fin::Terminada) << res.Error;
-    EXPECT_TRUE(res.TodasTerminadas) << res.Mensaje;
-    EXPECT_TRUE(res.Pendientes.empty());
-    EXPECT_EQ(res.Mensaje, "Proceso de depuración terminado.");
-    for (int k = 1; k <= plan.Count(); ++k) {
-        EXPECT_EQ(plan.NodoEn(k).Texto, plan.TareaEn(k).Terminado) << k;
-        EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Palomita) << k;
-    }
-
-    BaseSqlite n(Norte());
-    EXPECT_EQ(Bordes(n, "transacciones", "fechayhora"),
-              "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
-    EXPECT_EQ(Bordes(n, "kardex", "fecha"), "NULL|2025-02-28|2025-04-01");
-    EXPECT_EQ(n.Cuenta("SELECT count(*) FROM transacciones"), conservarTrans);
-    EXPECT_EQ(n.Cuenta("SELECT count(*) FROM kardex"), conservarKardexN);
-    // El disparador de kardex no escribió en la bitácora al reponer, y sigue ahí.
-    EXPECT_EQ(n.Cuenta("SELECT count(*) FROM bitacora"), conservarBitN);
-    EXPECT_EQ(
-        n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = 'kardex_bitacora'"),
-        1);
-    // Los id de Transacciones son los mismos y el siguiente queda por encima de todo lo que hubo.
-    EXPECT_EQ(n.Cuenta("SELECT sum(id) FROM transacciones"), sumaIdsConservados);
-    n.Ejecuta("INSERT INTO transacciones (empleado, fechayhora) VALUES (1, '2026-12-06 10:00:00')");
-    EXPECT_GT(n.Cuenta("SELECT max(id) FROM transacciones"), secuenciaAnterior);
-    // Con "Transacciones", checadas no se toca.
-    EXPECT_EQ(n.Cuenta("SELECT count(*) FROM checadas"), checadasNorte);
-    EXPECT_EQ(n.Cuenta("SELECT sum(id) FROM checadas"), sumaChecadasNorte);
-
-    BaseSqlite s(Sur());
-    EXPECT_EQ(Bordes(s, "checadas", "fechayhora"),
-              "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
-    EXPECT_EQ(s.Cuenta("SELECT count(*) FROM checadas"), conservarChecS);
-    EXPECT_EQ(s.Cuenta("SELECT count(*) FROM kardex"), conservarKardexS);
-    EXPECT_EQ(s.Cuenta("SELECT count(*) FROM bitacora"), conservarBitS);
-    EXPECT_FALSE(fs::exists(Temporal()));
-
-    ASSERT_FALSE(observador.lineas.empty());
-    EXPECT_EQ(observador.lineas.front(), "Inicia depuración del 2025-03-01 al 2025-03-31.");
-    EXPECT_EQ(observador.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
-    EXPECT_EQ(observador.lineas.size(), 2u + 2u * 16u + 2u * 3u) << "una línea de cifras por tabla";
-    EXPECT_EQ(observador.lineas[1], "Eliminando las checadas reales de Planta Norte...");
-    EXPECT_EQ(observador.lineas[2], "Checadas reales eliminadas de Planta Norte.");
-    EXPECT_EQ(observador.lineas[3].rfind("transacciones de Planta Norte: ", 0), 0u) << observador.lineas[3];
-    EXPECT_NE(observador.lineas[3].find(" conservadas, 0 s."), std::string::npos) << observador.lineas[3];
 }
 
 // Cada falla de una tarea de datos la deshace entera: la tabla queda fila por fila como estaba,
@@ -119,6 +133,7 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
           "transacciones) BEGIN DELETE FROM transacciones WHERE id = NEW.id; END"},
          "Se reinsertaron "},
     };
+    estrategia = Estrategia::Copia; // las fallas de la reposición solo existen copiando
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nombre);
         GeneraDemo(demo, 3000);
@@ -141,6 +156,8 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
         EXPECT_EQ(plan.NodoEn(c.paso).Texto.rfind("Error: ", 0), 0u) << plan.NodoEn(c.paso).Texto;
         EXPECT_NE(plan.NodoEn(c.paso).Texto.find(c.error), std::string::npos) << plan.NodoEn(c.paso).Texto;
         EXPECT_NE(res.Mensaje.find("no terminaron bien"), std::string::npos) << res.Mensaje;
+        EXPECT_NE(res.Mensaje.find("Falló: " + plan.TareaEn(c.paso).Terminado), std::string::npos)
+            << res.Mensaje;
         for (int k = c.paso + 1; k <= 8; ++k) {
             EXPECT_NE(plan.NodoEn(k).Image, Imagen::Ninguna) << "el paso " << k << " también corre";
         }
@@ -303,4 +320,24 @@ TEST_F(DepuracionPrueba, CrearLaTemporalNuncaBorraUnaQueGuardaTablas) {
     EXPECT_THROW(dialecto->CreaTemporal(modulo.cnBD(), origen), db::ErrorBD);
     BaseSqlite t(Temporal());
     EXPECT_EQ(t.Cuenta("SELECT count(*) FROM kardex"), 1);
+}
+
+TEST_F(DepuracionPrueba, UnBorradoQueNoCuadraConLaCuentaSeDeshace) {
+    std::string huella;
+    {
+        BaseSqlite s(Sur());
+        // Un disparador que impide borrar una fila del rango: el borrado no alcanza la cuenta esperada.
+        s.Ejecuta(
+            "CREATE TRIGGER retiene BEFORE DELETE ON checadas WHEN OLD.id = (SELECT min(id) FROM checadas "
+            "WHERE fechayhora >= '2025-03-01' AND fechayhora < '2025-04-01') BEGIN SELECT RAISE(IGNORE); "
+            "END");
+        huella = s.Huella("checadas");
+    }
+    estrategia = Estrategia::Borrado;
+    Plan plan = ArmaPlan({"Planta Sur"}, {1});
+    Corre(plan);
+    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
+    EXPECT_NE(plan.NodoEn(1).Texto.find("se esperaban"), std::string::npos) << plan.NodoEn(1).Texto;
+    BaseSqlite s(Sur());
+    EXPECT_TRUE(s.Huella("checadas") == huella);
 }
