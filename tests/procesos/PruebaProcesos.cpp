@@ -150,51 +150,64 @@ TEST_F(ProcesosPrueba, UnaSegundaCorridaSeRechazaMientrasLaPrimeraSigue) {
     EXPECT_FALSE(Ocupado(candado)) << "el candado se suelta al terminar";
 }
 
-// El guion de --simular, corrido tal cual en sqlite3: deja cada tabla completa o intacta.
+// El guion de --simular, corrido tal cual en sqlite3: deja cada tabla completa o intacta, con cada
+// estrategia.
 TEST_F(ProcesosPrueba, ElGuionDeSimularEsSeguroYHaceLoMismoQueLaCorrida) {
     Prepara(3000, "DELETE");
-    auto simular = Depurar();
-    simular.back() = "--simular";
-    ASSERT_EQ(CorreHastaElFinal(simular, tmp / "simular.txt"), 0);
-    const std::string salida = LeeArchivo(tmp / "simular.txt");
-    EscribeArchivo(tmp / "guion.sql", salida.substr(salida.find("\n\n") + 2));
-    const std::string sqlite3 = "sqlite3 '" + Sur().string() + "' < '" + (tmp / "guion.sql").string() +
-                                "' > '" + (tmp / "sqlite3.txt").string() + "' 2>&1";
+    for (const std::string estrategia : {"copia", "borrado"}) {
+        SCOPED_TRACE(estrategia);
+        Restaura();
+        auto corrida = Depurar();
+        corrida.insert(corrida.end(), {"--estrategia", estrategia});
+        auto simular = corrida;
+        simular[simular.size() - 3] = "--simular";
+        ASSERT_EQ(CorreHastaElFinal(simular, tmp / "simular.txt"), 0);
+        const std::string salida = LeeArchivo(tmp / "simular.txt");
+        EscribeArchivo(tmp / "guion.sql", salida.substr(salida.find("\n\n") + 2));
+        const std::string sqlite3 = "sqlite3 '" + Sur().string() + "' < '" + (tmp / "guion.sql").string() +
+                                    "' > '" + (tmp / "sqlite3.txt").string() + "' 2>&1";
 
-    // Con un disparador que rechaza una fila conservada de la bitácora, la bitácora queda entera.
-    std::string bitacora;
-    {
-        BaseSqlite s(Sur());
-        s.Ejecuta(
-            "INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2023-12-02 08:00:00', 'x', 'no')");
-        s.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'no' "
-                  "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END");
-        bitacora = s.Huella("bitacora");
-    }
-    EXPECT_NE(std::system(sqlite3.c_str()), 0) << "sqlite3 se detiene en la falla";
-    {
-        BaseSqlite s(Sur());
-        EXPECT_TRUE(s.Huella("bitacora") == bitacora) << LeeArchivo(tmp / "sqlite3.txt");
-        EXPECT_EQ(s.Cuenta("SELECT count(*) FROM checadas WHERE fechayhora >= '2024-01-01' AND fechayhora < "
-                           "'2025-01-01'"),
-                  0)
-            << "lo anterior sí se depuró";
-    }
+        // Un disparador que rechaza una fila de la bitácora: al reponerla copiando, o al borrarla.
+        std::string bitacora;
+        {
+            BaseSqlite s(Sur());
+            s.Ejecuta("INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2023-12-02 08:00:00', 'x', "
+                      "'no')");
+            s.Ejecuta("INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2024-06-02 08:00:00', 'x', "
+                      "'no')");
+            s.Ejecuta(estrategia == "copia"
+                          ? "CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'no' "
+                            "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END"
+                          : "CREATE TRIGGER rechaza BEFORE DELETE ON bitacora WHEN OLD.accion = 'no' "
+                            "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END");
+            bitacora = s.Huella("bitacora");
+        }
+        EXPECT_NE(std::system(sqlite3.c_str()), 0) << "sqlite3 se detiene en la falla";
+        {
+            BaseSqlite s(Sur());
+            EXPECT_TRUE(s.Huella("bitacora") == bitacora) << LeeArchivo(tmp / "sqlite3.txt");
+            EXPECT_EQ(
+                s.Cuenta("SELECT count(*) FROM checadas WHERE fechayhora >= '2024-01-01' AND fechayhora < "
+                         "'2025-01-01'"),
+                0)
+                << "lo anterior sí se depuró";
+        }
 
-    // Sin el disparador, el guion deja las tablas igual que una corrida del programa.
-    Restaura();
-    ASSERT_EQ(std::system(sqlite3.c_str()), 0) << LeeArchivo(tmp / "sqlite3.txt");
-    std::map<std::string, std::string> porGuion;
-    {
+        // Sin el disparador, el guion deja las tablas igual que una corrida del programa.
+        Restaura();
+        ASSERT_EQ(std::system(sqlite3.c_str()), 0) << LeeArchivo(tmp / "sqlite3.txt");
+        std::map<std::string, std::string> porGuion;
+        {
+            BaseSqlite s(Sur());
+            for (const char* t : kTablas) {
+                porGuion[t] = s.Huella(t);
+            }
+        }
+        Restaura();
+        ASSERT_EQ(CorreHastaElFinal(corrida, tmp / "corrida.txt"), 0);
         BaseSqlite s(Sur());
         for (const char* t : kTablas) {
-            porGuion[t] = s.Huella(t);
+            EXPECT_TRUE(s.Huella(t) == porGuion[t]) << t;
         }
-    }
-    Restaura();
-    ASSERT_EQ(CorreHastaElFinal(Depurar(), tmp / "corrida.txt"), 0);
-    BaseSqlite s(Sur());
-    for (const char* t : kTablas) {
-        EXPECT_TRUE(s.Huella(t) == porGuion[t]) << t;
     }
 }
