@@ -5,6 +5,7 @@
 #include "purge/Dialecto.h"
 #include "purge/EjecutaProceso.h"
 #include "purge/ListaColumnas.h"
+#include "purge/Recuento.h"
 
 #include <algorithm>
 #include <istream>
@@ -154,8 +155,10 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
                 << "No hay una terminal para confirmar; use --si para responder Sí a las preguntas.\n";
             return 2;
         }
+        // La segunda pregunta lleva lo que se contó después del primer Sí, como en la ventana.
         if (!Pregunta(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
-            !Pregunta(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
+            !Pregunta(entorno, SegundaPreguntaConRecuento(TextoSegundaPregunta(rango, kCaptionLabel1),
+                                                          CuentaLoQueSeElimina(modulo, plan, rango)))) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }
