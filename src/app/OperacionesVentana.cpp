@@ -91,7 +91,7 @@ public:
         frmNalvora* v = &ventana_;
         ventana_.Publica([v, posicion, error] {
             if (QTreeWidgetItem* elemento = v->Lista->topLevelItem(posicion - 1)) {
-                elemento->setToolTip(0, Q("El paso no corrió: no se pudo abrir su conexión. " + error));
+                elemento->setToolTip(0, Ayuda("El paso no corrió: no se pudo abrir su conexión. " + error));
             }
         });
     }

@@ -7,6 +7,8 @@ namespace ov {
 namespace {
 
 constexpr const char* kSalto = "\r\n";
+// Blanco que no parte la cifra al ajustar el texto del cuadro.
+constexpr const char* kSinCorte = "\u00A0";
 
 // El nombre de la tabla como lo lee el operador.
 std::string NombreVisible(const std::string& tabla) {
@@ -69,7 +71,7 @@ std::string ConMiles(long long n) {
     std::string texto;
     for (size_t i = 0; i < digitos.size(); ++i) {
         if (i > 0 && (digitos.size() - i) % 3 == 0) {
-            texto += ' ';
+            texto += kSinCorte;
         }
         texto += digitos[i];
     }

@@ -35,7 +35,8 @@ std::string ParrafoRecuento(const std::vector<CuentaConexion>& cuentas);
 std::string SegundaPreguntaConRecuento(const std::string& pregunta,
                                        const std::vector<CuentaConexion>& cuentas);
 
-// 8203 como "8 203": el separador de miles que se lee igual en cualquier configuración regional.
+// 8203 como "8 203", con un blanco que no se parte (U+00A0): se lee igual en cualquier configuración
+// regional y el cuadro no corta la cifra en dos renglones.
 std::string ConMiles(long long n);
 
 } // namespace ov

@@ -357,6 +357,10 @@ void PruebaVentana::progresoCadaSegundo() {
     QCOMPARE(etiqueta->geometry(), QRect(165, 431, 268, 13));
     QCOMPARE(etiqueta->toolTip(), QString());
     QCOMPARE(TextoDuracion(std::chrono::seconds(59)), std::string("0:59"));
+    // Las ayudas largas se parten en los blancos; una palabra más larga que el renglón queda entera.
+    QCOMPARE(Ayuda("uno dos tres cuatro", 8), QStringLiteral("uno dos\ntres\ncuatro"));
+    QCOMPARE(Ayuda(std::string(12, 'x') + " y", 8), Q(std::string(12, 'x') + "\ny"));
+    QCOMPARE(Ayuda("corto", 8), QStringLiteral("corto"));
     QCOMPARE(TextoDuracion(std::chrono::seconds(3600 * 25 + 61)), std::string("25:01:01"));
 }
 

@@ -15,10 +15,14 @@ std::string Cifras(long long eliminar, long long total) {
 
 } // namespace
 
-TEST(ConMiles, SeparaLosMilesConUnBlanco) {
-    const std::vector<std::pair<long long, std::string>> casos = {
-        {0, "0"},        {999, "999"},        {1000, "1 000"},
-        {8203, "8 203"}, {100031, "100 031"}, {1234567, "1 234 567"}};
+TEST(ConMiles, SeparaLosMilesConUnBlancoQueNoSeParte) {
+    const std::string b = "\u00A0";
+    const std::vector<std::pair<long long, std::string>> casos = {{0, "0"},
+                                                                  {999, "999"},
+                                                                  {1000, "1" + b + "000"},
+                                                                  {8203, "8" + b + "203"},
+                                                                  {100031, "100" + b + "031"},
+                                                                  {1234567, "1" + b + "234" + b + "567"}};
     for (const auto& [n, texto] : casos) {
         EXPECT_EQ(ConMiles(n), texto);
     }
