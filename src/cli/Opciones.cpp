@@ -33,6 +33,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         o.orden = orden;
         return true;
     };
+    bool conEstrategia = false;
     for (size_t i = 0; i < argumentos.size(); ++i) {
         const std::string& a = argumentos[i];
         auto valor = [&](std::string& destino) {
@@ -51,6 +52,12 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
             bien = fijaOrden(Opciones::Orden::Conexiones);
         } else if (a == "--depurar") {
             bien = fijaOrden(Opciones::Orden::Depurar);
+        } else if (a == "--temporal") {
+            bien = fijaOrden(Opciones::Orden::Temporal);
+        } else if (a == "--reponer") {
+            bien = fijaOrden(Opciones::Orden::Reponer);
+        } else if (a == "--descartar-temporal") {
+            bien = fijaOrden(Opciones::Orden::DescartarTemporal);
         } else if (a == "--registro") {
             if (!valor(o.registro)) {
                 return std::string("Falta el archivo después de --registro.");
@@ -75,6 +82,17 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
                 return "Pasos no válidos: " + texto + ". Use números del 1 al 8 separados por comas.";
             }
             o.pasos = *pasos;
+        } else if (a == "--estrategia") {
+            std::string texto;
+            if (!valor(texto)) {
+                return std::string("Falta auto, copia o borrado después de --estrategia.");
+            }
+            const auto e = LeeEstrategia(texto);
+            if (!e) {
+                return "Estrategia no válida: " + texto + ". Use auto, copia o borrado.";
+            }
+            o.estrategia = *e;
+            conEstrategia = true;
         } else if (a == "--simular") {
             o.simular = true;
         } else if (a == "--si") {
@@ -87,7 +105,11 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         }
     }
     if (o.orden == Opciones::Orden::Ninguna) {
-        return std::string("Falta qué hacer: --conexiones, --depurar, --version o --ayuda.");
+        return std::string("Falta qué hacer: --conexiones, --depurar, --temporal, --reponer, "
+                           "--descartar-temporal, --version o --ayuda.");
+    }
+    if (conEstrategia && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--estrategia va solo con --depurar.");
     }
     if (o.orden == Opciones::Orden::Depurar) {
         if (o.conexiones.empty()) {
@@ -95,6 +117,16 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         }
         if (o.desde.empty() || o.hasta.empty()) {
             return std::string("Faltan las fechas: --desde AAAA-MM-DD y --hasta AAAA-MM-DD.");
+        }
+    } else if (o.orden == Opciones::Orden::Temporal || o.orden == Opciones::Orden::Reponer ||
+               o.orden == Opciones::Orden::DescartarTemporal) {
+        if (o.conexiones.size() != 1) {
+            return std::string("Diga una sola --conexion cuya base temporal orvalo_temp se revisa.");
+        }
+        if (!o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() || o.simular ||
+            (o.si && o.orden == Opciones::Orden::Temporal)) {
+            return std::string(
+                "Con --temporal, --reponer y --descartar-temporal solo van --conexion y --si.");
         }
     } else if (!o.conexiones.empty() || !o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() ||
                o.simular || o.si) {
