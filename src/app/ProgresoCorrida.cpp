@@ -3,6 +3,8 @@
 #include "app/ConversionesQt.h"
 
 #include <QLabel>
+#include <algorithm>
+#include <cstdio>
 
 namespace ov::app {
 

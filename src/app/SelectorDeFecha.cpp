@@ -136,7 +136,7 @@ void SelectorDeFecha::keyPressEvent(QKeyEvent* evento) {
             escrito_.clear();
         }
         if (escrito_.isEmpty()) {
-            escrito_ = QStringLiteral("-"); // no es fecha: vuelve la de antes
+            MuestraFecha(antes_); // borrada o cancelada: vuelve la de antes
             TerminaEscrito();
         } else {
             lineEdit()->setText(escrito_);
@@ -168,14 +168,18 @@ void SelectorDeFecha::keyPressEvent(QKeyEvent* evento) {
 void SelectorDeFecha::TerminaEscrito() {
     if (!escrito_.isEmpty()) {
         // Lo que no es una fecha deja la que había antes de teclear.
-        const QDate fecha = LeeFechaEscrita(escrito_).value_or(antes_);
+        const QString escrito = escrito_;
         escrito_.clear();
-        setDate(fecha);
-        lineEdit()->setText(textFromDateTime(dateTime())); // la fecha larga, aunque no haya cambiado
+        MuestraFecha(LeeFechaEscrita(escrito).value_or(antes_));
     }
     parte_ = NoSection;
     cifras_.clear();
     tecleado_.clear();
+}
+
+void SelectorDeFecha::MuestraFecha(const QDate& fecha) {
+    setDate(fecha);
+    lineEdit()->setText(textFromDateTime(dateTime())); // la fecha larga, aunque no haya cambiado
 }
 
 void SelectorDeFecha::focusOutEvent(QFocusEvent* evento) {

@@ -36,6 +36,8 @@ private:
     void SeleccionaParte(Section parte);
     // Toma la fecha entera escrita, si lo es, y vuelve a la fecha larga.
     void TerminaEscrito();
+    // Pone la fecha y vuelve a mostrarla larga, en lugar de lo escrito.
+    void MuestraFecha(const QDate& fecha);
 
     Section parte_ = NoSection; // la parte de las cifras acumuladas
     QString cifras_;            // cifras tecleadas seguidas en esa parte
