@@ -139,6 +139,9 @@ std::vector<CuentaConexion> frmNalvora::CuentaFilas(const Plan& plan, const Rang
 }
 
 void frmNalvora::EjecutaProceso() {
+    if (bloqueada_) {
+        return; // ya hay una operación en curso: ni preguntas ni progreso
+    }
     const std::string caption = S(windowTitle());
     const Rango rango{DeQDate(DTPicker1[0]->date()), DeQDate(DTPicker1[1]->date())};
     if (const auto rechazo = RevisaRango(rango)) {
