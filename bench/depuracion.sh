@@ -51,7 +51,8 @@ SQL
         cp "$demo/original.db" "$demo/a_mano.db"
         rm -f "$demo/orvalo_temp_a_mano.db"
         /usr/bin/time -v -o "$demo/programa.txt" build/ovnalvora --registro "$demo/orvalo.reg" --depurar \
-            --conexion "Planta Sur" --desde "$desde" --hasta "$hasta" --pasos 1 --si > "$demo/salida.txt"
+            --conexion "Planta Sur" --desde "$desde" --hasta "$hasta" --pasos 1 --estrategia copia --si \
+            > "$demo/salida.txt"
         quedan=$(sqlite3 "$demo/orvalo_sur.db" "select count(*) from checadas")
         [ "$quedan" = "$conservadas" ] || { echo "El programa dejó $quedan filas; se esperaban $conservadas." >&2; exit 1; }
         /usr/bin/time -v -o "$demo/a_mano.txt" sqlite3 "$demo/a_mano.db" < "$demo/a_mano.sql" > /dev/null

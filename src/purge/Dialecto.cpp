@@ -98,7 +98,7 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         // Las cifras que deciden se cuentan aquí, bajo el candado de la tabla.
         std::optional<long long> conservar;
         if (pedida != Estrategia::Copia) {
-            conservar = CuentaConservadas(cn, t, r);
+            conservar = c.Antes - CuentaEliminables(cn, t, r);
         }
         c.Usada = Elige(pedida, c.Antes, conservar.value_or(c.Antes));
         if (c.Usada == Estrategia::Borrado) {

@@ -95,6 +95,8 @@ public:
     // Cuántas filas hay y cuántas se conservan (--simular y la segunda pregunta).
     virtual long long CuentaFilas(db::Sesion& cn, const std::string& tabla) = 0;
     virtual long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Las que salen, por el índice de la fecha; las conservadas son el resto, por ser el complemento.
+    virtual long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
 
     // --- recuperación de orvalo_temp
     // Pone en la tabla viva las filas de su copia que le faltan (comparando todas las columnas y

@@ -308,6 +308,10 @@ long long DialectoSQLite::CuentaFilas(db::Sesion& cn, const std::string& tabla) 
     return Entero(cn.Execute("SELECT count(*) FROM " + tabla));
 }
 
+long long DialectoSQLite::CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
+    return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionEliminar(t, r)));
+}
+
 long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
 }

@@ -39,6 +39,7 @@ public:
 
     long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
     long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
     // El archivo de la base abierta en cn, y el de su orvalo_temp.
     static std::filesystem::path ArchivoBase(db::Sesion& cn);

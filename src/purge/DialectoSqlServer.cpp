@@ -293,6 +293,11 @@ long long DialectoSqlServer::CuentaFilas(db::Sesion& cn, const std::string& tabl
     return Entero(cn.Execute(sqlserver::CuentaFilas(tabla)), "filas");
 }
 
+long long DialectoSqlServer::CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
+    return Entero(cn.Execute("select count_big(*) as filas from " + t.Tabla + CondicionEliminar(t, r)),
+                  "filas");
+}
+
 long long DialectoSqlServer::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("select count_big(*) as filas from " + t.Tabla + CondicionConservar(t, r)),
                   "filas");

@@ -36,6 +36,7 @@ public:
 
     long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
     long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
 protected:
     void Comienza(db::Sesion& cn, const std::string& tabla) override;

@@ -102,7 +102,7 @@ public:
         } else if (sql.rfind("select count_big(*) as filas from orvalo_temp", 0) == 0) {
             fila({"filas"}, {"40"});
         } else if (sql.rfind("select count_big(*) as filas from transacciones where", 0) == 0) {
-            fila({"filas"}, {"40"});
+            fila({"filas"}, {"60"}); // las que salen
         } else if (sql.rfind("delete from", 0) == 0) {
             r.FilasAfectadas = {borradas};
         } else if (sql.rfind("select count_big(*) as filas from dbo.", 0) == 0) {
