@@ -128,6 +128,12 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
           "CREATE TRIGGER duplica AFTER INSERT ON bitacora WHEN NEW.id = (SELECT id FROM primera) "
           "BEGIN INSERT INTO bitacora (id, usuario) VALUES (NEW.id + 1, 'x'); END"},
          "UNIQUE"},
+        // Un contador que no es número: antes abortaba el programa; ahora es la falla de su tarea.
+        {"el contador de identidad no es un número",
+         1,
+         "transacciones",
+         {"UPDATE sqlite_sequence SET seq = 'x' WHERE name = 'Transacciones'"},
+         "Se esperaba un número"},
         // Un disparador que borra lo que se acaba de reponer: la cuenta no cuadra.
         {"la cuenta de la reposición no cuadra",
          1,
@@ -391,4 +397,29 @@ TEST_F(DepuracionPrueba, NadieEscribeEnLaTablaMientrasSeDepuraYLasColumnasVanEnt
         dialecto->Sentencia(modulo.cnBD(), "CHECADAS", "[id],[empleado],[fechayhora],[reloj]", "");
     dialecto->DepuraTabla(sesion, {"checadas", "fechayhora"}, marzo, reposicion, Estrategia::Copia);
     EXPECT_FALSE(sesion.escribio) << "otra conexión escribió en la tabla a media depuración";
+}
+
+// Lo que no es un error de la base tampoco escapa: la corrida se detiene, lo dice y lo anota.
+TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
+    class ObservadorQueFalla final : public ObservadorPrueba {
+    public:
+        void NodoCambiado(int posicion, const Nodo& nodo) override {
+            ObservadorPrueba::NodoCambiado(posicion, nodo);
+            if (nodo.Image == Imagen::Flecha && posicion == 2) {
+                throw std::length_error("sin memoria");
+            }
+        }
+    } falla;
+    Plan plan = ArmaPlan({"Planta Sur"});
+    ModNalvora modulo(*registro);
+    const Bitacora bitacora(RutaLog(), reloj);
+    Depuracion depuracion(modulo, bitacora, falla);
+    const auto res = depuracion.Corre(plan, marzo);
+    EXPECT_EQ(res.fin, ResultadoCorrida::Fin::Detenida);
+    EXPECT_EQ(res.Mensaje.rfind("La depuración se detuvo por un error: Error inesperado: sin memoria", 0), 0u)
+        << res.Mensaje;
+    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Palomita);
+    EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Ninguna) << "nada corre después";
+    EXPECT_EQ(falla.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
+    EXPECT_FALSE(fs::exists(Temporal()));
 }
