@@ -7,6 +7,7 @@
 #include "app/ProgresoCorrida.h"
 #include "app/frmNalvora.h"
 #include "connections/Estadisticas.h"
+#include "purge/Temporal.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -194,6 +195,9 @@ void frmNalvora::PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                                 " Revise la lista de tareas y la bitácora antes de volver a depurar.";
                             Log().Linea(texto);
                             servicios_.Advierte(texto, titulo);
+                        } else if (!resultado->ConexionConSobrante.empty()) {
+                            OfreceReponer(*resultado);
+                            return;
                         } else if (resultado->MensajeEsAdvertencia) {
                             servicios_.Advierte(resultado->Mensaje, titulo);
                         } else {
@@ -201,6 +205,38 @@ void frmNalvora::PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                         }
                         ActualizaEstadisticas();
                     });
+}
+
+void frmNalvora::OfreceReponer(const ResultadoCorrida& rechazo) {
+    const std::string titulo = S(windowTitle());
+    if (!servicios_.PreguntaSiNo(rechazo.Mensaje + "\r\n\r\n¿Desea reponer ahora esas filas en sus tablas?",
+                                 kTituloPreguntas)) {
+        ActualizaEstadisticas();
+        return;
+    }
+    auto resultado = std::make_shared<ResultadoReposicion>();
+    const std::string conexion = rechazo.ConexionConSobrante;
+    IniciaOperacion(
+        [this, resultado, conexion] {
+            ModNalvora modulo(registro_);
+            *resultado = ReponeTemporal(modulo, conexion, [this](const std::string& l) { Log().Linea(l); });
+        },
+        [this, resultado, titulo](std::exception_ptr error) {
+            std::string texto;
+            for (const auto& l : resultado->Lineas) {
+                texto += (texto.empty() ? "" : "\r\n") + l;
+            }
+            if (error) {
+                texto = "La reposición se interrumpió por un error inesperado: " + TextoDeExcepcion(error);
+                Log().Linea(texto);
+            }
+            if (error || !resultado->Bien) {
+                servicios_.Advierte(texto, titulo);
+            } else {
+                servicios_.Informa(texto, titulo);
+            }
+            ActualizaEstadisticas();
+        });
 }
 
 } // namespace ov::app

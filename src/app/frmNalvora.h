@@ -129,6 +129,8 @@ private:
     void CreaControles();
     void PonEnabled(bool valor);
     // Tras el primer Sí y las cuentas: la segunda pregunta y, con Sí, la corrida.
+    // Tras un rechazo por una orvalo_temp con filas: ofrece reponerlas en el obrero.
+    void OfreceReponer(const ResultadoCorrida& rechazo);
     void PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                         const std::vector<CuentaConexion>& cuentas);
 

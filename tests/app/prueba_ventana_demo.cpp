@@ -203,6 +203,7 @@ private slots:
     void dosConexionesALaVista();
     void pasoSinConexionYNadaQueCorrer();
     void laVentanaLateDuranteUnaCorrida();
+    void unSobranteSeReponeDesdeLaVentana();
 };
 
 void PruebaVentanaDemo::sondeoYPlan() {
@@ -647,6 +648,44 @@ void PruebaVentanaDemo::laVentanaLateDuranteUnaCorrida() {
           checadas, reloj.elapsed(), medidor.Latidos(), medidor.MayorIntervaloMs());
     QCOMPARE(servicios.Mensajes.back().Texto, std::string(kMensajeTerminado));
     QVERIFY2(medidor.MayorIntervaloMs() < 100, qPrintable(QString::number(medidor.MayorIntervaloMs())));
+}
+
+// Una orvalo_temp que dejó otra versión con filas de Sur: la corrida se rechaza, la ventana ofrece
+// reponerlas, las repone en el obrero y vuelve a sondear.
+void PruebaVentanaDemo::unSobranteSeReponeDesdeLaVentana() {
+    Demo d;
+    long long total = 0, copiadas = 0;
+    {
+        BaseSqlite s(d.sur, true);
+        s.Ejecuta("ATTACH DATABASE '" + (d.demo / "orvalo_temp.db").string() + "' AS orvalo_temp");
+        s.Ejecuta(
+            "CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas WHERE fechayhora < '2024-06-01'");
+        total = s.Cuenta("SELECT count(*) FROM checadas");
+        copiadas = s.Cuenta("SELECT count(*) FROM orvalo_temp.checadas");
+        s.Ejecuta("DELETE FROM checadas WHERE fechayhora < '2024-06-01'");
+    }
+    QVERIFY(copiadas > 0);
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QVERIFY(ActivaYEsperaSondeo(v));
+    v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    v.Lista->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    servicios.Respuestas = {true, true, true};
+    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 60000));
+    QCOMPARE(servicios.Mensajes.size(), size_t{4});
+    const auto& oferta = servicios.Mensajes[2];
+    QCOMPARE(oferta.Tipo, std::string("pregunta"));
+    QVERIFY2(oferta.Texto.find("origen desconocido") != std::string::npos &&
+                 oferta.Texto.find("¿Desea reponer ahora esas filas") != std::string::npos,
+             oferta.Texto.c_str());
+    QCOMPARE(servicios.Mensajes[3].Tipo, std::string("informa"));
+    QVERIFY2(servicios.Mensajes[3].Texto.find("checadas: " + std::to_string(copiadas) + " filas repuestas") !=
+                 std::string::npos,
+             servicios.Mensajes[3].Texto.c_str());
+    QCOMPARE(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), total);
+    QVERIFY(!std::filesystem::exists(d.demo / "orvalo_temp.db"));
+    QVERIFY(d.Bitacora().find("filas repuestas") != std::string::npos);
 }
 
 QTEST_MAIN(PruebaVentanaDemo)
