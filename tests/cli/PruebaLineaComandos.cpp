@@ -87,6 +87,13 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
         << si.salida;
     EXPECT_NE(si.salida.find("2026-12-06 10:00\tInicia depuración del 2025-03-01 al 2025-03-31.\n"),
               std::string::npos);
+    // La segunda pregunta trae lo que se eliminará por tabla, y cada tabla depurada su línea de cifras.
+    EXPECT_NE(si.salida.find(
+                  "Filas que se eliminarán, de las que hay en cada tabla:\nPlanta Norte: transacciones "),
+              std::string::npos)
+        << si.salida;
+    EXPECT_NE(si.salida.find("\ttransacciones de Planta Norte: "), std::string::npos);
+    EXPECT_NE(si.salida.find(" conservadas, 0 s, por borrado.\n"), std::string::npos);
     EXPECT_NE(si.salida.find("Proceso de depuración terminado."), std::string::npos);
     const std::string log = LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log");
     EXPECT_NE(log.find("\tCifras de uso actualizadas de Planta Norte.\r\n"), std::string::npos);
