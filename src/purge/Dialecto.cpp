@@ -175,7 +175,12 @@ long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tab
 }
 
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
-    switch (cn.dialecto()) {
+    const db::Dialecto d = cn.dialecto();
+    return DialectoPara(d, d == db::Dialecto::Otro ? cn.NombreDBMS() : std::string());
+}
+
+std::unique_ptr<DialectoDepuracion> DialectoPara(db::Dialecto d, const std::string& nombreServidor) {
+    switch (d) {
     case db::Dialecto::SQLite:
         return std::make_unique<DialectoSQLite>();
     case db::Dialecto::SqlServer:
@@ -184,7 +189,7 @@ std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
         break;
     }
     // Las sentencias de SQL Server en otro servidor no se sabe qué harían: no se depura.
-    throw ErrorPropio("El servidor se identifica como \"" + cn.NombreDBMS() +
+    throw ErrorPropio("El servidor se identifica como \"" + nombreServidor +
                       "\"; solo se depuran bases de SQL Server y SQLite.");
 }
 

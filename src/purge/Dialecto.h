@@ -131,6 +131,8 @@ protected:
 
 // El dialecto del servidor de cn; lanza db::ErrorBD si no es SQL Server ni SQLite.
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn);
+// Lo mismo a partir de lo que el servidor dice ser (SQL_DBMS_NAME).
+std::unique_ptr<DialectoDepuracion> DialectoPara(db::Dialecto d, const std::string& nombreServidor);
 
 // La condición de lo que se conserva: antes de Desde, desde el día siguiente a Hasta, o sin fecha.
 std::string CondicionConservar(const TablaDatos& t, const Rango& r);

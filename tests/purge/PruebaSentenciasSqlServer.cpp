@@ -235,3 +235,16 @@ TEST_F(DialectoSqlServerPrueba, BorrarEnSuLugarConElComplementoExactoYLaCuentaVe
         db::ErrorBD);
     EXPECT_EQ(otra.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
 }
+
+// Un servidor que no es SQL Server ni SQLite no recibe las sentencias de SQL Server.
+TEST(DialectoDeLaConexion, UnServidorDesconocidoSeRechazaNombrandoloComoSeNombra) {
+    EXPECT_NE(dynamic_cast<DialectoSqlServer*>(DialectoPara(db::Dialecto::SqlServer, "").get()), nullptr);
+    try {
+        DialectoPara(db::Dialecto::Otro, "PostgreSQL");
+        ADD_FAILURE() << "se aceptó PostgreSQL";
+    } catch (const db::ErrorBD& e) {
+        EXPECT_EQ(e.Descripcion,
+                  "El servidor se identifica como \"PostgreSQL\"; solo se depuran bases de SQL "
+                  "Server y SQLite.");
+    }
+}
