@@ -1,5 +1,8 @@
 #pragma once
 
+#include "db/Espera.h"
+
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
@@ -16,6 +19,7 @@ struct Opciones {
     std::vector<int> pasos; // 1 a 8; vacío: todos
     bool simular = false;
     bool si = false;
+    std::chrono::seconds espera = db::kEsperaPorOmision; // por una base ocupada; 0 es sin límite
 };
 
 // Lee los argumentos; devuelve las opciones o el texto del error, en español.

@@ -39,6 +39,9 @@ public:
     virtual ~Registro() = default;
     // Abre la ruta bajo HKEY_LOCAL_MACHINE; nullptr si no se pudo (la consulta fallará después).
     virtual std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const = 0;
+    // El almacén leído una sola vez, para una búsqueda o un recorrido que abre muchas claves.
+    // El registro de Windows se consulta valor por valor: se usa él mismo.
+    virtual std::unique_ptr<Registro> Instantanea() const;
 };
 
 } // namespace ov
