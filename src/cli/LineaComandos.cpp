@@ -52,10 +52,11 @@ int Corre(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
     }
     const auto registro = RegistroDeLaPlataforma(o.registro, entorno.carpetaPrograma);
     if (const auto* archivo = dynamic_cast<const ArchivoReg*>(registro.get())) {
-        const auto error = archivo->Archivo().empty()
-                               ? std::optional<std::string>("No se encontró el archivo de conexiones: use "
-                                                            "--registro ARCHIVO o la variable OVNALVORA_REGISTRO.")
-                               : RevisaArchivoReg(archivo->Archivo());
+        const auto error =
+            archivo->Archivo().empty()
+                ? std::optional<std::string>("No se encontró el archivo de conexiones: use "
+                                             "--registro ARCHIVO o la variable OVNALVORA_REGISTRO.")
+                : RevisaArchivoReg(archivo->Archivo());
         if (error) {
             entorno.errores << *error << '\n';
             return 2;

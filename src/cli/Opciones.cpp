@@ -95,7 +95,8 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
             const auto espera = LeeEspera(texto);
             if (!espera) {
                 return "Espera no válida: " + texto +
-                       ". Use los segundos que se espera a una base ocupada por otro proceso (0 es sin límite).";
+                       ". Use los segundos que se espera a una base ocupada por otro proceso (0 es sin "
+                       "límite).";
             }
             o.espera = *espera;
             esperaDada = true;

@@ -124,7 +124,8 @@ std::optional<std::string> RevisaArchivoReg(const std::filesystem::path& archivo
         return "No existe el archivo de conexiones " + nombre + ".";
     }
     if (!std::filesystem::is_regular_file(estado)) {
-        return "El archivo de conexiones " + nombre + " no es un archivo común (¿es una carpeta o un dispositivo?).";
+        return "El archivo de conexiones " + nombre +
+               " no es un archivo común (¿es una carpeta o un dispositivo?).";
     }
     if (std::filesystem::file_size(archivo, ec) > kTopeArchivoReg || ec) {
         return "El archivo de conexiones " + nombre +

@@ -33,7 +33,8 @@ std::optional<std::string> RevisaArchivoReg(const std::filesystem::path& archivo
 
 // Dónde buscar el archivo: --registro, OVNALVORA_REGISTRO, orvalo.reg junto al programa,
 // /etc/orvalo/orvalo.reg. Devuelve la primera opción que se dio o que existe.
-std::filesystem::path UbicaArchivoReg(const std::string& opcion, const std::filesystem::path& carpetaPrograma);
+std::filesystem::path UbicaArchivoReg(const std::string& opcion,
+                                      const std::filesystem::path& carpetaPrograma);
 
 // El registro de la plataforma: Windows en Windows, el archivo .reg en otro caso.
 std::unique_ptr<Registro> RegistroDeLaPlataforma(const std::string& opcion,

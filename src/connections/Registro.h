@@ -28,7 +28,8 @@ class ClaveRegistro {
 public:
     virtual ~ClaveRegistro() = default;
     // Primera consulta: tipo y tamaño en bytes; devuelve 0 o el código de error del registro.
-    virtual std::int32_t ConsultaTipo(const std::string& nombre, std::uint32_t& tipo, std::uint32_t& bytes) = 0;
+    virtual std::int32_t ConsultaTipo(const std::string& nombre, std::uint32_t& tipo,
+                                      std::uint32_t& bytes) = 0;
     // Segunda consulta: los bytes del valor.
     virtual std::int32_t ConsultaDatos(const std::string& nombre, std::vector<unsigned char>& datos) = 0;
 };

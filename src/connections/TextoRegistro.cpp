@@ -16,7 +16,9 @@ namespace {
 class MismoRegistro final : public Registro {
 public:
     explicit MismoRegistro(const Registro& registro) : registro_(registro) {}
-    std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override { return registro_.Abre(ruta); }
+    std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override {
+        return registro_.Abre(ruta);
+    }
 
 private:
     const Registro& registro_;

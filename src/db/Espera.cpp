@@ -5,8 +5,8 @@
 namespace ov::db {
 
 namespace {
-constexpr std::int32_t kSqliteOcupada = 5;        // SQLITE_BUSY
-constexpr std::int32_t kSqliteBloqueada = 6;      // SQLITE_LOCKED
+constexpr std::int32_t kSqliteOcupada = 5;          // SQLITE_BUSY
+constexpr std::int32_t kSqliteBloqueada = 6;        // SQLITE_LOCKED
 constexpr std::int32_t kSqlServerSinBloqueo = 1222; // Lock request time out period exceeded
 } // namespace
 
@@ -32,7 +32,8 @@ void FijaEspera(Conexion& cn, std::chrono::seconds espera) {
 }
 
 bool EsEsperaAgotada(const ErrorBD& e) {
-    if (e.Numero == kSqlServerSinBloqueo) {
+    // Babelfish da su número genérico con el texto de PostgreSQL: "canceling statement due to lock timeout".
+    if (e.Numero == kSqlServerSinBloqueo || e.Descripcion.find("due to lock timeout") != std::string::npos) {
         return true;
     }
     // Los códigos extendidos de SQLite guardan el primario en el byte bajo (517 es SQLITE_BUSY_SNAPSHOT).

@@ -26,8 +26,8 @@ std::optional<TablaDatos> TablaDeClave(const std::string& clave);
 // 1753-01-01 al 9999-12-31. Fuera de eso el servidor no compara bien, y SQLite compara texto.
 inline constexpr std::chrono::year_month_day kPrimerDiaAdmitido{std::chrono::year{1753}, std::chrono::January,
                                                                 std::chrono::day{1}};
-inline constexpr std::chrono::year_month_day kUltimoDiaAdmitido{std::chrono::year{9999}, std::chrono::December,
-                                                                std::chrono::day{31}};
+inline constexpr std::chrono::year_month_day kUltimoDiaAdmitido{std::chrono::year{9999},
+                                                                std::chrono::December, std::chrono::day{31}};
 
 // El día siguiente a Hasta, desde cuyas 00:00 se conserva lo posterior al rango. Nada cuando Hasta es
 // el último día admitido: después no hay fechas y no se conserva nada por ese lado (el día siguiente

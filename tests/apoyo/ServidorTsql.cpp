@@ -1,5 +1,6 @@
 #include "apoyo/ServidorTsql.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -48,7 +49,8 @@ struct ServidorPropio {
 
 ServidorTsql Busca() {
     ServidorTsql s;
-    if (const char* propia = std::getenv("OVNALVORA_PRUEBA_SQLSERVER"); propia != nullptr && *propia != '\0') {
+    if (const char* propia = std::getenv("OVNALVORA_PRUEBA_SQLSERVER");
+        propia != nullptr && *propia != '\0') {
         s.Cadena = propia;
     } else if (fs::exists(OV_CADENA_TSQL)) {
         s.Cadena = PrimeraLinea(OV_CADENA_TSQL);
@@ -149,23 +151,47 @@ void CreaBaseOrvalo(BaseTsql& b, bool conTransacciones) {
     b.Ejecuta("CREATE TABLE " + checadas +
               " (id int IDENTITY(1,1) PRIMARY KEY, empleado int, fechayhora datetime, reloj varchar(18))");
     b.Ejecuta("CREATE TABLE kardex (empleado int, fecha datetime, tipo varchar(10))");
-    b.Ejecuta("CREATE TABLE bitacora (id int IDENTITY(1,1) PRIMARY KEY, fechahora datetime, texto varchar(100))");
-    const char* const fechas[] = {"{ts '2025-02-28 23:59:59'}", "{ts '2025-03-01 00:00:00'}",
-                                  "{ts '2025-03-15 12:00:00'}", "{ts '2025-03-31 23:59:59'}",
-                                  "{ts '2025-04-01 00:00:00'}", "{ts '2025-04-01 00:00:01'}", "NULL"};
+    b.Ejecuta(
+        "CREATE TABLE bitacora (id int IDENTITY(1,1) PRIMARY KEY, fechahora datetime, texto varchar(100))");
     for (int empleado = 1; empleado <= 3; ++empleado) {
         const std::string e = std::to_string(empleado);
-        for (const char* f : fechas) {
+        for (const char* fecha : kFechasOrvalo) {
+            const std::string f = fecha ? "{ts '" + std::string(fecha) + "'}" : "NULL";
             b.Ejecuta("INSERT INTO " + checadas + " (empleado, fechayhora, reloj) VALUES (" + e + ", " + f +
                       ", 'R" + e + "')");
             b.Ejecuta("INSERT INTO kardex (empleado, fecha, tipo) VALUES (" + e + ", " + f + ", 'A')");
-            b.Ejecuta("INSERT INTO bitacora (fechahora, texto) VALUES (" + std::string(f) + ", 'empleado " +
-                      e + "')");
+            b.Ejecuta("INSERT INTO bitacora (fechahora, texto) VALUES (" + f + ", 'empleado " + e + "')");
         }
     }
     // El disparador va al final: así la bitácora tiene solo las filas sembradas.
     b.Ejecuta("CREATE TRIGGER kardex_bitacora ON kardex AFTER INSERT AS INSERT INTO bitacora (fechahora, "
               "texto) SELECT GETDATE(), 'kardex' FROM inserted");
+}
+
+std::vector<std::string> FilasDe(BaseTsql& b, const std::string& tabla) {
+    auto filas = b.Filas("SELECT * FROM " + tabla);
+    std::sort(filas.begin(), filas.end());
+    return filas;
+}
+
+std::string ArchivoRegCon(const std::vector<std::pair<std::string, std::string>>& entradas) {
+    auto escapa = [](const std::string& t) {
+        std::string s;
+        for (char c : t) {
+            if (c == '\\' || c == '"') {
+                s += '\\';
+            }
+            s += c;
+        }
+        return s;
+    };
+    std::string reg = "REGEDIT4\r\n\r\n";
+    for (size_t n = 0; n < entradas.size(); ++n) {
+        reg += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
+               "]\r\n\"Name\"=\"" + escapa(entradas[n].first) + "\"\r\n\"Conn\"=\"" +
+               escapa(entradas[n].second) + "\"\r\n\r\n";
+    }
+    return reg;
 }
 
 } // namespace ov::prueba

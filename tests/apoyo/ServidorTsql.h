@@ -53,15 +53,24 @@ void EjecutaEnServidor(const std::string& sql);
 // Borra orvalo_temp si quedó de otra prueba; nunca falla.
 void BorraOrvaloTemp();
 
-// Una base como la del producto con filas conocidas alrededor de marzo de 2025:
-// checadas (o Transacciones) con identidad, kardex con un disparador que escribe en bitacora, bitacora.
-// En cada tabla, por empleado 1..3: una fila el 2025-02-28 23:59:59, el 2025-03-01 00:00:00, el 2025-03-15,
-// el 2025-03-31 23:59:59, el 2025-04-01 00:00:00, el 2025-04-01 00:00:01, y una sin fecha.
-struct FilasOrvalo {
-    static constexpr int PorTabla = 21;   // 7 por empleado
-    static constexpr int EnMarzo = 12;    // del 1 de marzo al 1 de abril a las 00:00 inclusive, 4 por empleado
-    static constexpr int SinFecha = 3;
-};
+// Una base como la del producto: checadas (o Transacciones) con identidad, kardex con un disparador que
+// escribe en bitacora, bitacora con identidad. Cada tabla tiene las mismas 21 filas: para cada empleado
+// 1 a 3, una con cada fecha de kFechasOrvalo (la última, sin fecha). Un plan de marzo de 2025 elimina
+// las del 1, el 15 y el 31 de marzo: 9 por tabla, y conserva 12.
+inline constexpr const char* kFechasOrvalo[] = {"2025-02-28 23:59:59",
+                                                "2025-03-01 00:00:00",
+                                                "2025-03-15 12:00:00",
+                                                "2025-03-31 23:59:59",
+                                                "2025-04-01 00:00:00",
+                                                "2025-04-01 00:00:01",
+                                                nullptr};
+inline constexpr int kFilasOrvalo = 21;
 void CreaBaseOrvalo(BaseTsql& b, bool conTransacciones = false);
+
+// Las filas de una tabla, ordenadas, para comparar antes y después.
+std::vector<std::string> FilasDe(BaseTsql& b, const std::string& tabla);
+
+// Un archivo .reg con una entrada por nombre y cadena, en orden.
+std::string ArchivoRegCon(const std::vector<std::pair<std::string, std::string>>& entradas);
 
 } // namespace ov::prueba

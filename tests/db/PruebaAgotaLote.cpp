@@ -1,4 +1,4 @@
-#include "ErrorDe.h"
+#include "apoyo/ErrorDe.h"
 #include "db/Lote.h"
 
 #include <gtest/gtest.h>

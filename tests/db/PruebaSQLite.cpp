@@ -1,5 +1,5 @@
-#include "ErrorDe.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/ErrorDe.h"
 #include "db/Conexion.h"
 
 #include <gtest/gtest.h>

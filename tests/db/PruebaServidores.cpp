@@ -1,5 +1,5 @@
-#include "ErrorDe.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/ErrorDe.h"
 #include "db/SqlServer.h"
 
 #include <gtest/gtest.h>
@@ -54,9 +54,8 @@ TEST(SqlServer, FechasAnoMesDiaCuentasDeFilasYComprobacionDeLaBase) {
     };
     PreparaSqlServer(ejecuta, "Orvalo");
     PreparaSqlServer(ejecuta, "");
-    EXPECT_EQ(enviadas,
-              (std::vector<std::string>{"SET DATEFORMAT ymd\r\nSET NOCOUNT OFF", "SELECT DB_NAME()",
-                                        "SET DATEFORMAT ymd\r\nSET NOCOUNT OFF"}));
+    EXPECT_EQ(enviadas, (std::vector<std::string>{"SET DATEFORMAT ymd\r\nSET NOCOUNT OFF", "SELECT DB_NAME()",
+                                                  "SET DATEFORMAT ymd\r\nSET NOCOUNT OFF"}));
     // FreeTDS ignora en silencio una clave que no conoce y deja la base por omisión.
     base = "master";
     EXPECT_EQ(ErrorDe([&] { PreparaSqlServer(ejecuta, "Orvalo"); }).Descripcion,
