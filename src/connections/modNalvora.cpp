@@ -2,6 +2,7 @@
 
 #include "connections/Registry1.h"
 #include "connections/TextoUtf8.h"
+#include "db/CadenaConexion.h"
 #include "db/Espera.h"
 
 #include <limits>
@@ -89,7 +90,9 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
                 continue;
             }
             const std::string conn = TextoDe(LeeValor(registro, ruta, "Conn"));
-            cnBD_->Open(conn);
+            auto cadena = db::TraduceCadena(conn, db::DriversInstalados());
+            db::PonEsperaSQLite(cadena, espera_);
+            cnBD_->OpenOdbc(cadena);
             db::FijaEspera(*cnBD_, espera_);
             return 0;
         }

@@ -1,5 +1,8 @@
 #include "db/Espera.h"
 
+#include "db/CadenaConexion.h"
+
+#include <algorithm>
 #include <climits>
 
 namespace ov::db {
@@ -10,19 +13,28 @@ constexpr std::int32_t kSqliteBloqueada = 6;        // SQLITE_LOCKED
 constexpr std::int32_t kSqlServerSinBloqueo = 1222; // Lock request time out period exceeded
 } // namespace
 
-std::string SentenciaEspera(Dialecto dialecto, std::chrono::seconds espera) {
-    const long long ms = std::chrono::milliseconds(espera).count();
-    switch (dialecto) {
-    case Dialecto::SqlServer:
-        // -1 es esperar sin límite, lo que hace SQL Server si no se le dice nada.
-        return "SET LOCK_TIMEOUT " + std::to_string(ms > 0 ? std::min<long long>(ms, INT_MAX) : -1);
-    case Dialecto::SQLite:
-        // En SQLite 0 es no esperar nada: sin límite es el mayor tiempo que admite (casi 25 días).
-        return "PRAGMA busy_timeout = " + std::to_string(ms > 0 ? std::min<long long>(ms, INT_MAX) : INT_MAX);
-    case Dialecto::Otro:
-        break;
+void PonEsperaSQLite(CadenaOdbc& cadena, std::chrono::seconds espera) {
+    const std::string driver = ValorDeClave(cadena.Texto, "Driver");
+    if (driver.find("SQLite") == std::string::npos && driver.find("sqlite") == std::string::npos) {
+        return;
     }
-    return {};
+    if (!ValorDeClave(cadena.Texto, "Timeout").empty()) {
+        return;
+    }
+    // Medido: con SQLExecDirect el driver espera unas dos veces su Timeout antes de rendirse.
+    const long long ms = std::chrono::milliseconds(espera).count() / 2;
+    cadena.Texto += cadena.Texto.ends_with(';') ? "" : ";";
+    cadena.Texto +=
+        "Timeout=" + std::to_string(espera.count() > 0 ? std::clamp<long long>(ms, 1, INT_MAX) : INT_MAX);
+}
+
+std::string SentenciaEspera(Dialecto dialecto, std::chrono::seconds espera) {
+    if (dialecto != Dialecto::SqlServer) {
+        return {};
+    }
+    // -1 es esperar sin límite, lo que hace SQL Server si no se le dice nada.
+    const long long ms = std::chrono::milliseconds(espera).count();
+    return "SET LOCK_TIMEOUT " + std::to_string(ms > 0 ? std::min<long long>(ms, INT_MAX) : -1);
 }
 
 void FijaEspera(Conexion& cn, std::chrono::seconds espera) {
