@@ -133,3 +133,22 @@ TEST(Rechazos, UnContadorDeIdentidadIlegibleNoAbortaElPrograma) {
     EXPECT_EQ(r.codigo, 1) << r.salida << r.errores;
     EXPECT_FALSE(r.errores.empty());
 }
+
+// --espera llega a cada conexión de la orden: con la base retenida por otro proceso, la orden no se
+// queda esperando el minuto por omisión (ni para siempre), falla en lo dicho y no toca nada.
+TEST(Rechazos, UnaBaseRetenidaPorOtroProcesoFallaTrasLaEsperaDada) {
+    CarpetaTemporal tmp;
+    GeneraDemo(tmp / "demo", 300);
+    BaseSqlite otra(tmp / "demo" / "orvalo_sur.db");
+    const long long antes = otra.Cuenta("SELECT count(*) FROM checadas");
+    otra.Ejecuta("BEGIN EXCLUSIVE");
+    otra.Ejecuta("DELETE FROM checadas WHERE 0");
+    const auto inicio = std::chrono::steady_clock::now();
+    const auto r = Corre(tmp, Depurar(tmp / "demo" / "orvalo.reg", "2025-03-01", "2025-03-31",
+                                      {"--pasos", "1", "--si", "--espera", "1"}));
+    const auto espera = std::chrono::steady_clock::now() - inicio;
+    otra.Ejecuta("COMMIT");
+    EXPECT_NE(r.codigo, 0) << r.salida << r.errores;
+    EXPECT_LT(espera, std::chrono::seconds(30));
+    EXPECT_EQ(otra.Cuenta("SELECT count(*) FROM checadas"), antes);
+}

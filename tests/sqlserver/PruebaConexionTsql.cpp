@@ -1,6 +1,9 @@
 // El acceso a datos contra un servidor T-SQL de verdad, por FreeTDS (o el driver de la cadena dada).
+#include "apoyo/CarpetaTemporal.h"
 #include "apoyo/ErrorDe.h"
 #include "apoyo/ServidorTsql.h"
+#include "connections/ArchivoReg.h"
+#include "connections/modNalvora.h"
 #include "db/CadenaConexion.h"
 #include "db/Espera.h"
 #include "db/SqlServer.h"
@@ -149,4 +152,15 @@ TEST(ServidorTsql, UnaTablaBloqueadaFallaAlAgotarLaEsperaConEl1222) {
 
     db::FijaEspera(b.cn(), std::chrono::seconds(0));
     EXPECT_EQ(b.Valor("SELECT @@LOCK_TIMEOUT"), "-1") << "0 es sin límite";
+
+    // Cada conexión que abre ModNalvora lleva el límite: 60 s si nadie dice otra cosa.
+    prueba::CarpetaTemporal tmp;
+    prueba::EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}}));
+    ArchivoReg registro(tmp / "orvalo.reg");
+    ModNalvora modulo(registro);
+    ASSERT_EQ(modulo.AbreConexion("Planta"), 0) << modulo.UltimoError();
+    EXPECT_EQ(*modulo.cnBD().Execute("SELECT @@LOCK_TIMEOUT").Registros->Filas.at(0).at(0), "60000");
+    modulo.FijaEspera(std::chrono::seconds(2));
+    ASSERT_EQ(modulo.AbreConexion("Planta"), 0);
+    EXPECT_EQ(*modulo.cnBD().Execute("SELECT @@LOCK_TIMEOUT").Registros->Filas.at(0).at(0), "2000");
 }
