@@ -277,3 +277,52 @@ TEST(DepuracionTsql, UnErrorTerminaLaTransaccion) {
     EXPECT_THROW(b.Ejecuta("COMMIT"), db::ErrorBD) << "no hay transacción que confirmar";
     EXPECT_EQ(b.Filas("SELECT id FROM t"), std::vector<std::string>{"1"});
 }
+
+// Una depuración completa de dos bases por la línea de comandos. En Babelfish, que rechaza la copia
+// entre bases, los pasos de datos terminan con la cruz roja y el mensaje del servidor, ninguna tabla
+// cambia y orvalo_temp no se queda con nada; nunca un aborto ni un falso éxito. En un SQL Server de
+// verdad cada base pierde solo lo del rango.
+TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BorraOrvaloTemp();
+    BaseTsql norte("ovnorte"), sur("ovsur");
+    std::vector<std::vector<std::string>> antes;
+    for (BaseTsql* b : {&norte, &sur}) {
+        CreaBaseOrvalo(*b);
+        for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
+            antes.push_back(FilasDe(*b, tabla));
+        }
+    }
+    CarpetaTemporal tmp;
+    const auto r = CorreOrden(tmp, {{"Norte", norte.Cadena()}, {"Sur", sur.Cadena()}},
+                              {"--depurar", "--conexion", "Norte", "--conexion", "Sur", "--desde",
+                               "2025-03-01", "--hasta", "2025-03-31", "--si"});
+    const std::string todo = r.salida + r.errores;
+    size_t k = 0;
+    for (BaseTsql* b : {&norte, &sur}) {
+        EXPECT_TRUE(DialectoSqlServer().DisparadoresHabilitados(b->cn()));
+        for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
+            const auto despues = FilasDe(*b, tabla);
+            if (ServidorDePruebas().Babelfish) {
+                EXPECT_EQ(despues, antes[k]) << b->Nombre() << "." << tabla;
+            } else {
+                // Quedan las 12 conservadas: kardex se repone con sus disparadores apagados, así que la
+                // bitácora no gana filas.
+                EXPECT_EQ(despues.size(), antes[k].size() - 9) << b->Nombre() << "." << tabla;
+            }
+            ++k;
+        }
+    }
+    const auto temporal = DialectoSqlServer().TablasTemporal(norte.cn());
+    EXPECT_TRUE(!temporal || temporal->empty()) << "orvalo_temp no guarda nada";
+    if (ServidorDePruebas().Babelfish) {
+        EXPECT_EQ(r.codigo, 1) << todo;
+        EXPECT_NE(todo.find("cross-db 'SELECT INTO' statement is not supported in Babelfish"),
+                  std::string::npos)
+            << todo;
+    } else {
+        EXPECT_EQ(r.codigo, 0) << todo;
+        EXPECT_FALSE(ExisteOrvaloTemp(norte));
+    }
+    BorraOrvaloTemp();
+}
