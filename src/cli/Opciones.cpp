@@ -45,6 +45,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         o.orden = orden;
         return true;
     };
+    bool conEstrategia = false;
     for (size_t i = 0; i < argumentos.size(); ++i) {
         const std::string& a = argumentos[i];
         auto valor = [&](std::string& destino) {
@@ -63,6 +64,12 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
             bien = fijaOrden(Opciones::Orden::Conexiones);
         } else if (a == "--depurar") {
             bien = fijaOrden(Opciones::Orden::Depurar);
+        } else if (a == "--temporal") {
+            bien = fijaOrden(Opciones::Orden::Temporal);
+        } else if (a == "--reponer") {
+            bien = fijaOrden(Opciones::Orden::Reponer);
+        } else if (a == "--descartar-temporal") {
+            bien = fijaOrden(Opciones::Orden::DescartarTemporal);
         } else if (a == "--registro") {
             if (!valor(o.registro)) {
                 return std::string("Falta el archivo después de --registro.");
@@ -100,6 +107,17 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
             }
             o.espera = *espera;
             esperaDada = true;
+        } else if (a == "--estrategia") {
+            std::string texto;
+            if (!valor(texto)) {
+                return std::string("Falta auto, copia o borrado después de --estrategia.");
+            }
+            const auto e = LeeEstrategia(texto);
+            if (!e) {
+                return "Estrategia no válida: " + texto + ". Use auto, copia o borrado.";
+            }
+            o.estrategia = *e;
+            conEstrategia = true;
         } else if (a == "--simular") {
             o.simular = true;
         } else if (a == "--si") {
@@ -112,7 +130,14 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         }
     }
     if (o.orden == Opciones::Orden::Ninguna) {
-        return std::string("Falta qué hacer: --conexiones, --depurar, --version o --ayuda.");
+        return std::string("Falta qué hacer: --conexiones, --depurar, --temporal, --reponer, "
+                           "--descartar-temporal, --version o --ayuda.");
+    }
+    if (conEstrategia && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--estrategia va solo con --depurar.");
+    }
+    if (esperaDada && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--espera va solo con --depurar.");
     }
     if (o.orden == Opciones::Orden::Depurar) {
         if (o.conexiones.empty()) {
@@ -121,10 +146,19 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         if (o.desde.empty() || o.hasta.empty()) {
             return std::string("Faltan las fechas: --desde AAAA-MM-DD y --hasta AAAA-MM-DD.");
         }
+    } else if (o.orden == Opciones::Orden::Temporal || o.orden == Opciones::Orden::Reponer ||
+               o.orden == Opciones::Orden::DescartarTemporal) {
+        if (o.conexiones.size() != 1) {
+            return std::string("Diga una sola --conexion cuya base temporal orvalo_temp se revisa.");
+        }
+        if (!o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() || o.simular ||
+            (o.si && o.orden == Opciones::Orden::Temporal)) {
+            return std::string(
+                "Con --temporal, --reponer y --descartar-temporal solo van --conexion y --si.");
+        }
     } else if (!o.conexiones.empty() || !o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() ||
-               o.simular || o.si || esperaDada) {
-        return std::string(
-            "--conexion, --desde, --hasta, --pasos, --simular, --si y --espera van solo con --depurar.");
+               o.simular || o.si) {
+        return std::string("--conexion, --desde, --hasta, --pasos, --simular y --si van solo con --depurar.");
     }
     return o;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Espera.h"
+#include "purge/Dialecto.h"
 
 #include <chrono>
 #include <optional>
@@ -11,13 +12,14 @@
 namespace ov {
 
 struct Opciones {
-    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar };
+    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar, Temporal, Reponer, DescartarTemporal };
     Orden orden = Orden::Ninguna;
     std::string registro;
     std::vector<std::string> conexiones;
     std::string desde, hasta;
     std::vector<int> pasos; // 1 a 8; vacío: todos
     bool simular = false;
+    Estrategia estrategia = Estrategia::Auto;
     bool si = false;
     std::chrono::seconds espera = db::kEsperaPorOmision; // por una base ocupada; 0 es sin límite
 };

@@ -66,6 +66,12 @@ std::vector<EntradaConexion> Conexiones(const Registro& almacen) {
 ModNalvora::ModNalvora(const Registro& registro)
     : registro_(registro), cnBD_(std::make_unique<db::Conexion>()), espera_(db::kEsperaPorOmision) {}
 
+std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
+    auto tomada = std::move(cnBD_);
+    cnBD_ = std::make_unique<db::Conexion>();
+    return tomada;
+}
+
 std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     ultimoError_.clear();
     try {

@@ -38,6 +38,8 @@ public:
     void FijaEspera(std::chrono::seconds espera) { espera_ = espera; }
     std::chrono::seconds Espera() const { return espera_; }
     db::Conexion& cnBD() { return *cnBD_; }
+    // Se lleva la conexión abierta (para tenerla toda una corrida); cnBD queda nueva y cerrada.
+    std::unique_ptr<db::Conexion> TomaConexion();
     // Por qué no abrió la última llamada que no devolvió 0 (sin contraseñas); vacío si abrió.
     const std::string& UltimoError() const { return ultimoError_; }
     const Registro& registro() const { return registro_; }

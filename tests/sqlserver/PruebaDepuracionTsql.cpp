@@ -111,12 +111,13 @@ TEST(DepuracionTsql, SimularCuentaEnElDialectoDeSqlServer) {
     const auto checadas = FilasDe(b, "checadas"), kardex = FilasDe(b, "kardex"),
                bitacora = FilasDe(b, "bitacora");
     CarpetaTemporal tmp;
-    const auto r = CorreOrden(
-        tmp, {{"Planta", b.Cadena()}},
-        {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--simular"});
+    const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}},
+                              {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta",
+                               "2025-03-31", "--simular", "--estrategia", "copia"});
     EXPECT_EQ(r.codigo, 0) << r.errores;
-    EXPECT_EQ(r.salida.rfind("Conexión\tTabla\tEliminar\tConservar\n"
-                             "Planta\tchecadas\t9\t12\nPlanta\tkardex\t9\t12\nPlanta\tbitacora\t9\t12\n\n",
+    EXPECT_EQ(r.salida.rfind("Conexión\tTabla\tEliminar\tConservar\tEstrategia\n"
+                             "Planta\tchecadas\t9\t12\tcopia\nPlanta\tkardex\t9\t12\tcopia\n"
+                             "Planta\tbitacora\t9\t12\tcopia\n\n",
                              0),
               0u)
         << r.salida;
@@ -133,14 +134,14 @@ TEST(DepuracionTsql, SimularCuentaEnElDialectoDeSqlServer) {
 }
 
 // Lo que queda en orvalo_temp se ve por orvalo_temp.sys.tables; una con tablas guarda filas de
-// alguien y crearla de nuevo la respeta; una vacía se reemplaza.
+// alguien y crearla de nuevo la respeta; una vacía se reemplaza y lleva su origen.
 TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     OV_EXIGE_SERVIDOR_TSQL();
     BorraOrvaloTemp();
     BaseTsql b;
     DialectoSqlServer dialecto;
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::nullopt);
-    dialecto.CreaVacia(b.cn());
+    b.Ejecuta(sqlserver::kCreaTemporal);
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{});
     // Babelfish no crea ni borra tablas en otra base: se hace con USE desde la misma conexión (otra
     // conexión a orvalo_temp tarda en soltarla al cerrarse, y DROP DATABASE la encontraría en uso).
@@ -151,18 +152,24 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     };
     enTemporal("CREATE TABLE checadas (id int, fechayhora datetime)\r\nINSERT INTO checadas VALUES (1, "
                "{ d '2025-01-01'})");
-    EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{"checadas"});
-    EXPECT_THROW(dialecto.CreaTemporal(b.cn()), db::ErrorBD);
+    EXPECT_EQ(dialecto.TablasConFilas(b.cn()), std::vector<std::string>{"checadas"});
+    Origen origen{"Planta", "servidor", b.Nombre(), "equipo", "2026-12-06 10:00", "2025-03-01", "2025-03-31"};
+    EXPECT_NE(ErrorDe([&] { dialecto.CreaTemporal(b.cn(), origen); }).Descripcion.find("origen desconocido"),
+              std::string::npos);
     EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM orvalo_temp.dbo.checadas"), 1) << "las filas siguen ahí";
     if (ServidorDePruebas().Babelfish) {
-        EXPECT_EQ(ErrorDe([&] { dialecto.BorraTablaTemporal(b.cn(), "checadas"); }).Descripcion,
+        EXPECT_EQ(ErrorDe([&] { b.Ejecuta(sqlserver::BorraTablaTemporal("checadas")); }).Descripcion,
                   "must be owner of table checadas");
         enTemporal("DROP TABLE checadas");
     } else {
-        dialecto.BorraTablaTemporal(b.cn(), "checadas");
+        b.Ejecuta(sqlserver::BorraTablaTemporal("checadas"));
     }
-    dialecto.CreaTemporal(b.cn());
-    EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{});
+    dialecto.CreaTemporal(b.cn(), origen);
+    EXPECT_EQ(dialecto.TablasConFilas(b.cn()), std::vector<std::string>{});
+    const auto leido = dialecto.LeeOrigen(b.cn());
+    ASSERT_TRUE(leido);
+    EXPECT_EQ(leido->Conexion, "Planta");
+    EXPECT_EQ(leido->Hasta, "2025-03-31");
     dialecto.BorraTemporal(b.cn());
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::nullopt);
 }
@@ -230,7 +237,7 @@ TEST(DepuracionTsql, LoQueElServidorRechazaNoTocaNada) {
     BaseTsql b;
     CreaBaseOrvalo(b);
     DialectoSqlServer dialecto;
-    dialecto.CreaVacia(b.cn());
+    b.Ejecuta(sqlserver::kCreaTemporal);
     const auto antes = FilasDe(b, "checadas");
     const Rango marzo{std::chrono::local_days{std::chrono::year{2025} / 3 / 1},
                       std::chrono::local_days{std::chrono::year{2025} / 3 / 31}};
@@ -278,51 +285,64 @@ TEST(DepuracionTsql, UnErrorTerminaLaTransaccion) {
     EXPECT_EQ(b.Filas("SELECT id FROM t"), std::vector<std::string>{"1"});
 }
 
-// Una depuración completa de dos bases por la línea de comandos. En Babelfish, que rechaza la copia
-// entre bases, los pasos de datos terminan con la cruz roja y el mensaje del servidor, ninguna tabla
-// cambia y orvalo_temp no se queda con nada; nunca un aborto ni un falso éxito. En un SQL Server de
-// verdad cada base pierde solo lo del rango.
+// Una depuración completa de dos bases por la línea de comandos, con cada estrategia. Babelfish
+// rechaza la copia entre bases y el mantenimiento: esos pasos terminan con la cruz roja y el mensaje
+// del servidor, su tabla no cambia, orvalo_temp no se queda con filas y la orden sale con 1; nunca un
+// aborto ni un falso éxito. El borrado en su lugar sí lo acepta. En un SQL Server de verdad todo
+// termina bien y cada base pierde solo lo del rango.
 TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
     OV_EXIGE_SERVIDOR_TSQL();
-    BorraOrvaloTemp();
-    BaseTsql norte("ovnorte"), sur("ovsur");
-    std::vector<std::vector<std::string>> antes;
-    for (BaseTsql* b : {&norte, &sur}) {
-        CreaBaseOrvalo(*b);
-        for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
-            antes.push_back(FilasDe(*b, tabla));
-        }
-    }
-    CarpetaTemporal tmp;
-    const auto r = CorreOrden(tmp, {{"Norte", norte.Cadena()}, {"Sur", sur.Cadena()}},
-                              {"--depurar", "--conexion", "Norte", "--conexion", "Sur", "--desde",
-                               "2025-03-01", "--hasta", "2025-03-31", "--si"});
-    const std::string todo = r.salida + r.errores;
-    size_t k = 0;
-    for (BaseTsql* b : {&norte, &sur}) {
-        EXPECT_TRUE(DialectoSqlServer().DisparadoresHabilitados(b->cn()));
-        for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
-            const auto despues = FilasDe(*b, tabla);
-            if (ServidorDePruebas().Babelfish) {
-                EXPECT_EQ(despues, antes[k]) << b->Nombre() << "." << tabla;
-            } else {
-                // Quedan las 12 conservadas: kardex se repone con sus disparadores apagados, así que la
-                // bitácora no gana filas.
-                EXPECT_EQ(despues.size(), antes[k].size() - 9) << b->Nombre() << "." << tabla;
+    const bool babelfish = ServidorDePruebas().Babelfish;
+    for (const std::string estrategia : {"copia", "borrado"}) {
+        BorraOrvaloTemp();
+        BaseTsql norte("ovnorte"), sur("ovsur");
+        std::vector<std::vector<std::string>> antes;
+        for (BaseTsql* b : {&norte, &sur}) {
+            CreaBaseOrvalo(*b);
+            for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
+                antes.push_back(FilasDe(*b, tabla));
             }
-            ++k;
         }
-    }
-    const auto temporal = DialectoSqlServer().TablasTemporal(norte.cn());
-    EXPECT_TRUE(!temporal || temporal->empty()) << "orvalo_temp no guarda nada";
-    if (ServidorDePruebas().Babelfish) {
-        EXPECT_EQ(r.codigo, 1) << todo;
-        EXPECT_NE(todo.find("cross-db 'SELECT INTO' statement is not supported in Babelfish"),
-                  std::string::npos)
-            << todo;
-    } else {
-        EXPECT_EQ(r.codigo, 0) << todo;
-        EXPECT_FALSE(ExisteOrvaloTemp(norte));
+        CarpetaTemporal tmp;
+        const auto r =
+            CorreOrden(tmp, {{"Norte", norte.Cadena()}, {"Sur", sur.Cadena()}},
+                       {"--depurar", "--conexion", "Norte", "--conexion", "Sur", "--desde", "2025-03-01",
+                        "--hasta", "2025-03-31", "--si", "--estrategia", estrategia});
+        const std::string todo = r.salida + r.errores;
+        const bool intactas = babelfish && estrategia == "copia";
+        size_t k = 0;
+        for (BaseTsql* b : {&norte, &sur}) {
+            EXPECT_TRUE(DialectoSqlServer().DisparadoresHabilitados(b->cn()));
+            for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
+                const auto despues = FilasDe(*b, tabla);
+                if (intactas) {
+                    EXPECT_EQ(despues, antes[k]) << estrategia << " " << b->Nombre() << "." << tabla;
+                } else {
+                    // Quedan las 12 conservadas: el disparador de kardex no escribe en la bitácora.
+                    EXPECT_EQ(despues.size(), antes[k].size() - 9)
+                        << estrategia << " " << b->Nombre() << "." << tabla;
+                }
+                ++k;
+            }
+        }
+        const auto temporal = DialectoSqlServer().TablasConFilas(norte.cn());
+        EXPECT_TRUE(!temporal || temporal->empty()) << "orvalo_temp no guarda filas de nadie";
+        EXPECT_EQ(todo.find("abort"), std::string::npos) << todo;
+        if (babelfish) {
+            EXPECT_EQ(r.codigo, 1) << todo;
+            EXPECT_NE(
+                todo.find("Error: 33557097[FreeTDS][SQL Server] DBCC DBREINDEX is not currently supported"),
+                std::string::npos)
+                << todo;
+            if (estrategia == "copia") {
+                EXPECT_NE(todo.find("cross-db 'SELECT INTO' statement is not supported in Babelfish"),
+                          std::string::npos)
+                    << todo;
+            }
+        } else {
+            EXPECT_EQ(r.codigo, 0) << todo;
+            EXPECT_FALSE(ExisteOrvaloTemp(norte));
+        }
     }
     BorraOrvaloTemp();
 }
