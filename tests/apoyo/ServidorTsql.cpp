@@ -39,7 +39,7 @@ struct ServidorPropio {
     }
     ~ServidorPropio() {
         const std::string orden = "bash '" OV_SERVIDOR_TSQL_SH "' detiene '" + carpeta.string() + "' '" +
-                                  OV_BABELFISH "' >/dev/null 2>&1";
+                                  OV_BABELFISH "' borra >/dev/null 2>&1";
         std::system(orden.c_str());
         std::error_code ec;
         fs::remove_all(carpeta, ec);

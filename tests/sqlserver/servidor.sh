@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Servidor T-SQL de las pruebas: uno por corrida de CTest, en un puerto libre.
 #   servidor.sh inicia CARPETA BABELFISH   deja en CARPETA/cadena.txt la cadena ODBC (vacía si no hay servidor)
-#   servidor.sh detiene CARPETA BABELFISH
+#   servidor.sh detiene CARPETA BABELFISH [borra]   borra: también el servidor desempacado
 # Con OVNALVORA_PRUEBA_SQLSERVER no arranca nada: las pruebas usan ese servidor.
 set -euo pipefail
 accion=${1:?falta la acción}
@@ -41,6 +41,11 @@ detiene)
     rm -f "$cadena"
     if [ -x "$babelfish/servidor-tsql.sh" ] && [ -d "$carpeta/instancia" ]; then
         "$babelfish/servidor-tsql.sh" detiene "$carpeta/instancia" || true
+        # Como root el servidor vive en /tmp/servidor-tsql-<md5 de su carpeta> (ver servidor-tsql.sh).
+        if [ "${4:-}" = borra ] && [ "$(id -u)" -eq 0 ]; then
+            instancia=$(cd "$carpeta/instancia" && pwd)
+            rm -rf "/tmp/servidor-tsql-$(printf '%s' "$instancia" | md5sum | cut -c1-12)"
+        fi
     fi
     ;;
 *)
