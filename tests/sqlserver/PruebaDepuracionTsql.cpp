@@ -8,6 +8,7 @@
 #include "connections/ArchivoReg.h"
 #include "connections/Estadisticas.h"
 #include "db/CadenaConexion.h"
+#include "purge/CandadoCorrida.h"
 #include "purge/DialectoSqlServer.h"
 
 #include <gtest/gtest.h>
@@ -345,4 +346,38 @@ TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
         }
     }
     BorraOrvaloTemp();
+}
+
+// Una corrida por servidor: el candado de aplicación (sp_getapplock de sesión) lo tiene una sola
+// sesión; la segunda corrida se rechaza antes de cambiar nada y sale con 2. Al soltarlo, o al cerrarse
+// la sesión que lo tenía, se puede tomar otra vez.
+TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BorraOrvaloTemp();
+    BaseTsql b;
+    CreaBaseOrvalo(b);
+    const auto antes = FilasDe(b, "checadas");
+    CarpetaTemporal tmp;
+    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}}));
+    ArchivoReg registro(tmp / "orvalo.reg");
+    ModNalvora uno(registro), dos(registro);
+    DialectoSqlServer dialecto;
+    CandadoCorrida primero, segundo;
+    ASSERT_EQ(uno.AbreConexion("Planta"), 0);
+    ASSERT_EQ(primero.Toma(uno, dialecto, "prueba"), std::nullopt);
+    ASSERT_EQ(dos.AbreConexion("Planta"), 0);
+    const auto rechazo = segundo.Toma(dos, dialecto, "otra");
+    ASSERT_TRUE(rechazo);
+    EXPECT_NE(rechazo->find("Otra depuración está en curso en el servidor"), std::string::npos) << *rechazo;
+
+    const auto r = CorreOrden(
+        tmp, {{"Planta", b.Cadena()}},
+        {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"});
+    EXPECT_EQ(r.codigo, 2) << r.salida << r.errores;
+    EXPECT_NE(r.errores.find("Otra depuración está en curso"), std::string::npos) << r.errores;
+    EXPECT_EQ(FilasDe(b, "checadas"), antes);
+
+    primero.Suelta();
+    ASSERT_EQ(dos.AbreConexion("Planta"), 0);
+    EXPECT_EQ(segundo.Toma(dos, dialecto, "otra"), std::nullopt);
 }
