@@ -4,6 +4,7 @@
 #include "log/Reloj.h"
 #include "purge/Dialecto.h"
 #include "purge/EjecutaProceso.h"
+#include "purge/Recuento.h"
 
 #include <algorithm>
 #include <istream>
@@ -106,8 +107,11 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
                 << "No hay una terminal para confirmar; use --si para responder Sí a las preguntas.\n";
             return 2;
         }
+        // La segunda pregunta lleva lo que se contó después del primer Sí, como en la ventana.
         if (!PreguntaEnTerminal(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
-            !PreguntaEnTerminal(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
+            !PreguntaEnTerminal(entorno,
+                                SegundaPreguntaConRecuento(TextoSegundaPregunta(rango, kCaptionLabel1),
+                                                           CuentaLoQueSeElimina(modulo, plan, rango)))) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }

@@ -93,6 +93,7 @@ void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& n
     const int filas = static_cast<int>(nombres.size());
     for (int i = 1; i <= filas; ++i) {
         if (modulo.AbreConexion(nombres[static_cast<size_t>(i - 1)]) != 0) {
+            observador.ErrorDeApertura(i, modulo.UltimoError());
             observador.FilaSinConexion(i);
             continue;
         }

@@ -90,12 +90,11 @@ std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexio
     }
     try {
         auto dialecto = DialectoPara(modulo_.cnBD());
-        const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
-                                  FormatoFechaHora(bitacora_.reloj().Ahora());
-        if (auto ocupado = candado.Toma(modulo_, *dialecto, quien)) {
-            return *ocupado + " Espere a que termine; no se cambió nada.";
+        candado_ = &candado;
+        if (auto ocupado = AseguraCandado(conexion, *dialecto)) {
+            return *ocupado + " No se cambió nada.";
         }
-        if (!modulo_.cnBD().Abierta() && modulo_.AbreConexion(conexion) != 0) {
+        if (!modulo_.cnBD().Abierta()) {
             return std::nullopt;
         }
         auto& cn = modulo_.cnBD();
@@ -120,6 +119,24 @@ std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexio
     }
 }
 
+std::optional<std::string> Depuracion::AseguraCandado(const std::string& conexion,
+                                                      DialectoDepuracion& dialecto) {
+    if (conCandado_.count(NombreComparable(conexion)) > 0) {
+        return std::nullopt;
+    }
+    const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
+                              FormatoFechaHora(bitacora_.reloj().Ahora());
+    if (auto ocupado = candado_->Toma(modulo_, dialecto, quien)) {
+        return *ocupado + " Espere a que termine.";
+    }
+    conCandado_.insert(NombreComparable(conexion));
+    // En SQL Server el candado se quedó con la conexión: se abre otra para seguir.
+    if (!modulo_.cnBD().Abierta() && modulo_.AbreConexion(conexion) != 0) {
+        return "No se pudo abrir la conexión " + conexion + ". " + modulo_.UltimoError();
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> Depuracion::Prepara(const Plan& plan, const Rango&, CandadoCorrida& candado,
                                                ResultadoCorrida& res) {
     std::set<std::string> revisadas;
@@ -140,6 +157,8 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     detenida_ = false;
     sinConexion_ = false;
     CandadoCorrida candado;
+    candado_ = &candado;
+    conCandado_.clear();
     if (auto rechazo = Prepara(plan, r, candado, res)) {
         res.fin = ResultadoCorrida::Fin::Rechazada;
         res.Error = *rechazo;
@@ -187,6 +206,8 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         }
     }
     candado.Suelta();
+    candado_ = nullptr;
+    conCandado_.clear();
     for (const auto& p : res.Pendientes) {
         Registra("Quedó en la base temporal orvalo_temp, que no se borró: " + p + ".");
     }
@@ -374,8 +395,18 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
     t.FuenteError.clear();
     lineasExtra_.clear();
 
-    const auto tabla = TablaDeClave(t.Clave);
-    const bool bien = tabla ? CorreDatos(t, *tabla, r, bloque) : CorreMantenimiento(t);
+    // Una conexión que no abrió al revisar y abre ahora todavía no tiene su candado.
+    bool bien = false;
+    try {
+        auto dialecto = DialectoPara(modulo_.cnBD());
+        if (auto ocupado = AseguraCandado(t.Conexion, *dialecto)) {
+            throw ErrorPropio(*ocupado + " No se cambió nada.");
+        }
+        const auto tabla = TablaDeClave(t.Clave);
+        bien = tabla ? CorreDatos(t, *tabla, r, bloque) : CorreMantenimiento(t);
+    } catch (const db::ErrorBD& e) {
+        GuardaError(t, e);
+    }
     if (!bien && t.NumError == 0) {
         t.NumError = -1;
         t.FuenteError = kFuentePropia;

@@ -7,6 +7,7 @@
 #include "tasks/Plan.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,8 @@ private:
     void CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque);
     bool CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, Bloque& bloque);
     bool CorreMantenimiento(Tarea& t);
+    // Toma el candado del lugar de la conexión abierta si aún no es nuestro; deja cnBD abierta.
+    std::optional<std::string> AseguraCandado(const std::string& conexion, DialectoDepuracion& dialecto);
     void CierraBloque(Bloque& bloque, ResultadoCorrida& res);
     void Cierra();
     std::string Mensaje(const ResultadoCorrida& res) const;
@@ -87,6 +90,8 @@ private:
     bool sinConexion_ = false;
     Estrategia estrategia_ = Estrategia::Auto;
     std::vector<std::string> lineasExtra_; // van tras la línea de terminado de la tarea
+    CandadoCorrida* candado_ = nullptr;    // el de la corrida en curso
+    std::set<std::string> conCandado_;     // conexiones cuyo lugar ya está bajo el candado
 };
 
 } // namespace ov

@@ -1,6 +1,9 @@
 // La corrida completa sobre las bases de demostración, por el driver SQLite3 de ODBC.
 #include "ApoyoDepuracion.h"
 #include "purge/Dialecto.h"
+#include "purge/ListaColumnas.h"
+
+#include <sqlite3.h>
 
 using namespace ov;
 using namespace ov::prueba;
@@ -125,6 +128,12 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
           "CREATE TRIGGER duplica AFTER INSERT ON bitacora WHEN NEW.id = (SELECT id FROM primera) "
           "BEGIN INSERT INTO bitacora (id, usuario) VALUES (NEW.id + 1, 'x'); END"},
          "UNIQUE"},
+        // Un contador que no es número: antes abortaba el programa; ahora es la falla de su tarea.
+        {"el contador de identidad no es un número",
+         1,
+         "transacciones",
+         {"UPDATE sqlite_sequence SET seq = 'x' WHERE name = 'Transacciones'"},
+         "Se esperaba un número"},
         // Un disparador que borra lo que se acaba de reponer: la cuenta no cuadra.
         {"la cuenta de la reposición no cuadra",
          1,
@@ -189,8 +198,10 @@ private:
 };
 
 TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) {
-    for (const char* diario : {"DELETE", "WAL"}) {
-        SCOPED_TRACE(diario);
+    for (const auto& [diario, forma] :
+         {std::pair{"DELETE", Estrategia::Copia}, std::pair{"WAL", Estrategia::Copia},
+          std::pair{"WAL", Estrategia::Borrado}}) {
+        SCOPED_TRACE(std::string(diario) + " " + NombreEstrategia(forma));
         {
             BaseSqlite n(Norte());
             n.Ejecuta(std::string("PRAGMA journal_mode=") + diario);
@@ -211,7 +222,7 @@ TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) 
             dialecto->UneTemporal(modulo.cnBD());
             bool cayo = false;
             try {
-                dialecto->DepuraTabla(sesion, kardex, marzo, reposicion);
+                dialecto->DepuraTabla(sesion, kardex, marzo, reposicion, forma);
             } catch (const db::ErrorBD& e) {
                 cayo = std::string(e.Fuente) == "[prueba]";
                 if (!cayo) {
@@ -228,7 +239,7 @@ TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) 
             BaseSqlite t(Temporal());
             EXPECT_EQ(t.Cuenta("SELECT count(*) FROM sqlite_master WHERE name = 'kardex'"), 0) << caeEn;
         }
-        EXPECT_GT(sentencias, 8) << "la prueba recorrió la transacción";
+        EXPECT_GT(sentencias, 6) << "la prueba recorrió la transacción";
         fs::remove(Temporal());
     }
 }
@@ -339,4 +350,75 @@ TEST_F(DepuracionPrueba, UnBorradoQueNoCuadraConLaCuentaSeDeshace) {
     EXPECT_NE(plan.NodoEn(1).Texto.find("se esperaban"), std::string::npos) << plan.NodoEn(1).Texto;
     BaseSqlite s(Sur());
     EXPECT_TRUE(s.Huella("checadas") == huella);
+}
+
+// Mientras una tabla se depura nadie más escribe en ella, tampoco en modo WAL, donde un escritor no
+// espera a los lectores: la transacción toma el candado de escritura desde su primera sentencia.
+class SesionQueIntentaEscribir final : public db::Sesion {
+public:
+    SesionQueIntentaEscribir(db::Conexion& real, std::filesystem::path base)
+        : real_(real), base_(std::move(base)) {}
+    db::Resultado Execute(const std::string& sql) override {
+        auto r = real_.Execute(sql);
+        if (sql.rfind("CREATE TABLE orvalo_temp.", 0) == 0) {
+            sqlite3* otra = nullptr;
+            sqlite3_open(base_.c_str(), &otra);
+            sqlite3_busy_timeout(otra, 0);
+            escribio =
+                sqlite3_exec(otra, "INSERT INTO checadas (empleado, fechayhora) VALUES (1, '2025-03-02')",
+                             nullptr, nullptr, nullptr) == SQLITE_OK;
+            sqlite3_close(otra);
+        }
+        return r;
+    }
+    std::string DefaultDatabase() override { return real_.DefaultDatabase(); }
+    bool escribio = false;
+
+private:
+    db::Conexion& real_;
+    std::filesystem::path base_;
+};
+
+TEST_F(DepuracionPrueba, NadieEscribeEnLaTablaMientrasSeDepuraYLasColumnasVanEntreCorchetes) {
+    {
+        BaseSqlite s(Sur());
+        s.Ejecuta("PRAGMA journal_mode=WAL");
+        s.Ejecuta("CREATE TABLE otra (id INTEGER, \"nota]x\" TEXT)");
+    }
+    ModNalvora modulo(*registro);
+    ASSERT_EQ(modulo.AbreConexion("Planta Sur"), 0);
+    auto dialecto = DialectoPara(modulo.cnBD());
+    // El cierre de corchete dentro de un nombre se duplica.
+    EXPECT_EQ(ListaColumnas(modulo, *dialecto, "otra", "Planta Sur"), "[id],[nota]]x]");
+    dialecto->UneTemporal(modulo.cnBD());
+    SesionQueIntentaEscribir sesion(modulo.cnBD(), Sur());
+    const auto reposicion =
+        dialecto->Sentencia(modulo.cnBD(), "CHECADAS", "[id],[empleado],[fechayhora],[reloj]", "");
+    dialecto->DepuraTabla(sesion, {"checadas", "fechayhora"}, marzo, reposicion, Estrategia::Copia);
+    EXPECT_FALSE(sesion.escribio) << "otra conexión escribió en la tabla a media depuración";
+}
+
+// Lo que no es un error de la base tampoco escapa: la corrida se detiene, lo dice y lo anota.
+TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
+    class ObservadorQueFalla final : public ObservadorPrueba {
+    public:
+        void NodoCambiado(int posicion, const Nodo& nodo) override {
+            ObservadorPrueba::NodoCambiado(posicion, nodo);
+            if (nodo.Image == Imagen::Flecha && posicion == 2) {
+                throw std::length_error("sin memoria");
+            }
+        }
+    } falla;
+    Plan plan = ArmaPlan({"Planta Sur"});
+    ModNalvora modulo(*registro);
+    const Bitacora bitacora(RutaLog(), reloj);
+    Depuracion depuracion(modulo, bitacora, falla);
+    const auto res = depuracion.Corre(plan, marzo);
+    EXPECT_EQ(res.fin, ResultadoCorrida::Fin::Detenida);
+    EXPECT_EQ(res.Mensaje.rfind("La depuración se detuvo por un error: Error inesperado: sin memoria", 0), 0u)
+        << res.Mensaje;
+    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Palomita);
+    EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Ninguna) << "nada corre después";
+    EXPECT_EQ(falla.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
+    EXPECT_FALSE(fs::exists(Temporal()));
 }
