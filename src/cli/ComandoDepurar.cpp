@@ -65,6 +65,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
 
     const auto entradas = Conexiones(registro);
     ModNalvora modulo(registro);
+    modulo.FijaEspera(o.espera);
     std::vector<FilaConexion> filas;
     for (const auto& nombre : o.conexiones) {
         const EntradaConexion* e = Busca(entradas, nombre);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "db/Espera.h"
 #include "purge/Dialecto.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
@@ -19,6 +21,7 @@ struct Opciones {
     bool simular = false;
     Estrategia estrategia = Estrategia::Auto;
     bool si = false;
+    std::chrono::seconds espera = db::kEsperaPorOmision; // por una base ocupada; 0 es sin límite
 };
 
 // Lee los argumentos; devuelve las opciones o el texto del error, en español.

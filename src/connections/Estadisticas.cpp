@@ -1,6 +1,7 @@
 #include "connections/Estadisticas.h"
 
 #include "log/Fechas.h"
+#include "tasks/Tarea.h"
 
 #include <cstdio>
 
@@ -61,10 +62,6 @@ void MenorYMayor(db::Conexion& cn, const char* sentencia, bool conHora, std::str
     mayor = FormateaFecha(r.Registros->Primero("mayor"), conHora);
 }
 
-std::string TextoError(const db::ErrorBD& e) {
-    return "Error: " + std::to_string(e.Numero) + e.Fuente + " " + e.Descripcion;
-}
-
 } // namespace
 
 std::string RellenaTamano(const std::string& valor, long long definido) {
@@ -114,7 +111,7 @@ void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& n
                     // Ya se informa el primer error de la fila.
                 }
             }
-            observador.FilaConError(i, TextoError(e));
+            observador.FilaConError(i, TextoError(e.Numero, e.Fuente, e.Descripcion));
         }
     }
 }

@@ -25,6 +25,7 @@ public:
     virtual void FilaSinConexion(int fila) = 0;
     // Por qué no abrió la conexión de la fila (sin contraseñas); llega justo antes de FilaSinConexion.
     virtual void ErrorDeApertura(int /*fila*/, const std::string& /*error*/) {}
+    // El error va como en una tarea fallida: "Error: " número "[" fuente "] " descripción.
     virtual void FilaConError(int fila, const std::string& error) = 0;
 };
 

@@ -39,7 +39,7 @@ struct CierraArchivo {
 };
 using Archivo = std::unique_ptr<std::FILE, CierraArchivo>;
 
-// En Windows el archivo va en la página de códigos ANSI, como lo escribía el programa original.
+// En Windows el archivo va en la página de códigos ANSI, la del sistema, que es la que leen sus herramientas.
 std::string ACodificacionDelArchivo(const std::string& utf8) {
 #ifdef _WIN32
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);

@@ -298,9 +298,8 @@ TEST_F(DepuracionPrueba, UnaTareaQueFallaYLuegoTerminaMuestraTerminado) {
     Corre(plan);
     EXPECT_EQ(plan.NodoEn(2).Image, Imagen::Cruz);
     EXPECT_NE(plan.TareaEn(2).NumError, 0);
-    EXPECT_EQ(plan.NodoEn(2).Texto,
-              "Error: 1[[SQLite]] unable to identify the object to be reindexed (1) Tarea: "
-              "Indices recreados de las checadas reales de Planta Sur.");
+    EXPECT_EQ(plan.NodoEn(2).Texto, "Error: 1[SQLite] unable to identify the object to be reindexed Tarea: "
+                                    "Indices recreados de las checadas reales de Planta Sur.");
     {
         BaseSqlite s(Sur());
         s.Ejecuta("ALTER TABLE checadas_x RENAME TO checadas");
