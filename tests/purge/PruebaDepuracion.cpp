@@ -422,3 +422,21 @@ TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
     EXPECT_EQ(falla.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
     EXPECT_FALSE(fs::exists(Temporal()));
 }
+
+// Otro proceso retiene la base: la tarea espera lo fijado, falla diciendo que la base está ocupada y
+// no cambia nada, en lugar de esperar para siempre.
+TEST_F(DepuracionPrueba, UnaBaseRetenidaFallaAlAgotarLaEsperaYLoDice) {
+    Plan plan = ArmaPlan({"Planta Sur"}, {1});
+    BaseSqlite otra(Sur());
+    otra.Ejecuta("BEGIN EXCLUSIVE");
+    ModNalvora modulo(*registro);
+    modulo.FijaEspera(std::chrono::seconds{1});
+    const Bitacora bitacora(RutaLog(), reloj);
+    Depuracion depuracion(modulo, bitacora, observador);
+    const auto res = depuracion.Corre(plan, marzo);
+    otra.Ejecuta("ROLLBACK");
+    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
+    EXPECT_NE(plan.NodoEn(1).Texto.find("La base de datos está ocupada"), std::string::npos)
+        << plan.NodoEn(1).Texto;
+    EXPECT_FALSE(res.TodasTerminadas);
+}
