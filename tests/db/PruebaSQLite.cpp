@@ -1,4 +1,5 @@
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/Contiene.h"
 #include "apoyo/ErrorDe.h"
 #include "db/Conexion.h"
 
@@ -107,7 +108,7 @@ TEST_F(SQLite, TransaccionesYBeginExclusiveBloqueaAOtroEscritor) {
     cn.Execute("BEGIN EXCLUSIVE");
     cn.Execute("insert into kardex values(3)");
     const ErrorBD e = ErrorDe([&] { otra.Execute("insert into kardex values(4)"); });
-    EXPECT_NE(e.Descripcion.find("locked"), std::string::npos) << e.Descripcion;
+    EXPECT_CONTIENE(e.Descripcion, "locked");
     cn.Execute("COMMIT");
     otra.Execute("insert into kardex values(5)");
     EXPECT_EQ(Cuenta(cn, "kardex"), "3");

@@ -1,4 +1,5 @@
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/Contiene.h"
 #include "apoyo/ErrorDe.h"
 #include "db/SqlServer.h"
 
@@ -31,7 +32,7 @@ TEST(FreeTds, PuertoCerradoFallaEnseguidaCon08S01SinMostrarLaContrasena) {
         EXPECT_EQ(e.Estado, "08S01");
         EXPECT_FALSE(cn.Abierta());
         for (const std::string& texto : {e.Fuente, e.Descripcion, std::string(e.what())}) {
-            EXPECT_EQ(texto.find("eta9"), std::string::npos) << texto;
+            EXPECT_NO_CONTIENE(texto, "eta9");
         }
     }
     const ErrorBD e = ErrorDe([&] { Conexion().Open(casos[0].first); });
@@ -97,7 +98,7 @@ TEST(Postgres, LoteConVariosResultadosYErrorEnUnaSentenciaPosterior) {
     const ErrorBD e = ErrorDe(
         [&] { cn.Execute("insert into t values(3,'c'); select * from nada; insert into t values(4,'d')"); });
     EXPECT_EQ(e.Estado, "42P01");
-    EXPECT_NE(e.Descripcion.find("\"nada\" does not exist"), std::string::npos) << e.Descripcion;
+    EXPECT_CONTIENE(e.Descripcion, "\"nada\" does not exist");
     EXPECT_NO_THROW(cn.Execute("drop table if exists nada")); // un aviso (NOTICE) no es un error
     EXPECT_EQ(cn.Tablas(), std::vector<std::string>{"t"});
 }

@@ -3,6 +3,7 @@
 #include "Proceso.h"
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/Contiene.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -139,8 +140,7 @@ TEST_F(ProcesosPrueba, UnaSegundaCorridaSeRechazaMientrasLaPrimeraSigue) {
     ASSERT_TRUE(Ocupado(candado)) << "la primera corrida tomó su candado";
     EXPECT_EQ(CorreHastaElFinal(Depurar(), tmp / "segunda.txt"), 2);
     const std::string segunda = LeeArchivo(tmp / "segunda.txt");
-    EXPECT_NE(segunda.find("Otra depuración está en curso en la carpeta " + demo.string()), std::string::npos)
-        << segunda;
+    EXPECT_CONTIENE(segunda, "Otra depuración está en curso en la carpeta " + demo.string());
     EXPECT_EQ(primera.Espera(), 0) << LeeArchivo(tmp / "primera.txt");
     BaseSqlite s(Sur());
     EXPECT_EQ(
