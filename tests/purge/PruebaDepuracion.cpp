@@ -254,27 +254,16 @@ TEST_F(DepuracionPrueba, LaTablaDeChecadasLaDecideLaBaseYNoElPlan) {
     EXPECT_TRUE(n.Huella("checadas") == huella);
 }
 
-TEST_F(DepuracionPrueba, PlanVacioYPlanSinMarcas) {
-    Plan vacio;
-    vacio.Reconstruye({});
-    auto res = Corre(vacio);
-    EXPECT_EQ(observador.lineas,
-              (std::vector<std::string>{"Inicia depuración del 2025-03-01 al 2025-03-31.",
-                                        "Termina depuración del 2025-03-01 al 2025-03-31."}));
-    // El aviso empieza igual y dice en un renglón más que no se eliminó nada.
-    EXPECT_EQ(res.Mensaje, "Proceso de depuración terminado.\r\nNingún paso marcado corrió: no se eliminó "
-                           "ninguna fila.");
-    EXPECT_TRUE(res.NadaCorrio);
-
-    observador.lineas.clear();
+// Sin pasos marcados nada corre ni cambia; un nodo ya pintado pierde su imagen y conserva su texto.
+TEST_F(DepuracionPrueba, PlanSinMarcas) {
     const auto antes = LeeArchivo(Norte());
-    Plan sinMarcas = ArmaPlan({"Planta Norte"}, {});
-    AplicaAspecto(sinMarcas.NodoEn(2), sinMarcas.TareaEn(2), Aspecto::Terminado);
-    res = Corre(sinMarcas);
+    Plan plan = ArmaPlan({"Planta Norte"}, {});
+    AplicaAspecto(plan.NodoEn(2), plan.TareaEn(2), Aspecto::Terminado);
+    const auto res = Corre(plan);
     EXPECT_EQ(observador.lineas.size(), 2u);
     EXPECT_TRUE(res.NadaCorrio);
-    EXPECT_EQ(sinMarcas.NodoEn(2).Image, Imagen::Ninguna);
-    EXPECT_EQ(sinMarcas.NodoEn(2).Texto, sinMarcas.TareaEn(2).Terminado) << "el reinicio no cambia el texto";
+    EXPECT_EQ(plan.NodoEn(2).Image, Imagen::Ninguna);
+    EXPECT_EQ(plan.NodoEn(2).Texto, plan.TareaEn(2).Terminado);
     EXPECT_EQ(LeeArchivo(Norte()), antes);
     EXPECT_FALSE(fs::exists(Temporal()));
 }
