@@ -27,7 +27,8 @@ inline ::testing::AssertionResult Empieza(const char* texto, const char* trozo, 
     if (t.rfind(p, 0) == 0) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << texto << " no empieza con " << trozo << " \"" << p << "\":\n" << t;
+    return ::testing::AssertionFailure() << texto << " no empieza con " << trozo << " \"" << p << "\":\n"
+                                         << t;
 }
 
 } // namespace ov::prueba

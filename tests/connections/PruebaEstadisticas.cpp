@@ -1,7 +1,6 @@
 // El sondeo de estadísticas sobre bases SQLite reales por ODBC.
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
-#include "apoyo/Contiene.h"
 #include "connections/ArchivoReg.h"
 #include "connections/Estadisticas.h"
 
@@ -86,14 +85,12 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoYElSondeoSigue) {
     EXPECT_EQ(mayus.cifras.MayorChecada, "2024-03-05 07:08");
     EXPECT_EQ(mayus.cifras.MenorKardex, "2023-01-31");
     EXPECT_EQ(mayus.cifras.MayorKardex, "2024-05-02");
-    EXPECT_EQ(mayus.cifras.Tamano.size(), 18u);
-    EXPECT_EQ(mayus.cifras.Tamano.substr(mayus.cifras.Tamano.size() - 3), " MB");
-    EXPECT_EQ(mayus.cifras.Tamano.front(), ' ');
+    // El tamaño exacto de la base lo compara prueba_ventana_demo; aquí, el relleno a 18.
     EXPECT_EQ(RellenaTamano("  12.50 MB ", 18), "          12.50 MB");
 
     EXPECT_EQ(r.filas[1].estado, "sin conexión");
-    EXPECT_EMPIEZA(r.filas[2].estado, "error: ");
-    EXPECT_CONTIENE(r.filas[2].estado, "kardex");
+    EXPECT_EQ(r.filas[2].estado.rfind("error: ", 0), 0u);
+    EXPECT_NE(r.filas[2].estado.find("kardex"), std::string::npos) << r.filas[2].estado;
 
     // "transacciones" en minúsculas no cuenta: las fechas salen de checadas.
     EXPECT_FALSE(r.filas[3].hayTransacciones);

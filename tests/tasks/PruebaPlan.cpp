@@ -1,4 +1,3 @@
-#include "apoyo/Contiene.h"
 #include "tasks/Plan.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +81,7 @@ TEST(Plan, AspectosYTextoDeFalla) {
     // Reinicio quita imagen y negritas pero deja el texto de la corrida anterior.
     AplicaAspecto(n, t, Aspecto::Reinicio);
     EXPECT_EQ(n.Image, Imagen::Ninguna);
-    EXPECT_EMPIEZA(n.Texto, "Error: ");
+    EXPECT_EQ(n.Texto.rfind("Error: ", 0), 0u);
     AplicaAspecto(n, t, Aspecto::Terminado);
     EXPECT_EQ(n.Texto, "Asistencias y programaciones eliminadas de A.");
     EXPECT_EQ(n.Image, Imagen::Palomita);
