@@ -4,6 +4,7 @@
 #include "purge/DialectoSqlServer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ov {
 
@@ -96,11 +97,19 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         const auto id = LeeIdentidad(cn, t.Tabla);
         c.Antes = CuentaFilas(cn, t.Tabla);
         // Las cifras que deciden se cuentan aquí, bajo el candado de la tabla.
+        // Para elegir basta saber si lo que se conserva llega al mínimo para borrar en su lugar; se
+        // cuenta por el índice y solo hasta ahí, así que cuesta poco cuando sale casi todo.
         std::optional<long long> conservar;
-        if (pedida != Estrategia::Copia) {
+        c.Usada = pedida;
+        if (pedida == Estrategia::Auto) {
+            const auto minimo = static_cast<long long>(
+                std::ceil((1.0 - UmbralBorrado()) * static_cast<double>(c.Antes) - 1e-9));
+            const long long vistas = CuentaConservadasHasta(cn, t, r, minimo);
+            c.Usada = c.Antes > 0 && vistas < minimo ? Estrategia::Copia : Estrategia::Borrado;
+        }
+        if (c.Usada == Estrategia::Borrado) {
             conservar = c.Antes - CuentaEliminables(cn, t, r);
         }
-        c.Usada = Elige(pedida, c.Antes, conservar.value_or(c.Antes));
         if (c.Usada == Estrategia::Borrado) {
             const long long borradas = cn.Execute(Borra(t, r)).UltimaCuenta();
             c.Conservadas = CuentaFilas(cn, t.Tabla);

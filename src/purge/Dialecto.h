@@ -97,6 +97,9 @@ public:
     virtual long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
     // Las que salen, por el índice de la fecha; las conservadas son el resto, por ser el complemento.
     virtual long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Las que se conservan, contando a lo más hasta tope: basta para elegir la estrategia.
+    virtual long long CuentaConservadasHasta(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                             long long tope) = 0;
 
     // --- recuperación de orvalo_temp
     // Pone en la tabla viva las filas de su copia que le faltan (comparando todas las columnas y

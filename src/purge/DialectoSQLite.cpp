@@ -312,6 +312,12 @@ long long DialectoSQLite::CuentaEliminables(db::Sesion& cn, const TablaDatos& t,
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionEliminar(t, r)));
 }
 
+long long DialectoSQLite::CuentaConservadasHasta(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                                 long long tope) {
+    return Entero(cn.Execute("SELECT count(*) FROM (SELECT 1 FROM " + t.Tabla + CondicionConservar(t, r) +
+                             " LIMIT " + std::to_string(tope) + ")"));
+}
+
 long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
 }

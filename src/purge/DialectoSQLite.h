@@ -40,6 +40,8 @@ public:
     long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
     long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
     long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaConservadasHasta(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                     long long tope) override;
 
     // El archivo de la base abierta en cn, y el de su orvalo_temp.
     static std::filesystem::path ArchivoBase(db::Sesion& cn);

@@ -298,6 +298,13 @@ long long DialectoSqlServer::CuentaEliminables(db::Sesion& cn, const TablaDatos&
                   "filas");
 }
 
+long long DialectoSqlServer::CuentaConservadasHasta(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                                    long long tope) {
+    return Entero(cn.Execute("select count_big(*) as filas from (select top (" + std::to_string(tope) +
+                             ") 1 as x from " + t.Tabla + CondicionConservar(t, r) + ") as k"),
+                  "filas");
+}
+
 long long DialectoSqlServer::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("select count_big(*) as filas from " + t.Tabla + CondicionConservar(t, r)),
                   "filas");

@@ -37,6 +37,8 @@ public:
     long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
     long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
     long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaConservadasHasta(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                     long long tope) override;
 
 protected:
     void Comienza(db::Sesion& cn, const std::string& tabla) override;
