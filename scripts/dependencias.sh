@@ -5,7 +5,9 @@ set -euo pipefail
 paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
           unixodbc unixodbc-dev libsqliteodbc tdsodbc odbc-postgresql postgresql
           sqlite3 libsqlite3-dev xvfb xauth
-          fonts-wine) # Tahoma libre: la ventana se diseñó con ella
+          fonts-wine # Tahoma libre: la ventana se diseñó con ella
+          # La compilación para Windows y sus pruebas bajo wine (GoogleTest desde sus fuentes).
+          g++-mingw-w64-x86-64 wine wine64 googletest)
 
 faltan=()
 for p in "${paquetes[@]}"; do

@@ -3,6 +3,7 @@
 #include "connections/LectorReg.h"
 #include "connections/RegistroWindows.h"
 #include "connections/TextoUtf8.h"
+#include "log/Rutas.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -93,11 +94,18 @@ std::unique_ptr<ClaveRegistro> ArchivoReg::Abre(const std::string& ruta) const {
 std::filesystem::path UbicaArchivoReg(const std::string& opcion,
                                       const std::filesystem::path& carpetaPrograma) {
     if (!opcion.empty()) {
-        return opcion;
+        return RutaDeUtf8(opcion);
     }
+#ifdef _WIN32
+    // La variable en UTF-16: getenv la daría en la página ANSI.
+    if (const wchar_t* entorno = _wgetenv(L"OVNALVORA_REGISTRO"); entorno != nullptr && *entorno != L'\0') {
+        return entorno;
+    }
+#else
     if (const char* entorno = std::getenv("OVNALVORA_REGISTRO"); entorno != nullptr && *entorno != '\0') {
         return entorno;
     }
+#endif
     std::error_code ec;
     if (!carpetaPrograma.empty() && std::filesystem::is_regular_file(carpetaPrograma / "orvalo.reg", ec)) {
         return carpetaPrograma / "orvalo.reg";

@@ -2,18 +2,36 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace ov::prueba {
 
 CarpetaTemporal::CarpetaTemporal() {
+#ifdef _WIN32
+    // Sin mkdtemp: un nombre al azar hasta dar con uno que no exista.
+    std::random_device azar;
+    for (int intento = 0; intento < 100 && ruta_.empty(); ++intento) {
+        const auto candidata =
+            std::filesystem::temp_directory_path() / ("ovnalvora-" + std::to_string(azar() % 1000000000u));
+        if (std::filesystem::create_directory(candidata)) {
+            ruta_ = candidata;
+        }
+    }
+    if (ruta_.empty()) {
+        throw std::runtime_error("no se pudo crear la carpeta temporal");
+    }
+#else
     std::string plantilla = (std::filesystem::temp_directory_path() / "ovnalvora-XXXXXX").string();
     if (mkdtemp(plantilla.data()) == nullptr) {
         throw std::runtime_error("no se pudo crear la carpeta temporal");
     }
     ruta_ = plantilla;
+#endif
 }
 
 CarpetaTemporal::~CarpetaTemporal() {
