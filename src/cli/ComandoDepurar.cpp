@@ -4,7 +4,6 @@
 #include "log/Reloj.h"
 #include "purge/Dialecto.h"
 #include "purge/EjecutaProceso.h"
-#include "purge/ListaColumnas.h"
 
 #include <algorithm>
 #include <istream>
@@ -35,7 +34,9 @@ private:
     std::ostream& salida_;
 };
 
-bool Pregunta(EntornoConsola& entorno, const std::string& texto) {
+} // namespace
+
+bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto) {
     std::string mostrado = texto;
     for (size_t p = mostrado.find("\r\n"); p != std::string::npos; p = mostrado.find("\r\n", p)) {
         mostrado.erase(p, 1);
@@ -47,56 +48,6 @@ bool Pregunta(EntornoConsola& entorno, const std::string& texto) {
     }
     return respuesta == "s" || respuesta == "S";
 }
-
-// --simular: cuántas filas saldrían y qué se ejecutaría, sin cambiar nada.
-int Simula(Plan& plan, const Rango& r, const Registro& registro, EntornoConsola& entorno) {
-    ModNalvora modulo(registro);
-    std::string sentencias;
-    int codigo = 0;
-    entorno.salida << "Conexión\tTabla\tEliminar\tConservar\n";
-    for (int k = 1; k <= plan.Count(); ++k) {
-        if (!plan.NodoEn(k).Checked) {
-            continue;
-        }
-        const Tarea& t = plan.TareaEn(k);
-        try {
-            if (modulo.AbreConexion(t.Conexion) != 0) {
-                entorno.errores << "No se pudo abrir la conexión " << t.Conexion << ".\n";
-                codigo = 1;
-                continue;
-            }
-            auto dialecto = DialectoPara(modulo.cnBD());
-            const auto tabla = TablaDeClave(t.Clave);
-            if (tabla) {
-                const long long total = dialecto->CuentaFilas(modulo.cnBD(), tabla->Tabla);
-                const long long conservar = dialecto->CuentaConservadas(modulo.cnBD(), *tabla, r);
-                entorno.salida << t.Conexion << '\t' << tabla->Tabla << '\t' << (total - conservar) << '\t'
-                               << conservar << '\n';
-                for (const auto& s : dialecto->SentenciasRespaldo(*tabla, r)) {
-                    sentencias += s + "\nGO\n";
-                }
-            }
-            std::string columnas;
-            if (t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS") {
-                columnas =
-                    ListaColumnas(modulo, *dialecto, dialecto->NombreParaColumnas(tabla->Tabla), t.Conexion);
-            }
-            const std::string base = t.Clave == "SHRINK" || t.Clave == "UPDATEUSAGE"
-                                         ? modulo.cnBD().DefaultDatabase()
-                                         : std::string();
-            sentencias += dialecto->Sentencia(modulo.cnBD(), t.Clave, columnas, base).Texto() + "\nGO\n";
-            modulo.cnBD().Close();
-        } catch (const db::ErrorBD& e) {
-            entorno.errores << "Error en " << t.Conexion << ": " << e.Numero << e.Fuente << " "
-                            << e.Descripcion << "\n";
-            codigo = 1;
-        }
-    }
-    entorno.salida << '\n' << sentencias;
-    return codigo;
-}
-
-} // namespace
 
 int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& entorno) {
     const auto desde = LeeFecha(o.desde);
@@ -146,7 +97,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     }
 
     if (o.simular) {
-        return Simula(plan, rango, registro, entorno);
+        return ComandoSimular(plan, rango, registro, entorno);
     }
     if (!o.si) {
         if (!entorno.hayTerminal) {
@@ -154,8 +105,8 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
                 << "No hay una terminal para confirmar; use --si para responder Sí a las preguntas.\n";
             return 2;
         }
-        if (!Pregunta(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
-            !Pregunta(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
+        if (!PreguntaEnTerminal(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
+            !PreguntaEnTerminal(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }

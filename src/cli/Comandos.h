@@ -3,10 +3,18 @@
 #include "cli/LineaComandos.h"
 #include "cli/Opciones.h"
 #include "connections/Registro.h"
+#include "purge/Rango.h"
+#include "tasks/Plan.h"
 
 namespace ov {
 
 int ComandoConexiones(const Registro& registro, EntornoConsola& entorno);
 int ComandoDepurar(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
+// --temporal, --reponer y --descartar-temporal: la vuelta de una orvalo_temp que quedó.
+int ComandoTemporal(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
+// Pregunta en la terminal; Sí solo con "s".
+bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto);
+// --simular: cuántas filas saldrían y el guion de lo que se ejecutaría, sin cambiar nada.
+int ComandoSimular(Plan& plan, const Rango& r, const Registro& registro, EntornoConsola& entorno);
 
 } // namespace ov

@@ -17,6 +17,9 @@ const char* const kAyuda =
     "  ovnalvora [--registro ARCHIVO] --conexiones\n"
     "  ovnalvora [--registro ARCHIVO] --depurar --conexion NOMBRE [--conexion NOMBRE ...]\n"
     "            --desde AAAA-MM-DD --hasta AAAA-MM-DD [--pasos N[,N...]] [--simular] [--si]\n"
+    "  ovnalvora [--registro ARCHIVO] --temporal --conexion NOMBRE\n"
+    "  ovnalvora [--registro ARCHIVO] --reponer --conexion NOMBRE [--si]\n"
+    "  ovnalvora [--registro ARCHIVO] --descartar-temporal --conexion NOMBRE [--si]\n"
     "  ovnalvora --version | --ayuda\n"
     "\n"
     "  --registro ARCHIVO  archivo .reg con las conexiones de Orvalo\n"
@@ -24,7 +27,10 @@ const char* const kAyuda =
     "  --depurar           elimina las checadas, el kardex y la bitácora del rango de fechas\n"
     "  --pasos N,N         pasos de cada conexión, del 1 al 8 (todos si se omite)\n"
     "  --simular           muestra lo que se eliminaría y las sentencias, sin cambiar nada\n"
-    "  --si                responde Sí a las dos preguntas\n"
+    "  --si                responde Sí a las preguntas\n"
+    "  --temporal          muestra lo que guarda la base temporal orvalo_temp y de dónde salió\n"
+    "  --reponer           devuelve a sus tablas las filas de orvalo_temp, sin duplicar ninguna\n"
+    "  --descartar-temporal  borra orvalo_temp con lo que guarde\n"
     "\n"
     "Salida: 0 todo terminó bien; 1 algún paso falló o no corrió; 2 argumentos o arranque rechazado.\n";
 
@@ -46,6 +52,9 @@ int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsol
         return 0;
     case Opciones::Orden::Conexiones:
     case Opciones::Orden::Depurar:
+    case Opciones::Orden::Temporal:
+    case Opciones::Orden::Reponer:
+    case Opciones::Orden::DescartarTemporal:
         break;
     case Opciones::Orden::Ninguna:
         return 2;
@@ -54,7 +63,10 @@ int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsol
     if (o.orden == Opciones::Orden::Conexiones) {
         return ComandoConexiones(*registro, entorno);
     }
-    return ComandoDepurar(o, *registro, entorno);
+    if (o.orden == Opciones::Orden::Depurar) {
+        return ComandoDepurar(o, *registro, entorno);
+    }
+    return ComandoTemporal(o, *registro, entorno);
 }
 
 } // namespace ov

@@ -51,6 +51,12 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
             bien = fijaOrden(Opciones::Orden::Conexiones);
         } else if (a == "--depurar") {
             bien = fijaOrden(Opciones::Orden::Depurar);
+        } else if (a == "--temporal") {
+            bien = fijaOrden(Opciones::Orden::Temporal);
+        } else if (a == "--reponer") {
+            bien = fijaOrden(Opciones::Orden::Reponer);
+        } else if (a == "--descartar-temporal") {
+            bien = fijaOrden(Opciones::Orden::DescartarTemporal);
         } else if (a == "--registro") {
             if (!valor(o.registro)) {
                 return std::string("Falta el archivo después de --registro.");
@@ -87,7 +93,8 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         }
     }
     if (o.orden == Opciones::Orden::Ninguna) {
-        return std::string("Falta qué hacer: --conexiones, --depurar, --version o --ayuda.");
+        return std::string("Falta qué hacer: --conexiones, --depurar, --temporal, --reponer, "
+                           "--descartar-temporal, --version o --ayuda.");
     }
     if (o.orden == Opciones::Orden::Depurar) {
         if (o.conexiones.empty()) {
@@ -95,6 +102,16 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         }
         if (o.desde.empty() || o.hasta.empty()) {
             return std::string("Faltan las fechas: --desde AAAA-MM-DD y --hasta AAAA-MM-DD.");
+        }
+    } else if (o.orden == Opciones::Orden::Temporal || o.orden == Opciones::Orden::Reponer ||
+               o.orden == Opciones::Orden::DescartarTemporal) {
+        if (o.conexiones.size() != 1) {
+            return std::string("Diga una sola --conexion cuya base temporal orvalo_temp se revisa.");
+        }
+        if (!o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() || o.simular ||
+            (o.si && o.orden == Opciones::Orden::Temporal)) {
+            return std::string(
+                "Con --temporal, --reponer y --descartar-temporal solo van --conexion y --si.");
         }
     } else if (!o.conexiones.empty() || !o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() ||
                o.simular || o.si) {

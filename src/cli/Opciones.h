@@ -8,7 +8,7 @@
 namespace ov {
 
 struct Opciones {
-    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar };
+    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar, Temporal, Reponer, DescartarTemporal };
     Orden orden = Orden::Ninguna;
     std::string registro;
     std::vector<std::string> conexiones;

@@ -61,6 +61,12 @@ std::vector<EntradaConexion> Conexiones(const Registro& registro) {
 ModNalvora::ModNalvora(const Registro& registro)
     : registro_(registro), cnBD_(std::make_unique<db::Conexion>()) {}
 
+std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
+    auto tomada = std::move(cnBD_);
+    cnBD_ = std::make_unique<db::Conexion>();
+    return tomada;
+}
+
 std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     ultimoError_.clear();
     try {

@@ -33,6 +33,8 @@ public:
     // 0: cnBD abierta; 1: no hay entrada con ese nombre; 2: falló al abrir. Nunca lanza.
     std::int32_t AbreConexion(const std::string& nombre);
     db::Conexion& cnBD() { return *cnBD_; }
+    // Se lleva la conexión abierta (para tenerla toda una corrida); cnBD queda nueva y cerrada.
+    std::unique_ptr<db::Conexion> TomaConexion();
     // Por qué no abrió la última llamada que no devolvió 0 (sin contraseñas); vacío si abrió.
     const std::string& UltimoError() const { return ultimoError_; }
     const Registro& registro() const { return registro_; }

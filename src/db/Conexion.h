@@ -43,6 +43,15 @@ struct Resultado {
 
 enum class Dialecto { SqlServer, SQLite, Otro };
 
+// Lo que la depuración usa de una conexión abierta; las pruebas la sustituyen por una que graba.
+class Sesion {
+public:
+    virtual ~Sesion() = default;
+    // Ejecuta el texto como un lote y agota todos sus resultados. Lanza ErrorBD.
+    virtual Resultado Execute(const std::string& sql) = 0;
+    virtual std::string DefaultDatabase() = 0;
+};
+
 // Lo que sale de traducir la cadena del registro.
 struct CadenaOdbc {
     std::string Texto;                    // cadena ODBC: lleva la contraseña, nunca se muestra
@@ -51,10 +60,10 @@ struct CadenaOdbc {
 };
 
 // Conexión ODBC con dueño RAII de sus manejadores. Cerrada al construirse.
-class Conexion {
+class Conexion final : public Sesion {
 public:
     Conexion();
-    ~Conexion();
+    ~Conexion() override;
     Conexion(const Conexion&) = delete;
     Conexion& operator=(const Conexion&) = delete;
 
@@ -68,9 +77,9 @@ public:
     void Close();
 
     // Ejecuta el texto como un lote y agota todos sus resultados. Lanza ErrorBD.
-    Resultado Execute(const std::string& sql);
+    Resultado Execute(const std::string& sql) override;
 
-    std::string DefaultDatabase();
+    std::string DefaultDatabase() override;
     std::vector<std::string> Tablas(); // nombres como los guarda el servidor, en su orden
     std::string NombreDBMS();
     Dialecto dialecto();

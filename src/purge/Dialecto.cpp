@@ -3,6 +3,8 @@
 #include "purge/DialectoSQLite.h"
 #include "purge/DialectoSqlServer.h"
 
+#include <algorithm>
+
 namespace ov {
 
 std::string SentenciaTarea::Texto() const {
@@ -16,29 +18,134 @@ std::string SentenciaTarea::Texto() const {
     return texto;
 }
 
-void DialectoDepuracion::CreaTemporal(db::Conexion& cn) {
-    if (const auto tablas = TablasTemporal(cn)) {
+db::ErrorBD ErrorPropio(const std::string& descripcion) {
+    return db::ErrorBD(-1, "[ovNalvora]", descripcion);
+}
+
+std::optional<std::vector<std::string>> DialectoDepuracion::TablasConFilas(db::Sesion& cn) {
+    auto tablas = TablasTemporal(cn);
+    if (tablas) {
+        std::erase_if(*tablas, [](const std::string& t) { return t == kTablaOrigen; });
+    }
+    return tablas;
+}
+
+std::optional<Origen> DialectoDepuracion::LeeOrigen(db::Sesion& cn) {
+    const auto tablas = TablasTemporal(cn);
+    if (!tablas || std::find(tablas->begin(), tablas->end(), kTablaOrigen) == tablas->end()) {
+        return std::nullopt;
+    }
+    UneTemporal(cn);
+    const auto r =
+        cn.Execute("select " + std::string(kColumnasOrigen) + " from " + NombreTemporal(kTablaOrigen));
+    if (!r.Registros || r.Registros->Filas.empty()) {
+        return std::nullopt;
+    }
+    const auto& f = r.Registros->Filas[0];
+    auto v = [&f](size_t i) { return i < f.size() ? f[i].value_or("") : std::string(); };
+    return Origen{v(0), v(1), v(2), v(3), v(4), v(5), v(6)};
+}
+
+void DialectoDepuracion::CreaTemporal(db::Sesion& cn, const Origen& origen) {
+    if (const auto tablas = TablasConFilas(cn)) {
         if (!tablas->empty()) {
-            throw db::ErrorBD(
-                0, "[ovNalvora]",
-                "La base temporal orvalo_temp ya guarda tablas de otra depuración; no se toca.");
+            throw ErrorPropio("La base temporal orvalo_temp ya guarda tablas de otra depuración " +
+                              DescribeOrigen(LeeOrigen(cn)) + "; no se toca.");
         }
         BorraTemporal(cn);
     }
     CreaVacia(cn);
+    EscribeOrigen(cn, origen);
+}
+
+CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                                 const SentenciaTarea& reposicion) {
+    CuentaDepuracion c;
+    try {
+        Comienza(cn, t.Tabla);
+        const auto id = LeeIdentidad(cn, t.Tabla);
+        c.Antes = CuentaFilas(cn, t.Tabla);
+        cn.Execute(Copia(t, r));
+        c.Conservadas = CuentaTemporal(cn, t.Tabla);
+        cn.Execute(Vacia(t.Tabla));
+        if (id) {
+            Resiembra(cn, t.Tabla, *id);
+        }
+        const long long informadas = Ejecuta(cn, reposicion);
+        const long long repuestas = CuentaFilas(cn, t.Tabla);
+        // La cuenta de la tabla manda; la del servidor, si la dio, tiene que coincidir también.
+        if (repuestas != c.Conservadas || (informadas >= 0 && informadas != c.Conservadas)) {
+            throw ErrorPropio("Se reinsertaron " + std::to_string(informadas >= 0 ? informadas : repuestas) +
+                              " filas de " + std::to_string(c.Conservadas) + " conservadas en " + t.Tabla +
+                              "; se deshizo todo y la tabla quedó como estaba.");
+        }
+        if (id) {
+            RevisaIdentidad(cn, t.Tabla, *id);
+        }
+        if (t.Tabla == "kardex" && !DisparadoresHabilitados(cn)) {
+            throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
+        }
+        cn.Execute(BorraCopia(t.Tabla));
+        Confirma(cn);
+    } catch (...) {
+        Deshaz(cn);
+        throw;
+    }
+    return c;
+}
+
+long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tabla,
+                                          const std::string& columnas) {
+    long long faltan = 0;
+    try {
+        Comienza(cn, tabla);
+        const auto id = LeeIdentidad(cn, tabla);
+        const long long antes = CuentaFilas(cn, tabla);
+        faltan = CuentaFaltantes(cn, tabla, columnas);
+        if (faltan > 0) {
+            Ejecuta(cn, Faltantes(cn, tabla, columnas));
+            const long long despues = CuentaFilas(cn, tabla);
+            if (despues != antes + faltan) {
+                throw ErrorPropio("Se esperaban " + std::to_string(antes + faltan) + " filas en " + tabla +
+                                  " y hay " + std::to_string(despues) + "; se deshizo todo.");
+            }
+            if (id) {
+                RevisaIdentidad(cn, tabla, *id);
+            }
+            if (tabla == "kardex" && !DisparadoresHabilitados(cn)) {
+                throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
+            }
+        }
+        cn.Execute(BorraCopia(tabla));
+        Confirma(cn);
+    } catch (...) {
+        Deshaz(cn);
+        throw;
+    }
+    return faltan;
 }
 
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
-    if (cn.dialecto() == db::Dialecto::SQLite) {
+    switch (cn.dialecto()) {
+    case db::Dialecto::SQLite:
         return std::make_unique<DialectoSQLite>();
+    case db::Dialecto::SqlServer:
+        return std::make_unique<DialectoSqlServer>();
+    case db::Dialecto::Otro:
+        break;
     }
-    return std::make_unique<DialectoSqlServer>();
+    // Las sentencias de SQL Server en otro servidor no se sabe qué harían: no se depura.
+    throw ErrorPropio("El servidor se identifica como \"" + cn.NombreDBMS() +
+                      "\"; solo se depuran bases de SQL Server y SQLite.");
 }
 
-// Los literales de fecha conservan su espaciado original: con blanco el de Desde, sin él el de Hasta.
+// Los literales de fecha conservan su espaciado: con blanco el de Desde, sin él el de Hasta.
+// Con Hasta en el último día del calendario no hay día siguiente: nada posterior que conservar.
 std::string CondicionConservar(const TablaDatos& t, const Rango& r) {
-    return " where " + t.Columna + " < { d '" + FormatoFecha(r.Desde) + "'} or " + t.Columna + " >= { d'" +
-           FormatoFecha(DiaSiguiente(r.Hasta)) + "'} or " + t.Columna + " is null";
+    const std::string hasta = FormatoFecha(DiaSiguiente(r.Hasta));
+    return " where " + t.Columna + " < { d '" + FormatoFecha(r.Desde) + "'} or " +
+           (hasta.size() == 10 ? t.Columna + " >= { d'" + hasta + "'} or " : std::string()) + t.Columna +
+           " is null";
 }
 
 std::string Delimita(const std::string& texto, char abre, char cierra) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Conexion.h"
+#include "purge/Origen.h"
 #include "purge/Rango.h"
 
 #include <memory>
@@ -13,15 +14,21 @@ namespace ov {
 // Lo que se ejecuta para una tarea: un lote en SQL Server, sentencia por sentencia en SQLite.
 struct SentenciaTarea {
     std::vector<std::string> Partes;
-    bool EnTransaccion = false; // las partes van juntas: si una falla, se deshacen todas
     // Lo que se guarda en Sentencia.
     std::string Texto() const;
 };
 
-// Lo que quedó del respaldo de una tabla antes de vaciarla.
-struct Respaldo {
-    long long Conservadas = 0;          // filas copiadas a orvalo_temp
-    std::optional<long long> Identidad; // último valor de identidad emitido, si la tabla tiene
+// Cifras de una tabla depurada, contadas dentro de su transacción.
+struct CuentaDepuracion {
+    long long Antes = 0;       // filas de la tabla antes de vaciarla
+    long long Conservadas = 0; // filas copiadas a orvalo_temp y repuestas
+    long long Eliminadas() const { return Antes - Conservadas; }
+};
+
+// El contador de identidad de una tabla: último valor emitido y su incremento (con signo).
+struct Identidad {
+    long long Actual = 0;
+    long long Incremento = 1;
 };
 
 // El trabajo de la depuración en los términos de cada servidor.
@@ -29,43 +36,84 @@ class DialectoDepuracion {
 public:
     virtual ~DialectoDepuracion() = default;
 
-    // Tablas de orvalo_temp; nullopt si no existe.
-    virtual std::optional<std::vector<std::string>> TablasTemporal(db::Conexion& cn) = 0;
-    // Crea orvalo_temp; una que esté vacía se borra antes. Una con tablas guarda filas de alguien:
-    // no se toca y se lanza db::ErrorBD, aunque la revisión del arranque no la haya visto.
-    void CreaTemporal(db::Conexion& cn);
-    virtual void BorraTemporal(db::Conexion& cn) = 0;
-    // Crea orvalo_temp donde no existe.
-    virtual void CreaVacia(db::Conexion& cn) = 0;
+    // --- orvalo_temp
+    // Tablas de orvalo_temp, la del origen incluida; nullopt si no existe.
+    virtual std::optional<std::vector<std::string>> TablasTemporal(db::Sesion& cn) = 0;
+    // Las tablas que guardan filas de alguien: todas menos la del origen.
+    std::optional<std::vector<std::string>> TablasConFilas(db::Sesion& cn);
+    // Crea orvalo_temp con su origen. Una que guarde filas de alguien no se toca: lanza db::ErrorBD.
+    // Una vacía, o con solo su origen, se borra antes.
+    void CreaTemporal(db::Sesion& cn, const Origen& origen);
+    virtual void BorraTemporal(db::Sesion& cn) = 0;
     // Deja orvalo_temp al alcance de una conexión recién abierta.
-    virtual void UneTemporal(db::Conexion& cn) = 0;
+    virtual void UneTemporal(db::Sesion& cn) = 0;
+    std::optional<Origen> LeeOrigen(db::Sesion& cn);
+    // El nombre con que cn alcanza una tabla de orvalo_temp.
+    virtual std::string NombreTemporal(const std::string& tabla) const = 0;
+    virtual long long CuentaTemporal(db::Sesion& cn, const std::string& tabla) = 0;
+    // Dónde vive orvalo_temp (la carpeta o el servidor) y qué base es la de cn, para el origen.
+    virtual std::string Servidor(db::Sesion& cn) = 0;
+    virtual std::string Base(db::Sesion& cn) = 0;
 
-    // Copia las filas a conservar y vacía la tabla: una transacción, con la tabla bloqueada.
-    virtual Respaldo RespaldaYVacia(db::Conexion& cn, const TablaDatos& t, const Rango& r) = 0;
-    virtual std::vector<std::string> SentenciasRespaldo(const TablaDatos& t, const Rango& r) const = 0;
-    virtual void BorraTablaTemporal(db::Conexion& cn, const std::string& tabla) = 0;
+    // --- tareas de datos
+    // Una tarea de datos entera en una transacción, con la tabla bloqueada: copia lo que se conserva,
+    // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace.
+    CuentaDepuracion DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                 const SentenciaTarea& reposicion);
+    // La misma tarea como guion que se puede correr tal cual: la deja completa o intacta.
+    virtual std::string GuionDepuracion(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                        const SentenciaTarea& reposicion) = 0;
+    virtual std::string GuionCreaTemporal(db::Sesion& cn, const Origen& origen) = 0;
+    virtual std::string GuionBorraTemporal(db::Sesion& cn) = 0;
 
     // Consulta sin filas que da las columnas de una tabla (ListaColumnas).
     virtual std::string ConsultaColumnas(const std::string& tabla) const = 0;
     virtual std::string NombreParaColumnas(const std::string& tabla) const = 0; // "dbo.transacciones"
 
     // Sentencia de la tarea a partir de su clave.
-    virtual SentenciaTarea Sentencia(db::Conexion& cn, const std::string& clave, const std::string& columnas,
+    virtual SentenciaTarea Sentencia(db::Sesion& cn, const std::string& clave, const std::string& columnas,
                                      const std::string& base) = 0;
     // Ejecuta la sentencia; devuelve la cuenta de la reinserción (-1 si no aplica). Lanza db::ErrorBD.
-    virtual long long Ejecuta(db::Conexion& cn, const SentenciaTarea& s) = 0;
+    virtual long long Ejecuta(db::Sesion& cn, const SentenciaTarea& s) = 0;
 
     // Disparadores de kardex: volver a habilitarlos tras una falla y comprobar que lo están.
-    virtual void HabilitaDisparadores(db::Conexion& cn) = 0;
-    virtual bool DisparadoresHabilitados(db::Conexion& cn) = 0;
-    // Que el siguiente valor de identidad quede por encima de todo lo que la tabla tuvo.
-    virtual void RevisaIdentidad(db::Conexion& cn, const std::string& tabla, long long anterior) = 0;
+    virtual void HabilitaDisparadores(db::Sesion& cn) = 0;
+    virtual bool DisparadoresHabilitados(db::Sesion& cn) = 0;
 
-    // Para --simular: cuántas filas hay y cuántas se conservan.
-    virtual long long CuentaFilas(db::Conexion& cn, const std::string& tabla) = 0;
-    virtual long long CuentaConservadas(db::Conexion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Cuántas filas hay y cuántas se conservan (--simular y la segunda pregunta).
+    virtual long long CuentaFilas(db::Sesion& cn, const std::string& tabla) = 0;
+    virtual long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+
+    // --- recuperación de orvalo_temp
+    // Pone en la tabla viva las filas de su copia que le faltan (comparando todas las columnas y
+    // contando repeticiones), en una transacción con la tabla bloqueada; borra la copia y confirma.
+    // Devuelve cuántas filas insertó.
+    long long ReponeCopia(db::Sesion& cn, const std::string& tabla, const std::string& columnas);
+
+protected:
+    // Los pasos de la transacción de una tabla, en el orden en que DepuraTabla los da.
+    virtual void Comienza(db::Sesion& cn, const std::string& tabla) = 0; // transacción y candado
+    virtual std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) = 0;
+    virtual std::string Copia(const TablaDatos& t, const Rango& r) const = 0;
+    virtual std::string Vacia(const std::string& tabla) const = 0;
+    // Tras vaciar: que la primera fila nueva no reuse un valor ya emitido.
+    virtual void Resiembra(db::Sesion& cn, const std::string& tabla, const Identidad& id) = 0;
+    // Tras reponer: si el contador retrocedió, vuelve a donde estaba.
+    virtual void RevisaIdentidad(db::Sesion& cn, const std::string& tabla, const Identidad& anterior) = 0;
+    virtual std::string BorraCopia(const std::string& tabla) const = 0;
+    // Confirma; si el servidor ya terminó la transacción por su cuenta, lanza sin confirmar.
+    virtual void Confirma(db::Sesion& cn) = 0;
+    virtual void Deshaz(db::Sesion& cn) noexcept = 0;
+    virtual void CreaVacia(db::Sesion& cn) = 0;
+    virtual void EscribeOrigen(db::Sesion& cn, const Origen& origen) = 0;
+    // INSERT de las filas de la copia que faltan en la tabla viva (diferencia de multiconjuntos).
+    virtual SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla,
+                                     const std::string& columnas) = 0;
+    virtual long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
+                                      const std::string& columnas) = 0;
 };
 
+// El dialecto del servidor de cn; lanza db::ErrorBD si no es SQL Server ni SQLite.
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn);
 
 // La condición de lo que se conserva: antes de Desde, desde el día siguiente a Hasta, o sin fecha.
@@ -76,5 +124,8 @@ std::string Delimita(const std::string& texto, char abre, char cierra);
 inline std::string EntreCorchetes(const std::string& nombre) {
     return Delimita(nombre, '[', ']');
 }
+
+// Un error de la propia herramienta, con su fuente.
+db::ErrorBD ErrorPropio(const std::string& descripcion);
 
 } // namespace ov

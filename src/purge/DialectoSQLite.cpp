@@ -1,5 +1,6 @@
 #include "purge/DialectoSQLite.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace ov {
@@ -18,12 +19,22 @@ std::string Identificador(const std::string& nombre) {
 
 long long Entero(const db::Resultado& r) {
     if (!r.Registros || r.Registros->Filas.empty() || !r.Registros->Filas[0][0]) {
-        throw db::ErrorBD(0, "[ovNalvora]", "La consulta no devolvió un número.");
+        throw ErrorPropio("La consulta no devolvió un número.");
     }
-    return std::stoll(*r.Registros->Filas[0][0]);
+    const std::string& texto = *r.Registros->Filas[0][0];
+    try {
+        size_t usados = 0;
+        const long long n = std::stoll(texto, &usados);
+        if (usados == texto.size()) {
+            return n;
+        }
+    } catch (const std::logic_error&) {
+        // Se informa abajo, con el texto que llegó.
+    }
+    throw ErrorPropio("Se esperaba un número y la base devolvió \"" + texto + "\".");
 }
 
-bool EstaUnida(db::Conexion& cn) {
+bool EstaUnida(db::Sesion& cn) {
     const auto r = cn.Execute("PRAGMA database_list");
     if (r.Registros) {
         const int nombre = r.Registros->Indice("name");
@@ -36,40 +47,30 @@ bool EstaUnida(db::Conexion& cn) {
     return false;
 }
 
-void Separa(db::Conexion& cn) {
+void Separa(db::Sesion& cn) {
     if (EstaUnida(cn)) {
         cn.Execute("DETACH DATABASE orvalo_temp");
     }
 }
 
-std::optional<long long> Secuencia(db::Conexion& cn, const std::string& tabla) {
-    if (Entero(cn.Execute(
-            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'sqlite_sequence'")) == 0) {
-        return std::nullopt;
-    }
-    const auto r = cn.Execute("SELECT seq FROM sqlite_sequence WHERE lower(name) = " + Literal(tabla));
-    if (!r.Registros || r.Registros->Filas.empty() || !r.Registros->Filas[0][0]) {
-        return std::nullopt;
-    }
-    return std::stoll(*r.Registros->Filas[0][0]);
+bool ExisteTabla(db::Sesion& cn, const std::string& esquema, const std::string& tabla) {
+    return Entero(cn.Execute("SELECT count(*) FROM " + esquema + ".sqlite_master WHERE type = 'table' AND " +
+                             "lower(name) = lower(" + Literal(tabla) + ")")) > 0;
 }
 
-bool ExisteDisparador(db::Conexion& cn, const std::string& nombre) {
-    return Entero(cn.Execute("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = " +
-                             Literal(nombre))) > 0;
+// Las columnas numeradas entre repeticiones: dos filas iguales son dos filas distintas.
+std::string Numeradas(const std::string& columnas, const std::string& tabla) {
+    return "SELECT " + columnas + ", row_number() OVER (PARTITION BY " + columnas + ") FROM " + tabla;
 }
 
-void Deshaz(db::Conexion& cn) noexcept {
-    try {
-        cn.Execute("ROLLBACK");
-    } catch (const db::ErrorBD&) {
-        // Sin transacción abierta no hay nada que deshacer.
-    }
+std::string DiferenciaCopia(const std::string& tabla, const std::string& columnas) {
+    return "SELECT " + columnas + " FROM (" + Numeradas(columnas, "orvalo_temp." + tabla) + " EXCEPT " +
+           Numeradas(columnas, tabla) + ")";
 }
 
 } // namespace
 
-fs::path DialectoSQLite::ArchivoTemporal(db::Conexion& cn) {
+fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
     const auto r = cn.Execute("PRAGMA database_list");
     if (r.Registros) {
         const int nombre = r.Registros->Indice("name");
@@ -77,14 +78,26 @@ fs::path DialectoSQLite::ArchivoTemporal(db::Conexion& cn) {
         for (const auto& fila : r.Registros->Filas) {
             if (nombre >= 0 && archivo >= 0 && fila[static_cast<size_t>(nombre)] == "main" &&
                 fila[static_cast<size_t>(archivo)] && !fila[static_cast<size_t>(archivo)]->empty()) {
-                return fs::path(*fila[static_cast<size_t>(archivo)]).parent_path() / "orvalo_temp.db";
+                return fs::path(*fila[static_cast<size_t>(archivo)]);
             }
         }
     }
-    throw db::ErrorBD(0, "[ovNalvora]", "No se pudo saber en qué carpeta está la base de datos.");
+    throw ErrorPropio("No se pudo saber en qué carpeta está la base de datos.");
 }
 
-std::optional<std::vector<std::string>> DialectoSQLite::TablasTemporal(db::Conexion& cn) {
+fs::path DialectoSQLite::ArchivoTemporal(db::Sesion& cn) {
+    return ArchivoBase(cn).parent_path() / "orvalo_temp.db";
+}
+
+std::string DialectoSQLite::Servidor(db::Sesion& cn) {
+    return ArchivoBase(cn).parent_path().string();
+}
+
+std::string DialectoSQLite::Base(db::Sesion& cn) {
+    return ArchivoBase(cn).filename().string();
+}
+
+std::optional<std::vector<std::string>> DialectoSQLite::TablasTemporal(db::Sesion& cn) {
     const fs::path archivo = ArchivoTemporal(cn);
     if (!fs::exists(archivo)) {
         return std::nullopt;
@@ -107,80 +120,120 @@ std::optional<std::vector<std::string>> DialectoSQLite::TablasTemporal(db::Conex
     return tablas;
 }
 
-void DialectoSQLite::CreaVacia(db::Conexion& cn) {
+void DialectoSQLite::CreaVacia(db::Sesion& cn) {
     UneTemporal(cn);
-    // Una tabla de paso obliga a SQLite a escribir el archivo; se borra enseguida.
-    cn.Execute("CREATE TABLE orvalo_temp.ovnalvora_creada (x)");
-    cn.Execute("DROP TABLE orvalo_temp.ovnalvora_creada");
 }
 
-void DialectoSQLite::BorraTemporal(db::Conexion& cn) {
+void DialectoSQLite::EscribeOrigen(db::Sesion& cn, const Origen& origen) {
+    UneTemporal(cn);
+    cn.Execute("CREATE TABLE orvalo_temp." + std::string(kTablaOrigen) + " (" + kColumnasOrigen + ")");
+    std::string valores;
+    for (const auto& v : CamposOrigen(origen)) {
+        valores += (valores.empty() ? "" : ", ") + Literal(v);
+    }
+    cn.Execute("INSERT INTO orvalo_temp." + std::string(kTablaOrigen) + " VALUES (" + valores + ")");
+}
+
+long long DialectoSQLite::CuentaTemporal(db::Sesion& cn, const std::string& tabla) {
+    return Entero(cn.Execute("SELECT count(*) FROM orvalo_temp." + tabla));
+}
+
+void DialectoSQLite::BorraTemporal(db::Sesion& cn) {
     Separa(cn);
     const fs::path archivo = ArchivoTemporal(cn);
     std::error_code ec;
     fs::remove(archivo, ec);
     if (ec) {
-        throw db::ErrorBD(ec.value(), "[ovNalvora]",
-                          "No se pudo borrar " + archivo.string() + ": " + ec.message());
+        throw ErrorPropio("No se pudo borrar " + archivo.string() + ": " + ec.message());
     }
 }
 
-void DialectoSQLite::UneTemporal(db::Conexion& cn) {
+void DialectoSQLite::UneTemporal(db::Sesion& cn) {
     if (!EstaUnida(cn)) {
         cn.Execute("ATTACH DATABASE " + Literal(ArchivoTemporal(cn).string()) + " AS orvalo_temp");
     }
 }
 
-std::vector<std::string> DialectoSQLite::SentenciasRespaldo(const TablaDatos& t, const Rango& r) const {
-    return {"CREATE TABLE orvalo_temp." + t.Tabla + " AS SELECT * FROM " + t.Tabla + CondicionConservar(t, r),
-            "DELETE FROM " + t.Tabla};
-}
-
-Respaldo DialectoSQLite::RespaldaYVacia(db::Conexion& cn, const TablaDatos& t, const Rango& r) {
-    Respaldo respaldo;
-    const auto sentencias = SentenciasRespaldo(t, r);
-    // EXCLUSIVE toma el candado de escritura antes de copiar: nadie escribe entre la copia y el vaciado.
+// EXCLUSIVE toma el candado de escritura de la base entera antes de copiar y lo tiene hasta confirmar.
+void DialectoSQLite::Comienza(db::Sesion& cn, const std::string&) {
+    UneTemporal(cn); // ATTACH no se puede dentro de una transacción
     cn.Execute("BEGIN EXCLUSIVE");
-    try {
-        respaldo.Identidad = Secuencia(cn, t.Tabla);
-        cn.Execute(sentencias[0]);
-        respaldo.Conservadas = Entero(cn.Execute("SELECT count(*) FROM orvalo_temp." + t.Tabla));
-        // DELETE no toca sqlite_sequence: el contador de identidad no retrocede.
-        cn.Execute(sentencias[1]);
-        cn.Execute("COMMIT");
-    } catch (...) {
-        Deshaz(cn);
-        throw;
-    }
-    return respaldo;
 }
 
-void DialectoSQLite::BorraTablaTemporal(db::Conexion& cn, const std::string& tabla) {
-    cn.Execute("DROP TABLE orvalo_temp." + tabla);
+// DELETE no toca sqlite_sequence: el contador de una tabla AUTOINCREMENT nunca retrocede por vaciarla.
+std::optional<Identidad> DialectoSQLite::LeeIdentidad(db::Sesion& cn, const std::string& tabla) {
+    if (!ExisteTabla(cn, "main", "sqlite_sequence")) {
+        return std::nullopt;
+    }
+    const auto r = cn.Execute("SELECT seq FROM sqlite_sequence WHERE lower(name) = " + Literal(tabla));
+    if (!r.Registros || r.Registros->Filas.empty() || !r.Registros->Filas[0][0]) {
+        return std::nullopt;
+    }
+    return Identidad{Entero(r), 1};
+}
+
+std::string DialectoSQLite::Copia(const TablaDatos& t, const Rango& r) const {
+    return "CREATE TABLE orvalo_temp." + t.Tabla + " AS SELECT * FROM " + t.Tabla + CondicionConservar(t, r);
+}
+
+std::string DialectoSQLite::Vacia(const std::string& tabla) const {
+    return "DELETE FROM " + tabla;
+}
+
+void DialectoSQLite::RevisaIdentidad(db::Sesion& cn, const std::string& tabla, const Identidad& anterior) {
+    const auto actual = LeeIdentidad(cn, tabla);
+    if (!actual) {
+        cn.Execute("INSERT INTO sqlite_sequence (name, seq) SELECT name, " + std::to_string(anterior.Actual) +
+                   " FROM sqlite_master WHERE type = 'table' AND lower(name) = " + Literal(tabla));
+    } else if (actual->Actual < anterior.Actual) {
+        cn.Execute("UPDATE sqlite_sequence SET seq = " + std::to_string(anterior.Actual) +
+                   " WHERE lower(name) = " + Literal(tabla));
+    }
+}
+
+std::string DialectoSQLite::BorraCopia(const std::string& tabla) const {
+    return "DROP TABLE orvalo_temp." + tabla;
+}
+
+void DialectoSQLite::Confirma(db::Sesion& cn) {
+    cn.Execute("COMMIT");
+}
+
+void DialectoSQLite::Deshaz(db::Sesion& cn) noexcept {
+    try {
+        cn.Execute("ROLLBACK");
+    } catch (...) {
+        // Sin transacción abierta no hay nada que deshacer; si la conexión se perdió, SQLite deshace
+        // lo que quedó a medias la próxima vez que alguien abra la base.
+    }
+}
+
+std::vector<std::pair<std::string, std::string>> DialectoSQLite::LeeDisparadores(db::Sesion& cn) {
+    std::vector<std::pair<std::string, std::string>> lista;
+    const auto r = cn.Execute("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND "
+                              "lower(tbl_name) = 'kardex' ORDER BY name");
+    if (r.Registros) {
+        for (const auto& fila : r.Registros->Filas) {
+            lista.emplace_back(fila[0].value_or(""), fila[1].value_or(""));
+        }
+    }
+    return lista;
 }
 
 std::string DialectoSQLite::ConsultaColumnas(const std::string& tabla) const {
     return "SELECT * FROM " + tabla + " LIMIT 0";
 }
 
-SentenciaTarea DialectoSQLite::Sentencia(db::Conexion& cn, const std::string& clave,
+SentenciaTarea DialectoSQLite::Sentencia(db::Sesion& cn, const std::string& clave,
                                          const std::string& columnas, const std::string&) {
     SentenciaTarea s;
     if (clave == "TRANSACCIONES" || clave == "CHECADAS") {
         const std::string tabla = clave == "TRANSACCIONES" ? "transacciones" : "checadas";
         s.Partes.push_back("INSERT INTO " + tabla + " (" + columnas + ") SELECT * FROM orvalo_temp." + tabla);
     } else if (clave == "KARDEX") {
-        // Sin ALTER TABLE ... DISABLE TRIGGER: se quitan y se vuelven a crear en la misma transacción.
-        disparadores_.clear();
-        const auto r = cn.Execute("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND "
-                                  "lower(tbl_name) = 'kardex' ORDER BY name");
-        if (r.Registros) {
-            for (const auto& fila : r.Registros->Filas) {
-                disparadores_.emplace_back(fila[0].value_or(""), fila[1].value_or(""));
-            }
-        }
-        s.EnTransaccion = true;
-        s.Partes.push_back("BEGIN IMMEDIATE");
+        // Sin ALTER TABLE ... DISABLE TRIGGER: se quitan y se vuelven a crear dentro de la transacción
+        // de la tabla, así que una falla los deja como estaban.
+        disparadores_ = LeeDisparadores(cn);
         for (const auto& d : disparadores_) {
             s.Partes.push_back("DROP TRIGGER " + Identificador(d.first));
         }
@@ -188,7 +241,6 @@ SentenciaTarea DialectoSQLite::Sentencia(db::Conexion& cn, const std::string& cl
         for (const auto& d : disparadores_) {
             s.Partes.push_back(d.second);
         }
-        s.Partes.push_back("COMMIT");
     } else if (clave == "BITACORA") {
         s.Partes.push_back("INSERT INTO bitacora SELECT * FROM orvalo_temp.bitacora");
     } else if (clave.rfind("DBREINDEX_", 0) == 0) {
@@ -202,61 +254,104 @@ SentenciaTarea DialectoSQLite::Sentencia(db::Conexion& cn, const std::string& cl
     } else if (clave == "UPDATEUSAGE") {
         s.Partes.push_back("ANALYZE");
     } else {
-        throw std::invalid_argument("Clave de tarea desconocida: " + clave);
+        throw ErrorPropio("Clave de tarea desconocida: " + clave);
     }
     return s;
 }
 
-long long DialectoSQLite::Ejecuta(db::Conexion& cn, const SentenciaTarea& s) {
+long long DialectoSQLite::Ejecuta(db::Sesion& cn, const SentenciaTarea& s) {
     long long cuenta = -1;
-    try {
-        for (const auto& parte : s.Partes) {
-            const auto r = cn.Execute(parte);
-            if (parte.rfind("INSERT INTO ", 0) == 0) {
-                cuenta = r.UltimaCuenta();
-            }
+    for (const auto& parte : s.Partes) {
+        const auto r = cn.Execute(parte);
+        if (parte.rfind("INSERT INTO ", 0) == 0) {
+            cuenta = r.UltimaCuenta();
         }
-    } catch (...) {
-        if (s.EnTransaccion) {
-            Deshaz(cn);
-        }
-        throw;
     }
     return cuenta;
 }
 
-void DialectoSQLite::HabilitaDisparadores(db::Conexion& cn) {
-    Deshaz(cn);
+void DialectoSQLite::HabilitaDisparadores(db::Sesion& cn) {
+    const auto presentes = LeeDisparadores(cn);
     for (const auto& d : disparadores_) {
-        if (!ExisteDisparador(cn, d.first)) {
+        if (std::find(presentes.begin(), presentes.end(), d) == presentes.end()) {
             cn.Execute(d.second);
         }
     }
 }
 
-bool DialectoSQLite::DisparadoresHabilitados(db::Conexion& cn) {
+bool DialectoSQLite::DisparadoresHabilitados(db::Sesion& cn) {
+    const auto presentes = LeeDisparadores(cn);
     for (const auto& d : disparadores_) {
-        if (!ExisteDisparador(cn, d.first)) {
+        if (std::find(presentes.begin(), presentes.end(), d) == presentes.end()) {
             return false;
         }
     }
     return true;
 }
 
-void DialectoSQLite::RevisaIdentidad(db::Conexion& cn, const std::string& tabla, long long anterior) {
-    const auto actual = Secuencia(cn, tabla);
-    if (actual && *actual < anterior) {
-        cn.Execute("UPDATE sqlite_sequence SET seq = " + std::to_string(anterior) +
-                   " WHERE lower(name) = " + Literal(tabla));
-    }
-}
-
-long long DialectoSQLite::CuentaFilas(db::Conexion& cn, const std::string& tabla) {
+long long DialectoSQLite::CuentaFilas(db::Sesion& cn, const std::string& tabla) {
     return Entero(cn.Execute("SELECT count(*) FROM " + tabla));
 }
 
-long long DialectoSQLite::CuentaConservadas(db::Conexion& cn, const TablaDatos& t, const Rango& r) {
+long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
+}
+
+SentenciaTarea DialectoSQLite::Faltantes(db::Sesion& cn, const std::string& tabla,
+                                         const std::string& columnas) {
+    SentenciaTarea s;
+    const bool kardex = tabla == "kardex";
+    if (kardex) {
+        disparadores_ = LeeDisparadores(cn);
+        for (const auto& d : disparadores_) {
+            s.Partes.push_back("DROP TRIGGER " + Identificador(d.first));
+        }
+    }
+    s.Partes.push_back("INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas));
+    if (kardex) {
+        for (const auto& d : disparadores_) {
+            s.Partes.push_back(d.second);
+        }
+    }
+    return s;
+}
+
+long long DialectoSQLite::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
+                                          const std::string& columnas) {
+    return Entero(cn.Execute("SELECT count(*) FROM (" + DiferenciaCopia(tabla, columnas) + ")"));
+}
+
+// --- Guion para sqlite3: .bail on hace que la primera falla termine el programa, y SQLite deshace la
+// transacción abierta al cerrar; así ninguna tabla queda a medias aunque una sentencia falle.
+
+std::string DialectoSQLite::GuionCreaTemporal(db::Sesion& cn, const Origen& origen) {
+    std::string valores;
+    for (const auto& v : CamposOrigen(origen)) {
+        valores += (valores.empty() ? "" : ", ") + Literal(v);
+    }
+    return ".bail on\nATTACH DATABASE " + Literal(ArchivoTemporal(cn).string()) +
+           " AS orvalo_temp;\nCREATE TABLE orvalo_temp." + kTablaOrigen + " (" + kColumnasOrigen +
+           ");\nINSERT INTO orvalo_temp." + kTablaOrigen + " VALUES (" + valores + ");";
+}
+
+std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, const Rango& r,
+                                            const SentenciaTarea& reposicion) {
+    std::string g = "BEGIN EXCLUSIVE;\n" + Copia(t, r) + ";\n" + Vacia(t.Tabla) + ";\n";
+    for (const auto& parte : reposicion.Partes) {
+        g += parte + ";\n";
+    }
+    // Sin IF en SQL: una tabla con CHECK hace fallar el guion si la reposición no cuadra.
+    g += "CREATE TEMP TABLE IF NOT EXISTS ovnalvora_revision (diferencia INTEGER CHECK (diferencia = 0));\n"
+         "INSERT INTO ovnalvora_revision SELECT (SELECT count(*) FROM " +
+         t.Tabla + ") - (SELECT count(*) FROM orvalo_temp." + t.Tabla +
+         ");\nDELETE FROM ovnalvora_revision;\n" + BorraCopia(t.Tabla) + ";\nCOMMIT;";
+    return g;
+}
+
+std::string DialectoSQLite::GuionBorraTemporal(db::Sesion& cn) {
+    return "DROP TABLE orvalo_temp." + std::string(kTablaOrigen) +
+           ";\nDETACH DATABASE orvalo_temp;\n-- Queda " + ArchivoTemporal(cn).string() +
+           " vacío; se puede borrar.";
 }
 
 } // namespace ov

@@ -11,34 +11,54 @@ namespace ov {
 // el driver ejecuta una sentencia por llamada.
 class DialectoSQLite final : public DialectoDepuracion {
 public:
-    std::optional<std::vector<std::string>> TablasTemporal(db::Conexion& cn) override;
-    void CreaVacia(db::Conexion& cn) override;
-    void BorraTemporal(db::Conexion& cn) override;
-    void UneTemporal(db::Conexion& cn) override;
+    std::optional<std::vector<std::string>> TablasTemporal(db::Sesion& cn) override;
+    void BorraTemporal(db::Sesion& cn) override;
+    void UneTemporal(db::Sesion& cn) override;
+    std::string NombreTemporal(const std::string& tabla) const override { return "orvalo_temp." + tabla; }
+    long long CuentaTemporal(db::Sesion& cn, const std::string& tabla) override;
+    std::string Servidor(db::Sesion& cn) override;
+    std::string Base(db::Sesion& cn) override;
 
-    Respaldo RespaldaYVacia(db::Conexion& cn, const TablaDatos& t, const Rango& r) override;
-    std::vector<std::string> SentenciasRespaldo(const TablaDatos& t, const Rango& r) const override;
-    void BorraTablaTemporal(db::Conexion& cn, const std::string& tabla) override;
+    std::string GuionDepuracion(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                const SentenciaTarea& reposicion) override;
+    std::string GuionCreaTemporal(db::Sesion& cn, const Origen& origen) override;
+    std::string GuionBorraTemporal(db::Sesion& cn) override;
 
     std::string ConsultaColumnas(const std::string& tabla) const override;
     std::string NombreParaColumnas(const std::string& tabla) const override { return tabla; }
 
-    SentenciaTarea Sentencia(db::Conexion& cn, const std::string& clave, const std::string& columnas,
+    SentenciaTarea Sentencia(db::Sesion& cn, const std::string& clave, const std::string& columnas,
                              const std::string& base) override;
-    long long Ejecuta(db::Conexion& cn, const SentenciaTarea& s) override;
+    long long Ejecuta(db::Sesion& cn, const SentenciaTarea& s) override;
 
-    void HabilitaDisparadores(db::Conexion& cn) override;
-    bool DisparadoresHabilitados(db::Conexion& cn) override;
-    void RevisaIdentidad(db::Conexion& cn, const std::string& tabla, long long anterior) override;
+    void HabilitaDisparadores(db::Sesion& cn) override;
+    bool DisparadoresHabilitados(db::Sesion& cn) override;
 
-    long long CuentaFilas(db::Conexion& cn, const std::string& tabla) override;
-    long long CuentaConservadas(db::Conexion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
+    long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
-    // El archivo de orvalo_temp para la base abierta en cn.
-    static std::filesystem::path ArchivoTemporal(db::Conexion& cn);
+    // El archivo de la base abierta en cn, y el de su orvalo_temp.
+    static std::filesystem::path ArchivoBase(db::Sesion& cn);
+    static std::filesystem::path ArchivoTemporal(db::Sesion& cn);
+
+protected:
+    void Comienza(db::Sesion& cn, const std::string& tabla) override;
+    std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) override;
+    std::string Copia(const TablaDatos& t, const Rango& r) const override;
+    std::string Vacia(const std::string& tabla) const override;
+    void Resiembra(db::Sesion&, const std::string&, const Identidad&) override {}
+    void RevisaIdentidad(db::Sesion& cn, const std::string& tabla, const Identidad& anterior) override;
+    std::string BorraCopia(const std::string& tabla) const override;
+    void Confirma(db::Sesion& cn) override;
+    void Deshaz(db::Sesion& cn) noexcept override;
+    void CreaVacia(db::Sesion& cn) override;
+    void EscribeOrigen(db::Sesion& cn, const Origen& origen) override;
+    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
+    long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
 
 private:
     // Disparadores de kardex leídos al armar su sentencia: nombre y texto para recrearlos.
+    std::vector<std::pair<std::string, std::string>> LeeDisparadores(db::Sesion& cn);
     std::vector<std::pair<std::string, std::string>> disparadores_;
 };
 

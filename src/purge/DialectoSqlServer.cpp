@@ -1,6 +1,6 @@
 #include "purge/DialectoSqlServer.h"
 
-#include <stdexcept>
+#include <algorithm>
 
 namespace ov {
 
@@ -14,18 +14,22 @@ std::string Copia(const TablaDatos& t, const Rango& r) {
     return "select * into orvalo_temp.dbo." + t.Tabla + " from " + t.Tabla + CondicionConservar(t, r);
 }
 
-std::string Vacia(const TablaDatos& t) {
-    return "truncate table " + t.Tabla;
+std::string Vacia(const std::string& tabla) {
+    return "truncate table " + tabla;
 }
 
-// Bloqueo exclusivo hasta el fin de la transacción: nada entra entre la copia y el vaciado.
-std::string Bloquea(const TablaDatos& t) {
-    return "select top 0 * from dbo." + t.Tabla + " with (tablockx, holdlock)";
+// Bloqueo exclusivo hasta el fin de la transacción: nadie escribe en la tabla mientras se depura.
+std::string Bloquea(const std::string& tabla) {
+    return "select top 0 * from dbo." + tabla + " with (tablockx, holdlock)";
 }
 
 std::string LeeIdentidad(const std::string& tabla) {
     return "select ident_current('dbo." + tabla + "') as actual, ident_incr('dbo." + tabla +
            "') as incremento";
+}
+
+std::string CuentaFilas(const std::string& tabla) {
+    return "select count_big(*) as filas from dbo." + tabla;
 }
 
 std::string CuentaTemporal(const std::string& tabla) {
@@ -38,6 +42,16 @@ std::string Resiembra(const std::string& tabla, long long valor) {
 
 std::string BorraTablaTemporal(const std::string& tabla) {
     return "drop table orvalo_temp.dbo." + tabla;
+}
+
+// Tras TRUNCATE la primera fila insertada toma el valor de RESEED tal cual (documentación de
+// DBCC CHECKIDENT): el siguiente al último emitido, en el sentido del incremento.
+long long SiembraTrasVaciar(const Identidad& id) {
+    return id.Actual + id.Incremento;
+}
+
+bool Retrocedio(long long actual, const Identidad& anterior) {
+    return anterior.Incremento >= 0 ? actual < anterior.Actual : actual > anterior.Actual;
 }
 
 std::string SentenciaDeClave(const std::string& clave, const std::string& columnas, const std::string& base) {
@@ -58,17 +72,8 @@ std::string SentenciaDeClave(const std::string& clave, const std::string& column
     if (clave == "BITACORA") {
         return "insert into  bitacora select * from orvalo_temp.dbo.bitacora b ";
     }
-    if (clave == "DBREINDEX_TRANSACCIONES") {
-        return "DBCC DBREINDEX(transacciones)";
-    }
-    if (clave == "DBREINDEX_CHECADAS") {
-        return "DBCC DBREINDEX(checadas)";
-    }
-    if (clave == "DBREINDEX_KARDEX") {
-        return "DBCC DBREINDEX(kardex)";
-    }
-    if (clave == "DBREINDEX_BITACORA") {
-        return "DBCC DBREINDEX(bitacora)";
+    if (clave.rfind("DBREINDEX_", 0) == 0 && TablaDeClave(clave.substr(10))) {
+        return "DBCC DBREINDEX(" + TablaDeClave(clave.substr(10))->Tabla + ")";
     }
     if (clave == "SHRINK") {
         return "DBCC SHRINKDATABASE (" + EntreCorchetes(base) + ",0,TRUNCATEONLY)";
@@ -76,26 +81,71 @@ std::string SentenciaDeClave(const std::string& clave, const std::string& column
     if (clave == "UPDATEUSAGE") {
         return "DBCC UPDATEUSAGE (" + EntreCorchetes(base) + ")";
     }
-    throw std::invalid_argument("Clave de tarea desconocida: " + clave);
+    throw ErrorPropio("Clave de tarea desconocida: " + clave);
 }
 
 } // namespace sqlserver
 
 namespace {
 
-long long Entero(const db::Resultado& r, const char* campo) {
-    const auto& v = r.Registros ? r.Registros->Primero(campo) : db::Valor{};
-    if (!v) {
-        throw db::ErrorBD(0, "[ovNalvora]", std::string("El servidor no devolvió ") + campo + ".");
+std::optional<long long> EnteroOpcional(const db::Resultado& r, const char* campo) {
+    const int i = r.Registros ? r.Registros->Indice(campo) : -1;
+    if (i < 0 || r.Registros->Filas.empty()) {
+        throw ErrorPropio(std::string("El servidor no devolvió ") + campo + ".");
     }
-    return std::stoll(*v);
+    const auto& v = r.Registros->Filas[0][static_cast<size_t>(i)];
+    if (!v) {
+        return std::nullopt;
+    }
+    try {
+        size_t usados = 0;
+        // ident_current es numeric(38,0): puede llegar con ".0" según el driver.
+        const long long n = std::stoll(*v, &usados);
+        if (usados == v->size() || v->substr(usados).find_first_not_of(".0") == std::string::npos) {
+            return n;
+        }
+    } catch (const std::logic_error&) {
+        // Se informa abajo, con el texto que llegó.
+    }
+    throw ErrorPropio(std::string("Se esperaba un número en ") + campo + " y el servidor devolvió \"" + *v +
+                      "\".");
+}
+
+long long Entero(const db::Resultado& r, const char* campo) {
+    const auto n = EnteroOpcional(r, campo);
+    if (!n) {
+        throw ErrorPropio(std::string("El servidor devolvió ") + campo + " nulo.");
+    }
+    return *n;
+}
+
+std::string Texto(const db::Resultado& r) {
+    if (r.Registros && !r.Registros->Filas.empty() && !r.Registros->Filas[0].empty()) {
+        return r.Registros->Filas[0][0].value_or("");
+    }
+    return {};
+}
+
+std::string LiteralN(const std::string& texto) {
+    return "N" + Delimita(texto, '\'', '\'');
+}
+
+// Las columnas numeradas entre repeticiones: dos filas iguales son dos filas distintas.
+std::string Numeradas(const std::string& columnas, const std::string& tabla) {
+    return "select " + columnas + ", row_number() over (partition by " + columnas +
+           " order by (select null)) as ovn_n from " + tabla;
+}
+
+std::string DiferenciaCopia(const std::string& tabla, const std::string& columnas) {
+    return "select " + columnas + " from (" + Numeradas(columnas, "orvalo_temp.dbo." + tabla) + " except " +
+           Numeradas(columnas, "dbo." + tabla) + ") as faltan";
 }
 
 } // namespace
 
-std::optional<std::vector<std::string>> DialectoSqlServer::TablasTemporal(db::Conexion& cn) {
+std::optional<std::vector<std::string>> DialectoSqlServer::TablasTemporal(db::Sesion& cn) {
     const auto existe = cn.Execute(sqlserver::kExisteTemporal);
-    if (!existe.Registros || existe.Registros->Bof() || !existe.Registros->Primero("id")) {
+    if (!EnteroOpcional(existe, "id")) {
         return std::nullopt;
     }
     std::vector<std::string> tablas;
@@ -108,53 +158,110 @@ std::optional<std::vector<std::string>> DialectoSqlServer::TablasTemporal(db::Co
     return tablas;
 }
 
-void DialectoSqlServer::CreaVacia(db::Conexion& cn) {
+void DialectoSqlServer::CreaVacia(db::Sesion& cn) {
     cn.Execute(sqlserver::kCreaTemporal);
 }
 
-void DialectoSqlServer::BorraTemporal(db::Conexion& cn) {
+// Con USE la tabla se crea dentro de orvalo_temp sin DDL entre bases, que no todo servidor acepta.
+void DialectoSqlServer::EscribeOrigen(db::Sesion& cn, const Origen& origen) {
+    const std::string base = Base(cn);
+    std::string valores;
+    for (const auto& v : CamposOrigen(origen)) {
+        valores += (valores.empty() ? "" : ", ") + LiteralN(v);
+    }
+    cn.Execute("USE orvalo_temp");
+    try {
+        cn.Execute(
+            "create table dbo." + std::string(kTablaOrigen) +
+            " (conexion nvarchar(400), servidor nvarchar(400), base nvarchar(400), maquina nvarchar(400), "
+            "inicio nvarchar(40), desde nvarchar(20), hasta nvarchar(20))");
+        cn.Execute("insert into dbo." + std::string(kTablaOrigen) + " (" + kColumnasOrigen + ") values (" +
+                   valores + ")");
+    } catch (...) {
+        cn.Execute("USE " + EntreCorchetes(base));
+        throw;
+    }
+    cn.Execute("USE " + EntreCorchetes(base));
+}
+
+long long DialectoSqlServer::CuentaTemporal(db::Sesion& cn, const std::string& tabla) {
+    return Entero(cn.Execute(sqlserver::CuentaTemporal(tabla)), "filas");
+}
+
+std::string DialectoSqlServer::Servidor(db::Sesion& cn) {
+    return Texto(
+        cn.Execute("select coalesce(@@servername, cast(serverproperty('ServerName') as nvarchar(400)))"));
+}
+
+std::string DialectoSqlServer::Base(db::Sesion& cn) {
+    return Texto(cn.Execute("select db_name()"));
+}
+
+void DialectoSqlServer::BorraTemporal(db::Sesion& cn) {
     cn.Execute(sqlserver::kBorraTemporal);
 }
 
-Respaldo DialectoSqlServer::RespaldaYVacia(db::Conexion& cn, const TablaDatos& t, const Rango& r) {
-    Respaldo respaldo;
-    cn.Comienza();
-    try {
-        cn.Execute(sqlserver::Bloquea(t));
-        const auto identidad = cn.Execute(sqlserver::LeeIdentidad(t.Tabla));
-        const auto& actual = identidad.Registros ? identidad.Registros->Primero("actual") : db::Valor{};
-        cn.Execute(sqlserver::Copia(t, r));
-        respaldo.Conservadas = Entero(cn.Execute(sqlserver::CuentaTemporal(t.Tabla)), "filas");
-        cn.Execute(sqlserver::Vacia(t));
-        if (actual) {
-            // Tras un TRUNCATE, la primera fila insertada toma el valor de RESEED tal cual
-            // (documentación de DBCC CHECKIDENT); por eso se siembra en actual + incremento.
-            respaldo.Identidad = std::stoll(*actual);
-            const long long incremento = Entero(identidad, "incremento");
-            cn.Execute(
-                sqlserver::Resiembra(t.Tabla, *respaldo.Identidad + (incremento > 0 ? incremento : 1)));
-        }
-        cn.Confirma();
-    } catch (...) {
-        cn.Deshace();
-        throw;
+void DialectoSqlServer::Comienza(db::Sesion& cn, const std::string& tabla) {
+    cn.Execute(sqlserver::kAbortaEnError);
+    cn.Execute(sqlserver::kComienza);
+    cn.Execute(sqlserver::Bloquea(tabla));
+}
+
+std::optional<Identidad> DialectoSqlServer::LeeIdentidad(db::Sesion& cn, const std::string& tabla) {
+    const auto r = cn.Execute(sqlserver::LeeIdentidad(tabla));
+    const auto actual = EnteroOpcional(r, "actual");
+    if (!actual) {
+        return std::nullopt; // la tabla no tiene columna de identidad
     }
-    return respaldo;
+    return Identidad{*actual, Entero(r, "incremento")};
 }
 
-std::vector<std::string> DialectoSqlServer::SentenciasRespaldo(const TablaDatos& t, const Rango& r) const {
-    return {sqlserver::Copia(t, r), sqlserver::Vacia(t)};
+std::string DialectoSqlServer::Copia(const TablaDatos& t, const Rango& r) const {
+    return sqlserver::Copia(t, r);
 }
 
-void DialectoSqlServer::BorraTablaTemporal(db::Conexion& cn, const std::string& tabla) {
-    cn.Execute(sqlserver::BorraTablaTemporal(tabla));
+std::string DialectoSqlServer::Vacia(const std::string& tabla) const {
+    return sqlserver::Vacia(tabla);
+}
+
+void DialectoSqlServer::Resiembra(db::Sesion& cn, const std::string& tabla, const Identidad& id) {
+    cn.Execute(sqlserver::Resiembra(tabla, sqlserver::SiembraTrasVaciar(id)));
+}
+
+// Con filas en la tabla, RESEED n hace que la siguiente sea n + incremento.
+void DialectoSqlServer::RevisaIdentidad(db::Sesion& cn, const std::string& tabla, const Identidad& anterior) {
+    const auto actual = LeeIdentidad(cn, tabla);
+    if (actual && sqlserver::Retrocedio(actual->Actual, anterior)) {
+        cn.Execute(sqlserver::Resiembra(tabla, anterior.Actual));
+    }
+}
+
+std::string DialectoSqlServer::BorraCopia(const std::string& tabla) const {
+    return sqlserver::BorraTablaTemporal(tabla);
+}
+
+// Un servidor puede terminar la transacción por su cuenta al fallar una sentencia: entonces no hay
+// nada que confirmar y lo hecho ya se deshizo.
+void DialectoSqlServer::Confirma(db::Sesion& cn) {
+    if (Entero(cn.Execute(sqlserver::kTransaccionesAbiertas), "abiertas") == 0) {
+        throw ErrorPropio("El servidor terminó la transacción por su cuenta; la tabla quedó como estaba.");
+    }
+    cn.Execute(sqlserver::kConfirma);
+}
+
+void DialectoSqlServer::Deshaz(db::Sesion& cn) noexcept {
+    try {
+        cn.Execute(sqlserver::kDeshaz);
+    } catch (...) {
+        // Si la conexión se perdió, el servidor deshace la transacción al cerrar la sesión.
+    }
 }
 
 std::string DialectoSqlServer::ConsultaColumnas(const std::string& tabla) const {
     return "SELECT top 0 * FROM " + tabla;
 }
 
-SentenciaTarea DialectoSqlServer::Sentencia(db::Conexion&, const std::string& clave,
+SentenciaTarea DialectoSqlServer::Sentencia(db::Sesion&, const std::string& clave,
                                             const std::string& columnas, const std::string& base) {
     SentenciaTarea s;
     s.Partes.push_back(sqlserver::SentenciaDeClave(clave, columnas, base));
@@ -162,34 +269,100 @@ SentenciaTarea DialectoSqlServer::Sentencia(db::Conexion&, const std::string& cl
 }
 
 // Un solo lote; la cuenta de la reinserción es la última que informa filas (los SET y ALTER no informan).
-long long DialectoSqlServer::Ejecuta(db::Conexion& cn, const SentenciaTarea& s) {
-    return cn.Execute(s.Partes.at(0)).UltimaCuenta();
+long long DialectoSqlServer::Ejecuta(db::Sesion& cn, const SentenciaTarea& s) {
+    long long cuenta = -1;
+    for (const auto& parte : s.Partes) {
+        cuenta = cn.Execute(parte).UltimaCuenta();
+    }
+    return cuenta;
 }
 
-void DialectoSqlServer::HabilitaDisparadores(db::Conexion& cn) {
+void DialectoSqlServer::HabilitaDisparadores(db::Sesion& cn) {
     cn.Execute(sqlserver::kHabilitaDisparadores);
 }
 
-bool DialectoSqlServer::DisparadoresHabilitados(db::Conexion& cn) {
+bool DialectoSqlServer::DisparadoresHabilitados(db::Sesion& cn) {
     return Entero(cn.Execute(sqlserver::kDisparadoresDeshabilitados), "deshabilitados") == 0;
 }
 
-void DialectoSqlServer::RevisaIdentidad(db::Conexion& cn, const std::string& tabla, long long anterior) {
-    const auto r = cn.Execute(sqlserver::LeeIdentidad(tabla));
-    const auto& actual = r.Registros ? r.Registros->Primero("actual") : db::Valor{};
-    // Con filas en la tabla, RESEED n hace que la siguiente sea n + incremento.
-    if (actual && std::stoll(*actual) < anterior) {
-        cn.Execute(sqlserver::Resiembra(tabla, anterior));
-    }
+long long DialectoSqlServer::CuentaFilas(db::Sesion& cn, const std::string& tabla) {
+    return Entero(cn.Execute(sqlserver::CuentaFilas(tabla)), "filas");
 }
 
-long long DialectoSqlServer::CuentaFilas(db::Conexion& cn, const std::string& tabla) {
-    return Entero(cn.Execute("select count_big(*) as filas from dbo." + tabla), "filas");
-}
-
-long long DialectoSqlServer::CuentaConservadas(db::Conexion& cn, const TablaDatos& t, const Rango& r) {
+long long DialectoSqlServer::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("select count_big(*) as filas from " + t.Tabla + CondicionConservar(t, r)),
                   "filas");
+}
+
+SentenciaTarea DialectoSqlServer::Faltantes(db::Sesion&, const std::string& tabla,
+                                            const std::string& columnas) {
+    const std::string inserta =
+        "insert into dbo." + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas);
+    std::string lote;
+    if (tabla == "transacciones") {
+        lote = " SET IDENTITY_INSERT dbo.transacciones on\r\n" + inserta +
+               "\r\n SET IDENTITY_INSERT dbo.transacciones off";
+    } else if (tabla == "kardex") {
+        lote = "alter table kardex disable trigger  all \r\n" + inserta +
+               "\r\n  alter table kardex enable trigger all";
+    } else {
+        lote = inserta;
+    }
+    return SentenciaTarea{{lote}};
+}
+
+long long DialectoSqlServer::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
+                                             const std::string& columnas) {
+    return Entero(
+        cn.Execute("select count_big(*) as filas from (" + DiferenciaCopia(tabla, columnas) + ") as f"),
+        "filas");
+}
+
+// --- Guion: un lote por tabla con XACT_ABORT; si una sentencia falla, el lote se corta y la
+// transacción se deshace entera, aunque quien lo corre siga con el lote siguiente.
+
+std::string DialectoSqlServer::GuionCreaTemporal(db::Sesion& cn, const Origen& origen) {
+    std::string valores;
+    for (const auto& v : CamposOrigen(origen)) {
+        valores += (valores.empty() ? "" : ", ") + LiteralN(v);
+    }
+    return std::string(sqlserver::kCreaTemporal) + "\nGO\nUSE orvalo_temp;\ncreate table dbo." +
+           kTablaOrigen +
+           " (conexion nvarchar(400), servidor nvarchar(400), base nvarchar(400), maquina nvarchar(400), "
+           "inicio nvarchar(40), desde nvarchar(20), hasta nvarchar(20));\ninsert into dbo." +
+           kTablaOrigen + " (" + kColumnasOrigen + ") values (" + valores + ");\nUSE " +
+           EntreCorchetes(Base(cn)) + ";";
+}
+
+std::string DialectoSqlServer::GuionDepuracion(db::Sesion&, const TablaDatos& t, const Rango& r,
+                                               const SentenciaTarea& reposicion) {
+    const std::string& T = t.Tabla;
+    std::string g =
+        std::string(sqlserver::kAbortaEnError) + ";\n" + sqlserver::kComienza + ";\n" +
+        sqlserver::Bloquea(T) + ";\n" + "DECLARE @actual numeric(38,0) = ident_current('dbo." + T +
+        "'), @incremento numeric(38,0) = ident_incr('dbo." + T +
+        "'), @siembra numeric(38,0), @conservadas bigint;\n" + sqlserver::Copia(t, r) + ";\n" +
+        "SET @conservadas = (" + sqlserver::CuentaTemporal(T) + ");\n" + sqlserver::Vacia(T) + ";\n" +
+        "IF @actual IS NOT NULL BEGIN SET @siembra = @actual + @incremento; DBCC CHECKIDENT ('dbo." + T +
+        "', RESEED, @siembra); END;\n";
+    for (const auto& parte : reposicion.Partes) {
+        g += parte + ";\n";
+    }
+    g += "IF (" + sqlserver::CuentaFilas(T) +
+         ") <> @conservadas THROW 50000, N'La reposición no cuadra con la copia; se deshizo todo.', 1;\n"
+         "IF @actual IS NOT NULL AND (ident_current('dbo." +
+         T + "') - @actual) * SIGN(@incremento) < 0 DBCC CHECKIDENT ('dbo." + T + "', RESEED, @actual);\n";
+    if (T == "kardex") {
+        g += "IF EXISTS (select 1 from sys.triggers where parent_id = object_id('dbo.kardex') and "
+             "is_disabled = 1) "
+             "THROW 50000, N'Los disparadores de kardex quedaron deshabilitados; se deshizo todo.', 1;\n";
+    }
+    g += sqlserver::BorraTablaTemporal(T) + ";\n" + sqlserver::kConfirma + ";";
+    return g;
+}
+
+std::string DialectoSqlServer::GuionBorraTemporal(db::Sesion&) {
+    return sqlserver::kBorraTemporal;
 }
 
 } // namespace ov

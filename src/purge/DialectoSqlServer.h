@@ -4,31 +4,49 @@
 
 namespace ov {
 
-// SQL Server: los textos del programa original, más lo que hace falta alrededor para no perder filas.
+// SQL Server: las sentencias del producto, más lo que hace falta alrededor para no perder filas.
 class DialectoSqlServer final : public DialectoDepuracion {
 public:
-    std::optional<std::vector<std::string>> TablasTemporal(db::Conexion& cn) override;
-    void CreaVacia(db::Conexion& cn) override;
-    void BorraTemporal(db::Conexion& cn) override;
-    void UneTemporal(db::Conexion&) override {}
+    std::optional<std::vector<std::string>> TablasTemporal(db::Sesion& cn) override;
+    void BorraTemporal(db::Sesion& cn) override;
+    void UneTemporal(db::Sesion&) override {}
+    std::string NombreTemporal(const std::string& tabla) const override { return "orvalo_temp.dbo." + tabla; }
+    long long CuentaTemporal(db::Sesion& cn, const std::string& tabla) override;
+    std::string Servidor(db::Sesion& cn) override;
+    std::string Base(db::Sesion& cn) override;
 
-    Respaldo RespaldaYVacia(db::Conexion& cn, const TablaDatos& t, const Rango& r) override;
-    std::vector<std::string> SentenciasRespaldo(const TablaDatos& t, const Rango& r) const override;
-    void BorraTablaTemporal(db::Conexion& cn, const std::string& tabla) override;
+    std::string GuionDepuracion(db::Sesion& cn, const TablaDatos& t, const Rango& r,
+                                const SentenciaTarea& reposicion) override;
+    std::string GuionCreaTemporal(db::Sesion& cn, const Origen& origen) override;
+    std::string GuionBorraTemporal(db::Sesion& cn) override;
 
     std::string ConsultaColumnas(const std::string& tabla) const override;
     std::string NombreParaColumnas(const std::string& tabla) const override { return "dbo." + tabla; }
 
-    SentenciaTarea Sentencia(db::Conexion& cn, const std::string& clave, const std::string& columnas,
+    SentenciaTarea Sentencia(db::Sesion& cn, const std::string& clave, const std::string& columnas,
                              const std::string& base) override;
-    long long Ejecuta(db::Conexion& cn, const SentenciaTarea& s) override;
+    long long Ejecuta(db::Sesion& cn, const SentenciaTarea& s) override;
 
-    void HabilitaDisparadores(db::Conexion& cn) override;
-    bool DisparadoresHabilitados(db::Conexion& cn) override;
-    void RevisaIdentidad(db::Conexion& cn, const std::string& tabla, long long anterior) override;
+    void HabilitaDisparadores(db::Sesion& cn) override;
+    bool DisparadoresHabilitados(db::Sesion& cn) override;
 
-    long long CuentaFilas(db::Conexion& cn, const std::string& tabla) override;
-    long long CuentaConservadas(db::Conexion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
+    long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+
+protected:
+    void Comienza(db::Sesion& cn, const std::string& tabla) override;
+    std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) override;
+    std::string Copia(const TablaDatos& t, const Rango& r) const override;
+    std::string Vacia(const std::string& tabla) const override;
+    void Resiembra(db::Sesion& cn, const std::string& tabla, const Identidad& id) override;
+    void RevisaIdentidad(db::Sesion& cn, const std::string& tabla, const Identidad& anterior) override;
+    std::string BorraCopia(const std::string& tabla) const override;
+    void Confirma(db::Sesion& cn) override;
+    void Deshaz(db::Sesion& cn) noexcept override;
+    void CreaVacia(db::Sesion& cn) override;
+    void EscribeOrigen(db::Sesion& cn, const Origen& origen) override;
+    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
+    long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
 };
 
 // Los textos, sueltos para poder compararlos letra por letra.
@@ -41,14 +59,25 @@ inline constexpr const char* kHabilitaDisparadores = "alter table kardex enable 
 inline constexpr const char* kDisparadoresDeshabilitados =
     "select count(*) as deshabilitados from sys.triggers where parent_id = object_id('dbo.kardex') and "
     "is_disabled = 1";
+// XACT_ABORT: cualquier error condena la transacción entera, no solo la sentencia que falló.
+inline constexpr const char* kAbortaEnError = "SET XACT_ABORT ON";
+inline constexpr const char* kComienza = "BEGIN TRANSACTION";
+inline constexpr const char* kTransaccionesAbiertas = "select @@trancount as abiertas";
+inline constexpr const char* kConfirma = "COMMIT TRANSACTION";
+inline constexpr const char* kDeshaz = "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION";
 std::string Copia(const TablaDatos& t, const Rango& r);
-std::string Vacia(const TablaDatos& t);
-std::string Bloquea(const TablaDatos& t);
+std::string Vacia(const std::string& tabla);
+std::string Bloquea(const std::string& tabla);
 std::string LeeIdentidad(const std::string& tabla);
+std::string CuentaFilas(const std::string& tabla);
 std::string CuentaTemporal(const std::string& tabla);
 std::string Resiembra(const std::string& tabla, long long valor);
 std::string BorraTablaTemporal(const std::string& tabla);
 std::string SentenciaDeClave(const std::string& clave, const std::string& columnas, const std::string& base);
+// El valor de RESEED justo después de TRUNCATE: la primera fila lo toma tal cual.
+long long SiembraTrasVaciar(const Identidad& id);
+// Si el contador quedó en valores ya emitidos, según el sentido en que cuenta.
+bool Retrocedio(long long actual, const Identidad& anterior);
 } // namespace sqlserver
 
 } // namespace ov

@@ -1,6 +1,8 @@
 #include "purge/EjecutaProceso.h"
 
+#include "connections/Estadisticas.h"
 #include "log/Fechas.h"
+#include "purge/CandadoCorrida.h"
 #include "purge/Dialecto.h"
 #include "purge/ListaColumnas.h"
 
@@ -22,6 +24,13 @@ std::string TextoError(const db::ErrorBD& e) {
     return std::to_string(e.Numero) + e.Fuente + " " + e.Descripcion;
 }
 
+void GuardaError(Tarea& t, const db::ErrorBD& e) {
+    // Un error sin número no debe pasar por éxito.
+    t.NumError = e.Numero != 0 ? e.Numero : -1;
+    t.DescripcionError = e.Descripcion;
+    t.FuenteError = e.Fuente;
+}
+
 } // namespace
 
 // Una falla fuera de la trampa de las tareas: la corrida no emite ninguna sentencia más.
@@ -38,7 +47,7 @@ struct Depuracion::Bloque {
     int indice = -1;
     std::string conexion;
     bool temporalCreada = false;
-    std::vector<std::string> pendientes; // tablas vaciadas cuyas filas aún no vuelven
+    Rango rango{};
 };
 
 std::string TextoPrimeraPregunta(const std::string& captionImportante) {
@@ -72,48 +81,66 @@ void Depuracion::Aspecto(Plan& plan, int k, ov::Aspecto a) {
     observador_.NodoCambiado(k, plan.NodoEn(k));
 }
 
-// Una orvalo_temp que dejó una corrida anterior con tablas guarda filas de alguien: no se toca.
-std::optional<std::string> Depuracion::RevisaTemporalesSobrantes(const Plan& plan) {
-    std::set<std::string> revisadas;
-    std::string rechazo;
-    for (int k = 1; k <= plan.Count(); ++k) {
-        const Tarea& t = plan.TareaEn(k);
-        if (!plan.NodoEn(k).Checked || !TablaDeClave(t.Clave) || !revisadas.insert(t.Conexion).second) {
-            continue;
-        }
-        if (modulo_.AbreConexion(t.Conexion) != 0) {
-            continue; // sus tareas lo dirán al correr
-        }
-        try {
-            auto dialecto = DialectoPara(modulo_.cnBD());
-            const auto tablas = dialecto->TablasTemporal(modulo_.cnBD());
-            if (tablas && !tablas->empty()) {
-                std::string lista;
-                for (const auto& nombre : *tablas) {
-                    lista += (lista.empty() ? "" : ", ") + nombre;
-                }
-                rechazo += "La base temporal orvalo_temp de la conexión " + t.Conexion +
-                           " guarda filas de una depuración anterior (tablas: " + lista + "). ";
-            }
-            modulo_.cnBD().Close();
-        } catch (const db::ErrorBD& e) {
-            if (modulo_.cnBD().Abierta()) {
-                modulo_.cnBD().Close();
-            }
-            rechazo += "No se pudo revisar la base temporal de la conexión " + t.Conexion + ": " +
-                       e.Descripcion + " ";
-        }
-    }
-    if (rechazo.empty()) {
+// Antes del primer cambio: el candado de cada servidor o carpeta, y ninguna orvalo_temp con filas.
+// Una conexión que no abre ahora no se revisa: sus tareas lo dirán al correr.
+std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexion, CandadoCorrida& candado,
+                                                      ResultadoCorrida& res) {
+    if (modulo_.AbreConexion(conexion) != 0) {
         return std::nullopt;
     }
-    return rechazo + "Reponga o respalde esas filas antes de depurar; no se cambió nada.";
+    try {
+        auto dialecto = DialectoPara(modulo_.cnBD());
+        const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
+                                  FormatoFechaHora(bitacora_.reloj().Ahora());
+        if (auto ocupado = candado.Toma(modulo_, *dialecto, quien)) {
+            return *ocupado + " Espere a que termine; no se cambió nada.";
+        }
+        if (!modulo_.cnBD().Abierta() && modulo_.AbreConexion(conexion) != 0) {
+            return std::nullopt;
+        }
+        auto& cn = modulo_.cnBD();
+        const auto tablas = dialecto->TablasConFilas(cn);
+        std::optional<std::string> rechazo;
+        if (tablas && !tablas->empty()) {
+            std::string lista;
+            for (const auto& nombre : *tablas) {
+                lista += (lista.empty() ? "" : ", ") + nombre;
+            }
+            rechazo = "La base temporal orvalo_temp de " + dialecto->Servidor(cn) +
+                      " guarda filas de una depuración anterior " + DescribeOrigen(dialecto->LeeOrigen(cn)) +
+                      " (tablas: " + lista +
+                      "). Repóngalas (--reponer) o descártelas (--descartar-temporal) " +
+                      "antes de depurar; no se cambió nada.";
+            res.ConexionConSobrante = conexion;
+        }
+        cn.Close();
+        return rechazo;
+    } catch (const db::ErrorBD& e) {
+        return "No se pudo revisar la conexión " + conexion + ": " + e.Descripcion + " No se cambió nada.";
+    }
+}
+
+std::optional<std::string> Depuracion::Prepara(const Plan& plan, const Rango&, CandadoCorrida& candado,
+                                               ResultadoCorrida& res) {
+    std::set<std::string> revisadas;
+    for (int k = 1; k <= plan.Count(); ++k) {
+        const Tarea& t = plan.TareaEn(k);
+        if (!plan.NodoEn(k).Checked || !revisadas.insert(NombreComparable(t.Conexion)).second) {
+            continue;
+        }
+        if (auto rechazo = RevisaConexion(t.Conexion, candado, res)) {
+            return rechazo;
+        }
+    }
+    return std::nullopt;
 }
 
 ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     ResultadoCorrida res;
     detenida_ = false;
-    if (auto rechazo = RevisaTemporalesSobrantes(plan)) {
+    sinConexion_ = false;
+    CandadoCorrida candado;
+    if (auto rechazo = Prepara(plan, r, candado, res)) {
         res.fin = ResultadoCorrida::Fin::Rechazada;
         res.Error = *rechazo;
         res.TodasTerminadas = false;
@@ -122,7 +149,6 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         res.MensajeEsAdvertencia = true;
         return res;
     }
-    sinConexion_ = false;
     Registra("Inicia depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
     for (int k = 1; k <= plan.Count(); ++k) {
         Aspecto(plan, k, ov::Aspecto::Reinicio);
@@ -132,33 +158,43 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         const int nodos = plan.Count();
         for (int i = 1; i <= nodos && !detenida_; ++i) {
             if (BloqueDe(i) != bloque.indice) {
-                CierraBloque(bloque);
-                bloque = Bloque{BloqueDe(i), plan.TareaEn(i).Conexion, false, {}};
+                CierraBloque(bloque, res);
+                bloque = Bloque{BloqueDe(i), plan.TareaEn(i).Conexion, false, r};
             }
-            if (!plan.NodoEn(i).Checked) {
-                continue;
+            if (plan.NodoEn(i).Checked) {
+                CorreTarea(plan, i, r, bloque);
             }
-            CorreTarea(plan, i, r, bloque);
         }
         if (!detenida_) {
-            CierraBloque(bloque);
+            CierraBloque(bloque, res);
         }
     } catch (const Detencion& d) {
-        detenida_ = true;
         res.fin = ResultadoCorrida::Fin::Detenida;
         res.Error = d.Texto();
-        Registra("La depuración se detuvo por un error fuera de las tareas: " + d.Texto());
+    } catch (const std::exception& e) {
+        // Nada de lo que falle aquí debe pasar por éxito ni tumbar el programa.
+        res.fin = ResultadoCorrida::Fin::Detenida;
+        res.Error = std::string("Error inesperado: ") + e.what();
     }
-    for (const auto& tabla : bloque.pendientes) {
-        res.Pendientes.push_back(tabla + " (" + bloque.conexion + ")");
-        Registra("Las filas conservadas de " + tabla + " de la conexión " + bloque.conexion +
-                 " quedaron en la base temporal orvalo_temp, que no se borró.");
+    if (res.fin == ResultadoCorrida::Fin::Detenida) {
+        detenida_ = true;
+        Registra("La depuración se detuvo por un error fuera de las tareas: " + res.Error);
+        // Lo que haya quedado en orvalo_temp se dice, no se borra.
+        try {
+            CierraBloque(bloque, res);
+        } catch (...) {
+            res.Pendientes.push_back("orvalo_temp (" + bloque.conexion + ", sin revisar)");
+        }
+    }
+    candado.Suelta();
+    for (const auto& p : res.Pendientes) {
+        Registra("Quedó en la base temporal orvalo_temp, que no se borró: " + p + ".");
     }
     for (int k = 1; k <= plan.Count(); ++k) {
-        if (plan.NodoEn(k).Checked && plan.NodoEn(k).Image != Imagen::Palomita) {
+        const Imagen im = plan.NodoEn(k).Image;
+        if (plan.NodoEn(k).Checked && im != Imagen::Palomita) {
             res.TodasTerminadas = false;
         }
-        const Imagen im = plan.NodoEn(k).Image;
         if (plan.NodoEn(k).Checked && (im == Imagen::Palomita || im == Imagen::Cruz)) {
             res.NadaCorrio = false;
         }
@@ -186,12 +222,11 @@ std::string Depuracion::Mensaje(const ResultadoCorrida& res) const {
         m += std::string(kSalto) + kMensajeNadaCorrio;
     }
     if (!res.Pendientes.empty()) {
-        m += std::string(kSalto) + kSalto + "Las filas conservadas de ";
+        m += std::string(kSalto) + kSalto + "Quedaron en la base temporal orvalo_temp, que no se borró: ";
         for (size_t i = 0; i < res.Pendientes.size(); ++i) {
             m += (i == 0 ? "" : ", ") + res.Pendientes[i];
         }
-        m += " quedaron en la base temporal orvalo_temp, que no se borró. No vuelva a depurar hasta "
-             "reponerlas.";
+        m += ". Revíselas con --temporal antes de volver a depurar.";
     }
     return m;
 }
@@ -204,29 +239,117 @@ void Depuracion::Cierra() {
     }
 }
 
-// Al terminar el bloque de una conexión se borra su orvalo_temp, solo si ya no guarda nada.
-void Depuracion::CierraBloque(Bloque& bloque) {
-    if (!bloque.temporalCreada || !bloque.pendientes.empty()) {
+// Al terminar el bloque de una conexión se borra su orvalo_temp, solo si no guarda filas de nadie.
+void Depuracion::CierraBloque(Bloque& bloque, ResultadoCorrida& res) {
+    if (!bloque.temporalCreada) {
         return;
     }
     bloque.temporalCreada = false;
     if (modulo_.AbreConexion(bloque.conexion) != 0) {
+        res.Pendientes.push_back("orvalo_temp (" + bloque.conexion + ", sin revisar: la conexión no abrió)");
         return;
     }
     auto& cn = modulo_.cnBD();
     try {
         auto dialecto = DialectoPara(cn);
-        const auto tablas = dialecto->TablasTemporal(cn);
+        const auto tablas = dialecto->TablasConFilas(cn);
         if (tablas && tablas->empty()) {
             dialecto->BorraTemporal(cn);
         } else if (tablas) {
-            bloque.pendientes = *tablas;
+            for (const auto& t : *tablas) {
+                res.Pendientes.push_back(t + " (" + bloque.conexion + ")");
+            }
         }
     } catch (const db::ErrorBD&) {
-        // Como el borrado original: una temporal vacía que no se pudo borrar se borra en la siguiente.
+        // Una orvalo_temp sin filas de nadie que no se pudo borrar se borra en la siguiente corrida.
     }
     if (cn.Abierta()) {
         Cierra();
+    }
+}
+
+// La tabla de checadas la decide la propia base, no un sondeo que pudo fallar.
+static void RevisaTablaDeChecadas(db::Conexion& cn, const std::string& clave) {
+    if (clave != "TRANSACCIONES" && clave != "CHECADAS") {
+        return;
+    }
+    const bool hay = ExisteTablaTransacciones(cn);
+    if (hay != (clave == "TRANSACCIONES")) {
+        throw ErrorPropio(
+            hay ? "La base tiene la tabla Transacciones y el plan pide depurar checadas; vuelva a "
+                  "marcar la conexión para rehacer el plan. No se cambió nada."
+                : "La base no tiene la tabla Transacciones y el plan pide depurarla; vuelva a "
+                  "marcar la conexión para rehacer el plan. No se cambió nada.");
+    }
+}
+
+bool Depuracion::CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, Bloque& bloque) {
+    const auto inicio = bitacora_.reloj().Ahora();
+    std::unique_ptr<DialectoDepuracion> dialecto;
+    try {
+        dialecto = DialectoPara(modulo_.cnBD());
+        RevisaTablaDeChecadas(modulo_.cnBD(), t.Clave);
+        std::string columnas;
+        if (t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS") {
+            // Se leen antes de la transacción, en la misma conexión en que correrá la tarea.
+            columnas =
+                ListaColumnas(modulo_, *dialecto, dialecto->NombreParaColumnas(tabla.Tabla), t.Conexion);
+            if (!modulo_.cnBD().Abierta()) {
+                throw ErrorPropio("La conexión dejó de abrir al leer las columnas. " + modulo_.UltimoError());
+            }
+        }
+        auto& cn = modulo_.cnBD();
+        if (!bloque.temporalCreada) {
+            dialecto->CreaTemporal(cn, Origen{bloque.conexion, dialecto->Servidor(cn), dialecto->Base(cn),
+                                              NombreEquipo(), FormatoFechaHora(bitacora_.reloj().Ahora()),
+                                              FormatoFecha(r.Desde), FormatoFecha(r.Hasta)});
+            bloque.temporalCreada = true;
+        }
+        dialecto->UneTemporal(cn);
+        const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
+        t.Sentencia = dialecto->GuionDepuracion(cn, tabla, r, reposicion);
+        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion);
+        const auto segundos =
+            std::chrono::duration_cast<std::chrono::seconds>(bitacora_.reloj().Ahora() - inicio);
+        lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +
+                               " filas eliminadas, " + std::to_string(c.Conservadas) + " conservadas, " +
+                               std::to_string(segundos.count()) + " s.");
+        return true;
+    } catch (const db::ErrorBD& e) {
+        GuardaError(t, e);
+    }
+    // La transacción se deshizo; aun así, kardex no se deja con disparadores apagados.
+    if (dialecto && tabla.Tabla == "kardex" && modulo_.cnBD().Abierta()) {
+        try {
+            if (!dialecto->DisparadoresHabilitados(modulo_.cnBD())) {
+                dialecto->HabilitaDisparadores(modulo_.cnBD());
+            }
+        } catch (const db::ErrorBD& e) {
+            lineasExtra_.push_back("No se pudo revisar los disparadores de kardex: " + TextoError(e));
+        }
+    }
+    return false;
+}
+
+bool Depuracion::CorreMantenimiento(Tarea& t) {
+    std::unique_ptr<DialectoDepuracion> dialecto;
+    SentenciaTarea sentencia;
+    try {
+        dialecto = DialectoPara(modulo_.cnBD());
+        const std::string base = t.Clave == "SHRINK" || t.Clave == "UPDATEUSAGE"
+                                     ? modulo_.cnBD().DefaultDatabase()
+                                     : std::string();
+        sentencia = dialecto->Sentencia(modulo_.cnBD(), t.Clave, {}, base);
+    } catch (const db::ErrorBD& e) {
+        throw Detencion("No se pudo preparar la tarea \"" + t.Terminado + "\": " + TextoError(e));
+    }
+    t.Sentencia = sentencia.Texto();
+    try {
+        dialecto->Ejecuta(modulo_.cnBD(), sentencia);
+        return true;
+    } catch (const db::ErrorBD& e) {
+        GuardaError(t, e);
+        return false;
     }
 }
 
@@ -235,119 +358,28 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
     Aspecto(plan, i, ov::Aspecto::EnProceso);
     Registra(plan.NodoEn(i).Texto);
 
-    const auto tabla = TablaDeClave(t.Clave);
-    Respaldo respaldo;
-    if (tabla) {
-        // La copia y el vaciado de su propia tabla, en su propia conexión.
-        if (modulo_.AbreConexion(t.Conexion) != 0) {
-            SinConexion(i, t.Conexion); // nada cambió todavía: la tarea queda en proceso y se sigue
-            return;
-        }
-        auto& cn = modulo_.cnBD();
-        try {
-            auto dialecto = DialectoPara(cn);
-            if (!bloque.temporalCreada) {
-                dialecto->CreaTemporal(cn);
-                bloque.temporalCreada = true;
-            }
-            dialecto->UneTemporal(cn);
-            respaldo = dialecto->RespaldaYVacia(cn, *tabla, r);
-        } catch (const db::ErrorBD& e) {
-            throw Detencion("No se pudo respaldar " + tabla->Tabla + " de " + t.Conexion +
-                            "; la tabla no se tocó. " + TextoError(e));
-        }
-        bloque.pendientes.push_back(tabla->Tabla);
-        observador_.TablaVaciada(i, tabla->Tabla, respaldo.Conservadas);
-        Cierra();
-    }
-
     if (modulo_.AbreConexion(t.Conexion) != 0) {
-        // Sin conexión la tarea queda en proceso; con su tabla vacía no se sigue.
-        SinConexion(i, t.Conexion);
-        if (tabla) {
-            detenida_ = true;
-        }
+        SinConexion(i, t.Conexion); // la tarea queda en proceso; nada cambió, se sigue
         return;
     }
     t.NumError = 0;
     t.DescripcionError.clear();
     t.FuenteError.clear();
+    lineasExtra_.clear();
 
-    std::unique_ptr<DialectoDepuracion> dialecto;
-    SentenciaTarea sentencia;
-    try {
-        dialecto = DialectoPara(modulo_.cnBD());
-        std::string columnas;
-        std::string base;
-        if (t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS") {
-            columnas =
-                ListaColumnas(modulo_, *dialecto, dialecto->NombreParaColumnas(tabla->Tabla), t.Conexion);
-            if (!modulo_.cnBD().Abierta()) {
-                detenida_ = true; // la conexión dejó de abrir con la tabla vacía
-                return;
-            }
-        }
-        if (t.Clave == "SHRINK" || t.Clave == "UPDATEUSAGE") {
-            base = modulo_.cnBD().DefaultDatabase();
-        }
-        if (tabla) {
-            dialecto->UneTemporal(modulo_.cnBD());
-        }
-        sentencia = dialecto->Sentencia(modulo_.cnBD(), t.Clave, columnas, base);
-    } catch (const db::ErrorBD& e) {
-        throw Detencion("No se pudo preparar la tarea \"" + t.Terminado + "\": " + TextoError(e));
+    const auto tabla = TablaDeClave(t.Clave);
+    const bool bien = tabla ? CorreDatos(t, *tabla, r, bloque) : CorreMantenimiento(t);
+    if (!bien && t.NumError == 0) {
+        t.NumError = -1;
+        t.FuenteError = kFuentePropia;
     }
-    t.Sentencia = sentencia.Texto();
-
-    auto& cn = modulo_.cnBD();
-    bool fallo = false;
-    long long reinsertadas = -1;
-    try {
-        reinsertadas = dialecto->Ejecuta(cn, sentencia);
-    } catch (const db::ErrorBD& e) {
-        fallo = true;
-        // Un error sin número no debe pasar por éxito.
-        t.NumError = e.Numero != 0 ? e.Numero : -1;
-        t.DescripcionError = e.Descripcion;
-        t.FuenteError = e.Fuente;
-    }
-    auto fallaPropia = [&t, &fallo](const std::string& descripcion) {
-        if (!fallo) {
-            fallo = true;
-            t.NumError = -1;
-            t.FuenteError = kFuentePropia;
-            t.DescripcionError = descripcion;
-        }
-    };
-    try {
-        if (t.Clave == "KARDEX") {
-            if (fallo) {
-                dialecto->HabilitaDisparadores(cn);
-            }
-            if (!dialecto->DisparadoresHabilitados(cn)) {
-                fallaPropia("Los disparadores de kardex quedaron deshabilitados.");
-            }
-        }
-        if (tabla && !fallo && reinsertadas != respaldo.Conservadas) {
-            fallaPropia("Se reinsertaron " + std::to_string(reinsertadas) + " filas de " +
-                        std::to_string(respaldo.Conservadas) + " conservadas; siguen en orvalo_temp.");
-        }
-        if (tabla && !fallo) {
-            if (respaldo.Identidad) {
-                dialecto->RevisaIdentidad(cn, tabla->Tabla, *respaldo.Identidad);
-            }
-            dialecto->BorraTablaTemporal(cn, tabla->Tabla);
-            std::erase(bloque.pendientes, tabla->Tabla);
-        }
-    } catch (const db::ErrorBD& e) {
-        throw Detencion("No se pudo completar \"" + t.Terminado + "\": " + TextoError(e));
-    }
-
-    Aspecto(plan, i, fallo ? ov::Aspecto::Fallido : ov::Aspecto::Terminado);
+    Aspecto(plan, i, bien ? ov::Aspecto::Terminado : ov::Aspecto::Fallido);
     Registra(plan.NodoEn(i).Texto);
-    Cierra();
-    if (tabla && fallo) {
-        detenida_ = true; // sus filas conservadas siguen en orvalo_temp: no más datos
+    for (const auto& linea : lineasExtra_) {
+        Registra(linea);
+    }
+    if (modulo_.cnBD().Abierta()) {
+        Cierra();
     }
 }
 

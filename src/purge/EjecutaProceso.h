@@ -5,6 +5,7 @@
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,6 @@ public:
     virtual void NodoCambiado(int posicion, const Nodo& nodo) = 0;
     // Cada línea escrita en la bitácora, con su hora.
     virtual void LineaBitacora(const std::string&) {}
-    // Una tabla quedó vacía y sus filas conservadas solo están en orvalo_temp.
-    virtual void TablaVaciada(int /*posicion*/, const std::string& /*tabla*/, long long /*conservadas*/) {}
     // La tarea no corrió porque su conexión no abrió; error dice por qué (sin contraseñas).
     virtual void TareaSinConexion(int /*posicion*/, const std::string& /*error*/) {}
 };
@@ -27,11 +26,13 @@ struct ResultadoCorrida {
     enum class Fin { Terminada, Rechazada, Detenida };
     Fin fin = Fin::Terminada;
     std::string Error;                   // rechazo, o error fuera de las tareas
-    std::vector<std::string> Pendientes; // tablas cuyas filas conservadas quedaron en orvalo_temp
+    std::vector<std::string> Pendientes; // tablas que quedaron en orvalo_temp, con su conexión
     bool TodasTerminadas = true;         // cada tarea marcada terminó bien
     bool NadaCorrio = true;              // ningún paso marcado llegó a correr
     std::string Mensaje;                 // el aviso final para el operador
     bool MensajeEsAdvertencia = false;
+    // El rechazo se debió a una orvalo_temp con filas: la conexión por la que se puede reponer.
+    std::string ConexionConSobrante;
 };
 
 // Las dos preguntas de confirmación.
@@ -50,6 +51,8 @@ inline constexpr const char* kCaptionLabel1 =
     "Una vez iniciado el proceso no se puede detener y puede durar muchos minutos.";
 
 // La corrida sobre el plan, sin preguntas ni ventana: de la línea de inicio a la de fin.
+class CandadoCorrida;
+
 class Depuracion {
 public:
     Depuracion(ModNalvora& modulo, const Bitacora& bitacora, ObservadorCorrida& observador);
@@ -62,9 +65,14 @@ private:
     void Registra(const std::string& texto);
     void SinConexion(int posicion, const std::string& conexion);
     void Aspecto(Plan& plan, int k, ov::Aspecto a);
-    std::optional<std::string> RevisaTemporalesSobrantes(const Plan& plan);
+    std::optional<std::string> Prepara(const Plan& plan, const Rango& r, CandadoCorrida& candado,
+                                       ResultadoCorrida& res);
+    std::optional<std::string> RevisaConexion(const std::string& conexion, CandadoCorrida& candado,
+                                              ResultadoCorrida& res);
     void CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque);
-    void CierraBloque(Bloque& bloque);
+    bool CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, Bloque& bloque);
+    bool CorreMantenimiento(Tarea& t);
+    void CierraBloque(Bloque& bloque, ResultadoCorrida& res);
     void Cierra();
     std::string Mensaje(const ResultadoCorrida& res) const;
 
@@ -73,6 +81,7 @@ private:
     ObservadorCorrida& observador_;
     bool detenida_ = false;
     bool sinConexion_ = false;
+    std::vector<std::string> lineasExtra_; // van tras la línea de terminado de la tarea
 };
 
 } // namespace ov

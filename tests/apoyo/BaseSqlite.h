@@ -11,7 +11,7 @@ namespace ov::prueba {
 // Acceso directo a un archivo SQLite para preparar y revisar lo que hizo el programa.
 class BaseSqlite {
 public:
-    explicit BaseSqlite(const std::filesystem::path& archivo);
+    explicit BaseSqlite(const std::filesystem::path& archivo, bool crea = false);
     ~BaseSqlite();
     BaseSqlite(const BaseSqlite&) = delete;
     BaseSqlite& operator=(const BaseSqlite&) = delete;
@@ -19,6 +19,9 @@ public:
     void Ejecuta(const std::string& sql);
     std::string Valor(const std::string& sql); // primera columna de la primera fila; "" si NULL
     long long Cuenta(const std::string& sql) { return std::stoll(Valor(sql)); }
+    // Todas las filas de la tabla, cada valor citado, en el orden de sus columnas: dos huellas iguales
+    // son las mismas filas, repeticiones incluidas. Sin orden de rowid, que una reposición cambia.
+    std::string Huella(const std::string& tabla);
 
 private:
     sqlite3* base_ = nullptr;

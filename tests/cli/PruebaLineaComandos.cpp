@@ -1,50 +1,9 @@
 // La línea de comandos sobre la demostración, con sus códigos de salida.
-#include "apoyo/BaseSqlite.h"
-#include "apoyo/CarpetaTemporal.h"
-#include "cli/LineaComandos.h"
-#include "log/Fechas.h"
-
-#include <gtest/gtest.h>
-#include <sstream>
+#include "ApoyoLineaComandos.h"
 
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
-
-namespace {
-
-struct Salida {
-    int codigo;
-    std::string salida, errores;
-};
-
-class LineaComandosPrueba : public ::testing::Test {
-protected:
-    CarpetaTemporal tmp;
-    fs::path demo = tmp / "demo";
-    RelojFijo reloj{ConHora(std::chrono::local_days{std::chrono::year{2026} / 12 / 6}, 10, 0)};
-
-    void SetUp() override { GeneraDemo(demo, 3000); }
-
-    Salida Corre(std::vector<std::string> args, const std::string& respuestas = "", bool terminal = false) {
-        std::istringstream entrada(respuestas);
-        std::ostringstream salida, errores;
-        EntornoConsola e{entrada, salida, errores, terminal, tmp.Ruta(), &reloj};
-        if (!args.empty() && args[0] != "--version" && args[0] != "--ayuda") {
-            args.insert(args.begin(), {"--registro", (demo / "orvalo.reg").string()});
-        }
-        const int codigo = CorreLineaComandos(args, e);
-        return {codigo, salida.str(), errores.str()};
-    }
-    std::vector<std::string> Depurar(std::vector<std::string> extra) {
-        std::vector<std::string> a{"--depurar",  "--conexion", "planta norte ", "--desde",
-                                   "2025-03-01", "--hasta",    "2025-03-31"};
-        a.insert(a.end(), extra.begin(), extra.end());
-        return a;
-    }
-};
-
-} // namespace
 
 TEST_F(LineaComandosPrueba, VersionAyudaYArgumentosMalos) {
     EXPECT_EQ(Corre({"--version"}).salida, "ovNalvora v2.2.0\n");
@@ -101,7 +60,8 @@ TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
                             std::to_string(conservar) + "\n"),
               std::string::npos)
         << r.salida;
-    EXPECT_NE(r.salida.find("\nDELETE FROM transacciones\nGO\n"), std::string::npos);
+    EXPECT_NE(r.salida.find("\nDELETE FROM transacciones;\n"), std::string::npos) << r.salida;
+    EXPECT_NE(r.salida.find("\nCOMMIT;\nGO\n"), std::string::npos);
     EXPECT_EQ(r.salida.find("VACUUM"), std::string::npos) << "solo los pasos marcados";
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
@@ -125,7 +85,8 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
     EXPECT_NE(log.find("\tCifras de uso actualizadas de Planta Norte.\r\n"), std::string::npos);
     EXPECT_EQ(log.find("Demo2024"), std::string::npos);
 
-    // Una bitácora que no se puede reponer: sale 1 y la siguiente corrida se rechaza con 2.
+    // Una bitácora que no se puede reponer: sale 1, la tabla queda como estaba y nada queda en
+    // orvalo_temp; una orvalo_temp con filas de otra corrida rechaza la siguiente con 2.
     {
         BaseSqlite n(demo / "orvalo_norte.db");
         n.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2020-01-01 00:00:00', 'rechazar')");
@@ -133,8 +94,13 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
                   "BEGIN SELECT RAISE(ABORT, 'no'); END");
     }
     EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "5"})).codigo, 1);
-    EXPECT_TRUE(fs::exists(demo / "orvalo_temp.db"));
+    EXPECT_FALSE(fs::exists(demo / "orvalo_temp.db"));
+    {
+        BaseSqlite t(demo / "orvalo_temp.db", true);
+        t.Ejecuta("CREATE TABLE bitacora (x)");
+    }
     const auto rechazo = Corre(Depurar({"--si"}));
     EXPECT_EQ(rechazo.codigo, 2);
     EXPECT_NE(rechazo.errores.find("bitacora"), std::string::npos) << rechazo.errores;
+    EXPECT_NE(rechazo.errores.find("origen desconocido"), std::string::npos) << rechazo.errores;
 }

@@ -12,21 +12,19 @@
 
 namespace ov::prueba {
 
-// Observa la corrida y deja intervenir a la prueba justo después de vaciar una tabla.
+// Observa la corrida como la ventana.
 class ObservadorPrueba : public ObservadorCorrida {
 public:
     void NodoCambiado(int posicion, const Nodo& nodo) override { cambios.emplace_back(posicion, nodo); }
     void LineaBitacora(const std::string& linea) override {
         lineas.push_back(linea.substr(linea.find('\t') + 1));
     }
-    void TablaVaciada(int posicion, const std::string& tabla, long long conservadas) override {
-        if (alVaciar) {
-            alVaciar(posicion, tabla, conservadas);
-        }
+    void TareaSinConexion(int posicion, const std::string& error) override {
+        sinConexion.emplace_back(posicion, error);
     }
     std::vector<std::pair<int, Nodo>> cambios;
     std::vector<std::string> lineas;
-    std::function<void(int, const std::string&, long long)> alVaciar;
+    std::vector<std::pair<int, std::string>> sinConexion;
 };
 
 // La demostración en una carpeta propia, con filas en los bordes del rango de marzo de 2025.

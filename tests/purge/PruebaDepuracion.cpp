@@ -6,6 +6,11 @@ using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
 
+namespace {
+const std::string kDisparadores =
+    "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name)";
+}
+
 TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas) {
     long long conservarTrans, conservarKardexN, conservarBitN, conservarChecS, conservarKardexS,
         conservarBitS;
@@ -72,134 +77,163 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
     ASSERT_FALSE(observador.lineas.empty());
     EXPECT_EQ(observador.lineas.front(), "Inicia depuración del 2025-03-01 al 2025-03-31.");
     EXPECT_EQ(observador.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
-    EXPECT_EQ(observador.lineas.size(), 2u + 2u * 16u);
+    EXPECT_EQ(observador.lineas.size(), 2u + 2u * 16u + 2u * 3u) << "una línea de cifras por tabla";
     EXPECT_EQ(observador.lineas[1], "Eliminando las checadas reales de Planta Norte...");
     EXPECT_EQ(observador.lineas[2], "Checadas reales eliminadas de Planta Norte.");
+    EXPECT_EQ(observador.lineas[3].rfind("transacciones de Planta Norte: ", 0), 0u) << observador.lineas[3];
+    EXPECT_NE(observador.lineas[3].find(" conservadas, 0 s."), std::string::npos) << observador.lineas[3];
 }
 
-TEST_F(DepuracionPrueba, UnaFilaRechazadaAlReponerQuedaEnOrvaloTempYLaSiguienteCorridaSeRechaza) {
-    long long conservarBit;
-    {
-        BaseSqlite n(Norte());
-        conservarBit = Conservables(n, "bitacora", "fechahora");
-        n.Ejecuta("INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2024-01-02 08:00:00', 'x', "
-                  "'rechazar')");
-        n.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'rechazar' "
-                  "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END");
-    }
-    Plan plan = ArmaPlan({"Planta Norte"}, {5, 6, 7, 8});
-    const auto res = Corre(plan);
-    EXPECT_FALSE(res.TodasTerminadas);
-    ASSERT_EQ(res.Pendientes, std::vector<std::string>{"bitacora (Planta Norte)"});
-    EXPECT_NE(res.Mensaje.find("quedaron en la base temporal orvalo_temp"), std::string::npos);
-    EXPECT_EQ(plan.NodoEn(5).Image, Imagen::Cruz);
-    EXPECT_EQ(plan.NodoEn(5).Texto.rfind("Error: ", 0), 0u) << plan.NodoEn(5).Texto;
-    EXPECT_NE(plan.NodoEn(5).Texto.find("fila rechazada"), std::string::npos);
-    EXPECT_NE(plan.NodoEn(5).Texto.find(" Tarea: Registros de bitácora eliminados de Planta Norte."),
-              std::string::npos);
-    // Nada después de la falla: los pasos 6 a 8 no corren.
-    EXPECT_EQ(plan.NodoEn(6).Image, Imagen::Ninguna);
-    ASSERT_TRUE(fs::exists(Temporal()));
-    {
-        BaseSqlite t(Temporal());
-        EXPECT_EQ(t.Cuenta("SELECT count(*) FROM bitacora"), conservarBit + 1);
-    }
-
-    // La siguiente corrida no borra esas filas: se rechaza antes de cambiar nada.
-    const auto antes = LeeArchivo(Norte());
-    Plan otro = ArmaPlan({"Planta Norte"});
-    const auto rechazo = Corre(otro);
-    EXPECT_EQ(rechazo.fin, ResultadoCorrida::Fin::Rechazada);
-    EXPECT_NE(rechazo.Error.find("bitacora"), std::string::npos) << rechazo.Error;
-    EXPECT_EQ(LeeArchivo(Norte()), antes);
-    BaseSqlite t(Temporal());
-    EXPECT_EQ(t.Cuenta("SELECT count(*) FROM bitacora"), conservarBit + 1);
-}
-
-TEST_F(DepuracionPrueba, UnaCopiaQueFallaDetieneLaCorridaSinTocarLaTabla) {
-    long long kardex;
-    {
-        BaseSqlite n(Norte());
-        n.Ejecuta("ALTER TABLE kardex RENAME COLUMN fecha TO dia");
-        kardex = n.Cuenta("SELECT count(*) FROM kardex");
-    }
-    Plan plan = ArmaPlan({"Planta Norte"});
-    const auto res = Corre(plan);
-    EXPECT_EQ(res.fin, ResultadoCorrida::Fin::Detenida);
-    EXPECT_NE(res.Error.find("kardex"), std::string::npos) << res.Error;
-    EXPECT_NE(res.Mensaje.find("se detuvo por un error"), std::string::npos);
-    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Palomita);
-    EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Flecha);
-    EXPECT_EQ(plan.NodoEn(4).Image, Imagen::Ninguna) << "ninguna sentencia después del error";
-    BaseSqlite n(Norte());
-    EXPECT_EQ(n.Cuenta("SELECT count(*) FROM kardex"), kardex);
-    EXPECT_TRUE(res.Pendientes.empty());
-    EXPECT_NE(std::find(observador.lineas.begin(), observador.lineas.end(),
-                        "Termina depuración del 2025-03-01 al 2025-03-31."),
-              observador.lineas.end());
-}
-
-TEST_F(DepuracionPrueba, UnaConexionQueDejaDeAbrirTrasVaciarConservaLasFilasEnOrvaloTemp) {
-    long long conservar;
-    {
-        BaseSqlite n(Norte());
-        conservar = Conservables(n, "transacciones", "fechayhora");
-    }
-    const std::string reg = LeeArchivo(demo / "orvalo.reg");
-    observador.alVaciar = [&](int, const std::string&, long long) {
-        // El registro se lee en cada apertura: sin la entrada, la conexión ya no abre.
-        EscribeArchivo(demo / "orvalo.reg", "Windows Registry Editor Version 5.00\r\n");
+// Cada falla de una tarea de datos la deshace entera: la tabla queda fila por fila como estaba,
+// orvalo_temp no guarda nada de ella y la corrida sigue con los pasos siguientes.
+TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
+    struct Caso {
+        const char* nombre;
+        int paso;
+        const char* tabla;
+        std::vector<std::string> prepara;
+        const char* error;
     };
-    Plan plan = ArmaPlan({"Planta Norte"});
-    const auto res = Corre(plan);
-    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Flecha) << "sin conexión la tarea queda en proceso";
-    EXPECT_TRUE(plan.NodoEn(1).Bold);
-    EXPECT_EQ(plan.NodoEn(2).Image, Imagen::Ninguna);
-    ASSERT_EQ(res.Pendientes, std::vector<std::string>{"transacciones (Planta Norte)"});
-    EXPECT_FALSE(res.TodasTerminadas);
-    BaseSqlite t(Temporal());
-    EXPECT_EQ(t.Cuenta("SELECT count(*) FROM transacciones"), conservar);
-    EscribeArchivo(demo / "orvalo.reg", reg);
+    const std::vector<Caso> casos{
+        {"un disparador rechaza una fila conservada",
+         5,
+         "bitacora",
+         {"INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2024-01-02 08:00:00', 'x', 'rechazar')",
+          "CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'rechazar' "
+          "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END"},
+         "fila rechazada"},
+        {"la copia falla", 3, "kardex", {"ALTER TABLE kardex RENAME COLUMN fecha TO dia"}, "fecha"},
+        // Al reponer la fila de menor id, un disparador mete otra con el id de la siguiente conservada.
+        {"choca una clave única al reponer",
+         5,
+         "bitacora",
+         {"CREATE TABLE primera AS SELECT min(id) AS id FROM bitacora",
+          "CREATE TRIGGER duplica AFTER INSERT ON bitacora WHEN NEW.id = (SELECT id FROM primera) "
+          "BEGIN INSERT INTO bitacora (id, usuario) VALUES (NEW.id + 1, 'x'); END"},
+         "UNIQUE"},
+        // Un disparador que borra lo que se acaba de reponer: la cuenta no cuadra.
+        {"la cuenta de la reposición no cuadra",
+         1,
+         "transacciones",
+         {"CREATE TRIGGER quita AFTER INSERT ON transacciones WHEN NEW.id = (SELECT min(id) FROM "
+          "transacciones) BEGIN DELETE FROM transacciones WHERE id = NEW.id; END"},
+         "Se reinsertaron "},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        GeneraDemo(demo, 3000);
+        std::string huella, disparadores;
+        {
+            BaseSqlite n(Norte());
+            for (const auto& sql : c.prepara) {
+                n.Ejecuta(sql);
+            }
+            huella = n.Huella(c.tabla);
+            disparadores = n.Valor(kDisparadores);
+        }
+        observador.lineas.clear();
+        Plan plan = ArmaPlan({"Planta Norte"});
+        const auto res = Corre(plan);
+        EXPECT_EQ(res.fin, ResultadoCorrida::Fin::Terminada) << res.Error;
+        EXPECT_FALSE(res.TodasTerminadas);
+        EXPECT_TRUE(res.Pendientes.empty());
+        EXPECT_EQ(plan.NodoEn(c.paso).Image, Imagen::Cruz);
+        EXPECT_EQ(plan.NodoEn(c.paso).Texto.rfind("Error: ", 0), 0u) << plan.NodoEn(c.paso).Texto;
+        EXPECT_NE(plan.NodoEn(c.paso).Texto.find(c.error), std::string::npos) << plan.NodoEn(c.paso).Texto;
+        EXPECT_NE(res.Mensaje.find("no terminaron bien"), std::string::npos) << res.Mensaje;
+        for (int k = c.paso + 1; k <= 8; ++k) {
+            EXPECT_NE(plan.NodoEn(k).Image, Imagen::Ninguna) << "el paso " << k << " también corre";
+        }
+        BaseSqlite n(Norte());
+        EXPECT_TRUE(n.Huella(c.tabla) == huella) << "la tabla quedó fila por fila como estaba";
+        EXPECT_EQ(n.Valor(kDisparadores), disparadores);
+        EXPECT_FALSE(fs::exists(Temporal())) << "orvalo_temp no guarda nada y se borra al terminar";
+    }
 }
 
-TEST_F(DepuracionPrueba, UnaReposicionIncompletaFallaConAmbasCuentas) {
-    observador.alVaciar = [&](int, const std::string& tabla, long long) {
-        BaseSqlite t(Temporal());
-        t.Ejecuta("DELETE FROM " + tabla + " WHERE rowid = (SELECT min(rowid) FROM " + tabla + ")");
-    };
-    Plan plan = ArmaPlan({"Planta Sur"}, {1});
+// Una conexión que se pierde en cualquier sentencia de la transacción de una tabla: SQLite deshace
+// todo, en la base y en orvalo_temp, modo diario o WAL.
+class SesionQueSeCae final : public db::Sesion {
+public:
+    SesionQueSeCae(db::Conexion& real, int caeEn) : real_(real), caeEn_(caeEn) {}
+    db::Resultado Execute(const std::string& sql) override {
+        if (++cuenta_ == caeEn_) {
+            real_.Close();
+            throw db::ErrorBD(-1, "[prueba]", "conexión perdida en: " + sql);
+        }
+        return real_.Execute(sql);
+    }
+    std::string DefaultDatabase() override { return real_.DefaultDatabase(); }
+    int cuenta_ = 0;
+
+private:
+    db::Conexion& real_;
+    int caeEn_;
+};
+
+TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) {
+    for (const char* diario : {"DELETE", "WAL"}) {
+        SCOPED_TRACE(diario);
+        {
+            BaseSqlite n(Norte());
+            n.Ejecuta(std::string("PRAGMA journal_mode=") + diario);
+        }
+        const TablaDatos kardex{"kardex", "fecha"};
+        int sentencias = 0;
+        for (int caeEn = 1;; ++caeEn) {
+            std::string huella, secuencia;
+            {
+                BaseSqlite n(Norte());
+                huella = n.Huella("kardex");
+            }
+            ModNalvora modulo(*registro);
+            ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
+            auto dialecto = DialectoPara(modulo.cnBD());
+            const auto reposicion = dialecto->Sentencia(modulo.cnBD(), "KARDEX", "", "");
+            SesionQueSeCae sesion(modulo.cnBD(), caeEn);
+            dialecto->UneTemporal(modulo.cnBD());
+            bool cayo = false;
+            try {
+                dialecto->DepuraTabla(sesion, kardex, marzo, reposicion);
+            } catch (const db::ErrorBD& e) {
+                cayo = std::string(e.Fuente) == "[prueba]";
+                if (!cayo) {
+                    ADD_FAILURE() << e.Descripcion;
+                }
+            }
+            if (!cayo) {
+                sentencias = sesion.cuenta_;
+                break; // la transacción entera pasó sin caerse: ya se probaron todos los puntos
+            }
+            BaseSqlite n(Norte());
+            EXPECT_TRUE(n.Huella("kardex") == huella) << "cae en la sentencia " << caeEn;
+            EXPECT_EQ(n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 1) << caeEn;
+            BaseSqlite t(Temporal());
+            EXPECT_EQ(t.Cuenta("SELECT count(*) FROM sqlite_master WHERE name = 'kardex'"), 0) << caeEn;
+        }
+        EXPECT_GT(sentencias, 8) << "la prueba recorrió la transacción";
+        fs::remove(Temporal());
+    }
+}
+
+TEST_F(DepuracionPrueba, LaTablaDeChecadasLaDecideLaBaseYNoElPlan) {
+    // Un plan armado cuando el sondeo de Norte falló: pide checadas, pero la base tiene Transacciones.
+    std::vector<FilaConexion> filas{{"Planta Norte", true, false}};
+    Plan plan;
+    plan.Reconstruye(filas);
+    for (int k = 1; k <= plan.Count(); ++k) {
+        plan.NodoEn(k).Checked = k == 1;
+    }
+    std::string huella;
+    {
+        BaseSqlite n(Norte());
+        huella = n.Huella("checadas");
+    }
     const auto res = Corre(plan);
     EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
-    EXPECT_NE(plan.NodoEn(1).Texto.find("Se reinsertaron "), std::string::npos) << plan.NodoEn(1).Texto;
-    EXPECT_EQ(plan.NodoEn(1).Texto.rfind("Error: -1[ovNalvora] Se reinsertaron ", 0), 0u)
-        << plan.NodoEn(1).Texto;
-    EXPECT_EQ(res.Pendientes, std::vector<std::string>{"checadas (Planta Sur)"});
-    EXPECT_TRUE(fs::exists(Temporal()));
-}
-
-TEST_F(DepuracionPrueba, UnKardexQueNoSePuedeReponerDejaSusDisparadoresYSusFilas) {
-    {
-        BaseSqlite n(Norte());
-        n.Ejecuta("CREATE UNIQUE INDEX ux_kardex ON kardex (empleado, fecha)");
-    }
-    // El producto escribe un kardex entre el vaciado y la reposición que choca con uno conservado.
-    observador.alVaciar = [&](int, const std::string& tabla, long long) {
-        if (tabla == "kardex") {
-            BaseSqlite n(Norte());
-            n.Ejecuta("ATTACH DATABASE '" + Temporal().string() + "' AS t");
-            n.Ejecuta("INSERT INTO kardex SELECT * FROM t.kardex WHERE fecha IS NOT NULL LIMIT 1");
-        }
-    };
-    Plan plan = ArmaPlan({"Planta Norte"}, {3, 4});
-    const auto res = Corre(plan);
-    EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Cruz);
-    EXPECT_NE(plan.NodoEn(3).Texto.find("UNIQUE"), std::string::npos) << plan.NodoEn(3).Texto;
-    EXPECT_EQ(res.Pendientes, std::vector<std::string>{"kardex (Planta Norte)"});
+    EXPECT_NE(plan.NodoEn(1).Texto.find("Transacciones"), std::string::npos) << plan.NodoEn(1).Texto;
     BaseSqlite n(Norte());
-    EXPECT_EQ(
-        n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name = 'kardex_bitacora'"),
-        1);
-    EXPECT_EQ(n.Cuenta("SELECT count(*) FROM kardex"), 1);
+    EXPECT_TRUE(n.Huella("checadas") == huella);
 }
 
 TEST_F(DepuracionPrueba, PlanVacioYPlanSinMarcas) {
@@ -254,15 +288,19 @@ TEST_F(DepuracionPrueba, CrearLaTemporalNuncaBorraUnaQueGuardaTablas) {
     ModNalvora modulo(*registro);
     ASSERT_EQ(modulo.AbreConexion("Planta Sur"), 0);
     auto dialecto = DialectoPara(modulo.cnBD());
+    const Origen origen{"Planta Sur", "s", "b", "m", "2026-12-06 10:00", "2025-03-01", "2025-03-31"};
     EscribeArchivo(Temporal(), "");
-    dialecto->CreaTemporal(modulo.cnBD()); // una vacía se reemplaza
+    dialecto->CreaTemporal(modulo.cnBD(), origen); // una vacía se reemplaza
+    EXPECT_EQ(dialecto->LeeOrigen(modulo.cnBD())->Conexion, "Planta Sur");
+    modulo.cnBD().Execute("DETACH DATABASE orvalo_temp");
+    dialecto->CreaTemporal(modulo.cnBD(), origen); // una con solo su origen, también
+    modulo.cnBD().Execute("DETACH DATABASE orvalo_temp");
     {
         BaseSqlite t(Temporal());
         t.Ejecuta("CREATE TABLE kardex (x)");
         t.Ejecuta("INSERT INTO kardex VALUES (1)");
     }
-    modulo.cnBD().Execute("DETACH DATABASE orvalo_temp");
-    EXPECT_THROW(dialecto->CreaTemporal(modulo.cnBD()), db::ErrorBD);
+    EXPECT_THROW(dialecto->CreaTemporal(modulo.cnBD(), origen), db::ErrorBD);
     BaseSqlite t(Temporal());
     EXPECT_EQ(t.Cuenta("SELECT count(*) FROM kardex"), 1);
 }

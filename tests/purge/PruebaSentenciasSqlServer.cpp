@@ -1,6 +1,8 @@
 // Los textos que van a SQL Server, letra por letra: allí no se pueden correr en estas pruebas.
 #include "purge/DialectoSqlServer.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace ov;
@@ -22,7 +24,12 @@ TEST(SentenciasSqlServer, LaCopiaConservaAntesDeDesdeDesdeElDiaSiguienteAHastaYL
                                {local_days{2024y / February / 29}, local_days{2024y / December / 31}}),
               "select * into orvalo_temp.dbo.bitacora from bitacora where fechahora < { d '2024-02-29'} or "
               "fechahora >= { d'2025-01-01'} or fechahora is null");
-    EXPECT_EQ(sqlserver::Vacia({"checadas", "fechayhora"}), "truncate table checadas");
+    EXPECT_EQ(sqlserver::Vacia("checadas"), "truncate table checadas");
+    // Hasta el último día del calendario: no hay día siguiente, se conserva solo lo anterior y lo sin fecha.
+    EXPECT_EQ(
+        sqlserver::Copia({"kardex", "fecha"},
+                         {local_days{2024y / January / 1}, local_days{9999y / December / 31}}),
+        "select * into orvalo_temp.dbo.kardex from kardex where fecha < { d '2024-01-01'} or fecha is null");
     EXPECT_STREQ(sqlserver::kCreaTemporal, "CREATE DATABASE orvalo_temp ");
     EXPECT_STREQ(sqlserver::kBorraTemporal, "Drop Database orvalo_temp ");
 }
@@ -54,7 +61,7 @@ TEST(SentenciasSqlServer, MantenimientoConNombresEntreCorchetesDuplicandoElCierr
     EXPECT_EQ(sqlserver::SentenciaDeClave("SHRINK", "", "a]b"),
               "DBCC SHRINKDATABASE ([a]]b],0,TRUNCATEONLY)");
     EXPECT_EQ(EntreCorchetes("col]x"), "[col]]x]");
-    EXPECT_THROW(sqlserver::SentenciaDeClave("shrink", "", "x"), std::invalid_argument)
+    EXPECT_THROW(sqlserver::SentenciaDeClave("shrink", "", "x"), db::ErrorBD)
         << "las claves distinguen mayúsculas";
 }
 
@@ -65,9 +72,126 @@ TEST(SentenciasSqlServer, IdentidadBloqueoYLimpieza) {
     EXPECT_EQ(
         sqlserver::LeeIdentidad("transacciones"),
         "select ident_current('dbo.transacciones') as actual, ident_incr('dbo.transacciones') as incremento");
-    EXPECT_EQ(sqlserver::Bloquea({"kardex", "fecha"}),
-              "select top 0 * from dbo.kardex with (tablockx, holdlock)");
+    EXPECT_EQ(sqlserver::Bloquea("kardex"), "select top 0 * from dbo.kardex with (tablockx, holdlock)");
     EXPECT_EQ(sqlserver::CuentaTemporal("kardex"),
               "select count_big(*) as filas from orvalo_temp.dbo.kardex");
     EXPECT_EQ(sqlserver::BorraTablaTemporal("kardex"), "drop table orvalo_temp.dbo.kardex");
+}
+
+// Una conexión que graba cada lote y responde lo que un SQL Server respondería.
+class SesionGrabada final : public db::Sesion {
+public:
+    db::Resultado Execute(const std::string& sql) override {
+        lotes.push_back(sql);
+        if (static_cast<int>(lotes.size()) == fallaEn) {
+            throw db::ErrorBD(208, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]", "falla");
+        }
+        db::Resultado r;
+        auto fila = [&r](std::vector<std::string> campos, std::vector<db::Valor> valores) {
+            db::Recordset rs;
+            for (auto& c : campos) {
+                rs.Campos.push_back({c, 0});
+            }
+            rs.Filas.push_back(std::move(valores));
+            r.Registros = std::move(rs);
+        };
+        if (sql.rfind("select ident_current", 0) == 0) {
+            fila({"actual", "incremento"}, {std::to_string(identidad), std::to_string(incremento)});
+            identidad = tras; // la siguiente lectura es la de después de reponer
+        } else if (sql.rfind("select count_big(*) as filas from orvalo_temp", 0) == 0) {
+            fila({"filas"}, {"40"});
+        } else if (sql.rfind("select count_big(*) as filas from dbo.", 0) == 0) {
+            fila({"filas"}, {++cuentas == 1 ? "100" : repuestas});
+        } else if (sql == sqlserver::kTransaccionesAbiertas) {
+            fila({"abiertas"}, {abiertas});
+        } else if (sql.rfind("insert into", 0) == 0 || sql.rfind(" SET IDENTITY_INSERT", 0) == 0) {
+            r.FilasAfectadas = {-1, 40, -1};
+        }
+        return r;
+    }
+    std::string DefaultDatabase() override { return "Planta"; }
+
+    std::vector<std::string> lotes;
+    int fallaEn = 0;
+    long long identidad = 5000, incremento = 1, tras = 5000;
+    int cuentas = 0;
+    std::string abiertas = "1";
+    std::string repuestas = "40";
+};
+
+class DialectoSqlServerPrueba : public ::testing::Test {
+protected:
+    DialectoSqlServer dialecto;
+    SesionGrabada cn;
+    const TablaDatos transacciones{"transacciones", "fechayhora"};
+    SentenciaTarea Reposicion() { return dialecto.Sentencia(cn, "TRANSACCIONES", "[id],[fechayhora]", ""); }
+};
+
+TEST_F(DialectoSqlServerPrueba, UnaTablaEsUnaTransaccionEnOrdenYConfirmaAlFinal) {
+    const auto reposicion = Reposicion();
+    const auto c = dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion);
+    EXPECT_EQ(c.Antes, 100);
+    EXPECT_EQ(c.Conservadas, 40);
+    const std::vector<std::string> esperados{
+        "SET XACT_ABORT ON",
+        "BEGIN TRANSACTION",
+        "select top 0 * from dbo.transacciones with (tablockx, holdlock)",
+        sqlserver::LeeIdentidad("transacciones"),
+        "select count_big(*) as filas from dbo.transacciones",
+        sqlserver::Copia(transacciones, kPrimerTrimestre),
+        "select count_big(*) as filas from orvalo_temp.dbo.transacciones",
+        "truncate table transacciones",
+        "DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)",
+        reposicion.Partes[0],
+        "select count_big(*) as filas from dbo.transacciones",
+        sqlserver::LeeIdentidad("transacciones"),
+        "drop table orvalo_temp.dbo.transacciones",
+        "select @@trancount as abiertas",
+        "COMMIT TRANSACTION"};
+    EXPECT_EQ(cn.lotes, esperados);
+}
+
+TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
+    const auto reposicion = Reposicion();
+    for (int falla = 1; falla <= 15; ++falla) {
+        SesionGrabada otra;
+        otra.fallaEn = falla;
+        EXPECT_THROW(dialecto.DepuraTabla(otra, transacciones, kPrimerTrimestre, reposicion), db::ErrorBD)
+            << falla;
+        EXPECT_EQ(otra.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION") << falla;
+        EXPECT_EQ(std::count(otra.lotes.begin(), otra.lotes.end(), "COMMIT TRANSACTION"), falla == 15 ? 1 : 0)
+            << "solo el COMMIT que falló";
+    }
+    // El servidor ya terminó la transacción por su cuenta: no se manda COMMIT.
+    cn.abiertas = "0";
+    EXPECT_THROW(dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion), db::ErrorBD);
+    EXPECT_EQ(std::count(cn.lotes.begin(), cn.lotes.end(), "COMMIT TRANSACTION"), 0);
+}
+
+TEST_F(DialectoSqlServerPrueba, UnaCuentaQueNoCuadraDeshace) {
+    SesionGrabada corta;
+    corta.repuestas = "39"; // la tabla no vuelve a tener las 40 copiadas
+    EXPECT_THROW(dialecto.DepuraTabla(corta, transacciones, kPrimerTrimestre, Reposicion()), db::ErrorBD);
+    EXPECT_EQ(corta.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
+}
+
+// Una identidad que cuenta hacia abajo: la siembra y la revisión siguen su sentido.
+TEST_F(DialectoSqlServerPrueba, IdentidadConIncrementoNegativo) {
+    EXPECT_EQ(sqlserver::SiembraTrasVaciar({-500, -1}), -501);
+    EXPECT_EQ(sqlserver::SiembraTrasVaciar({5000, 10}), 5010);
+    EXPECT_TRUE(sqlserver::Retrocedio(-400, {-500, -1})) << "volvió a valores ya emitidos";
+    EXPECT_FALSE(sqlserver::Retrocedio(-600, {-500, -1}));
+    EXPECT_TRUE(sqlserver::Retrocedio(4000, {5000, 1}));
+    EXPECT_FALSE(sqlserver::Retrocedio(5000, {5000, 1}));
+
+    cn.identidad = -500;
+    cn.incremento = -1;
+    cn.tras = -300; // tras reponer el contador quedó en valores ya usados
+    dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, Reposicion());
+    EXPECT_NE(
+        std::find(cn.lotes.begin(), cn.lotes.end(), "DBCC CHECKIDENT ('dbo.transacciones', RESEED, -501)"),
+        cn.lotes.end());
+    EXPECT_NE(
+        std::find(cn.lotes.begin(), cn.lotes.end(), "DBCC CHECKIDENT ('dbo.transacciones', RESEED, -500)"),
+        cn.lotes.end());
 }
