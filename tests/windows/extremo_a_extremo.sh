@@ -22,8 +22,10 @@ falla() {
     echo "FALLA: $*" >&2
     exit 1
 }
-# Lo que escribe un programa de consola de Windows lleva CRLF; se compara sin los CR.
-sin_cr() { tr -d '\r'; }
+# Lo que escribe un programa de consola de Windows lleva CRLF; se compara sin los CR. El nombre del
+# equipo (Windows lo da en mayúsculas) y la hora de la corrida en el guion de --simular tampoco cuentan.
+equipo=$(hostname)
+sin_cr() { tr -d '\r' | sed -E "/ovnalvora_origen VALUES/ {s/'$equipo'/'EQUIPO'/I; s/'[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}'/'HORA'/}"; }
 
 "$linux/genera_demo" "$tmp/demo" >/dev/null
 mkdir "$tmp/programa"
