@@ -1,4 +1,7 @@
 #include "cli/LineaComandos.h"
+#ifdef _WIN32
+#include "db/TextoOdbc.h"
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -25,17 +28,6 @@ namespace {
 
 #ifdef _WIN32
 
-std::string Utf8DeAncho(const wchar_t* texto) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, texto, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) {
-        return {};
-    }
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, texto, -1, utf8.data(), bytes, nullptr, nullptr);
-    utf8.pop_back(); // el NUL
-    return utf8;
-}
-
 // argv llega en la página ANSI: lo que no cabe en ella (un nombre de conexión, una carpeta) se
 // perdería. Se toma la línea de órdenes en UTF-16 y se pasa a UTF-8, como todo el programa.
 std::vector<std::string> Argumentos(int, char*[]) {
@@ -43,7 +35,7 @@ std::vector<std::string> Argumentos(int, char*[]) {
     wchar_t** anchos = CommandLineToArgvW(GetCommandLineW(), &n);
     std::vector<std::string> argumentos;
     for (int i = 1; i < n; ++i) {
-        argumentos.push_back(Utf8DeAncho(anchos[i]));
+        argumentos.push_back(ov::db::Utf8DeUtf16(anchos[i], wcslen(anchos[i])));
     }
     LocalFree(anchos);
     return argumentos;
@@ -68,11 +60,30 @@ bool HayTerminal() {
     return _isatty(_fileno(stdin)) != 0;
 }
 
-// La salida es UTF-8: la consola de Windows la muestra bien si se le dice.
-void PreparaConsola() {
-    SetConsoleOutputCP(CP_UTF8);
-    SetConsoleCP(CP_UTF8);
-}
+// La salida es UTF-8: la consola de Windows la muestra bien si se le dice. La consola es la de quien
+// llamó (cmd): al salir se le devuelve su página de códigos.
+class ConsolaUtf8 {
+public:
+    ConsolaUtf8() : salida_(GetConsoleOutputCP()), entrada_(GetConsoleCP()) {
+        SetConsoleOutputCP(CP_UTF8);
+        SetConsoleCP(CP_UTF8);
+    }
+    ~ConsolaUtf8() {
+        std::cout.flush();
+        std::cerr.flush();
+        if (salida_ != 0) {
+            SetConsoleOutputCP(salida_);
+        }
+        if (entrada_ != 0) {
+            SetConsoleCP(entrada_);
+        }
+    }
+    ConsolaUtf8(const ConsolaUtf8&) = delete;
+    ConsolaUtf8& operator=(const ConsolaUtf8&) = delete;
+
+private:
+    UINT salida_, entrada_;
+};
 
 #else
 
@@ -88,7 +99,7 @@ bool HayTerminal() {
     return isatty(0) != 0;
 }
 
-void PreparaConsola() {}
+struct ConsolaUtf8 {}; // las terminales de Linux ya son UTF-8
 
 #endif
 
@@ -100,7 +111,7 @@ int CorreConsola(const std::vector<std::string>& argumentos) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    PreparaConsola();
+    [[maybe_unused]] const ConsolaUtf8 consola{};
     if (argc > 1) {
         return CorreConsola(Argumentos(argc, argv));
     }

@@ -28,14 +28,16 @@ equipo=$(hostname)
 sin_cr() { tr -d '\r' | sed -E "/ovnalvora_origen VALUES/ {s/'$equipo'/'EQUIPO'/I; s/'[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}'/'HORA'/}"; }
 
 "$linux/genera_demo" "$tmp/demo" >/dev/null
-mkdir "$tmp/programa"
-cp "$exe" "$tmp/programa/ovnalvora.exe"
-prog="$tmp/programa/ovnalvora.exe"
+# Una carpeta del programa con acentos: GetModuleFileNameW y las rutas en UTF-16.
+programa="$tmp/programa Ñandú"
+mkdir "$programa"
+cp "$exe" "$programa/ovnalvora.exe"
+prog="$programa/ovnalvora.exe"
 norte="Driver=SQLite3;Database=$tmp/demo/orvalo_norte.db"
 sur="Driver=SQLite3;Database=$tmp/demo/orvalo_sur.db"
 corporativo='Provider=SQLOLEDB.1;User ID=sa;Password=Demo2024;Initial Catalog=Orvalo;Data Source=127.0.0.1,1;Connect Timeout=3'
 
-# Entradas: 0 con blancos; 2 repite el nombre de la 0 en otras mayúsculas (se sondea por la 0);
+# Entradas: 0 con blancos; 1 con acentos (llega en UTF-16 por la línea de órdenes); 2 repite el nombre de la 0 en otras mayúsculas (se sondea por la 0);
 # 3 un servidor que no contesta; la 4 falta, así que la 5 no se ve; la 4 de la vista de 64 bits,
 # que el producto de 32 bits no ve, tampoco.
 borra_registro
@@ -44,7 +46,7 @@ escribe() { # entrada valor dato [vista]
 }
 escribe 0 Name '  Planta Norte  '
 escribe 0 Conn "$norte"
-escribe 1 Name 'Planta Sur'
+escribe 1 Name 'Planta Sur Ñuñoa'
 escribe 1 Conn "$sur"
 escribe 2 Name 'planta norte'
 escribe 2 Conn 'Driver=NoExisteEsteDriver'
@@ -59,13 +61,13 @@ escribe 4 Conn "$norte" /reg:64
 {
     printf 'REGEDIT4\r\n'
     n=0
-    for par in '  Planta Norte  |'"$norte" 'Planta Sur|'"$sur" 'planta norte|Driver=NoExisteEsteDriver' \
+    for par in '  Planta Norte  |'"$norte" 'Planta Sur Ñuñoa|'"$sur" 'planta norte|Driver=NoExisteEsteDriver' \
         'Corporativo SQL|'"$corporativo"; do
         printf '\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\%d]\r\n"Name"="%s"\r\n"Conn"="%s"\r\n' \
             "$n" "${par%%|*}" "${par#*|}"
         n=$((n + 1))
     done
-} >"$tmp/orvalo.reg"
+} | iconv -f UTF-8 -t WINDOWS-1252 >"$tmp/orvalo.reg" # REGEDIT4 va en ANSI
 
 version=$(wine "$prog" --version | sin_cr)
 [ "$version" = "ovNalvora v2.2.0" ] || falla "--version dio «$version»"
@@ -81,20 +83,20 @@ grep -q $'^Corporativo SQL\t.*\tsin conexión$' "$tmp/conexiones_wine.txt" || fa
 ! grep -q 'Demo2024' "$tmp/conexiones_wine.txt" || falla "la contraseña salió en la consola"
 
 # Simular sobre las dos bases, con el nombre de la 0 sin sus blancos.
-simula=(--depurar --conexion 'PLANTA NORTE' --conexion 'Planta Sur' --desde 2025-03-01 --hasta 2025-03-31 --simular)
+simula=(--depurar --conexion 'PLANTA NORTE' --conexion 'PLANTA SUR ÑUÑOA' --desde 2025-03-01 --hasta 2025-03-31 --simular)
 wine "$prog" "${simula[@]}" | sin_cr >"$tmp/simula_wine.txt" || falla "--simular terminó con error"
 "$linux/ovnalvora" --registro "$tmp/orvalo.reg" "${simula[@]}" | sin_cr >"$tmp/simula_linux.txt"
 diff -u "$tmp/simula_linux.txt" "$tmp/simula_wine.txt" || falla "--simular difiere del de Linux"
 grep -q $'^  Planta Norte  \ttransacciones\t[0-9]*\t[0-9]*$' "$tmp/simula_wine.txt" ||
     falla "--simular no trae las cuentas de la 0"
 # La corrida de verdad sobre Planta Sur: su bitácora, junto al .exe, va en Windows-1252.
-wine "$prog" --depurar --conexion 'Planta Sur' --desde 2025-03-01 --hasta 2025-03-31 --si >"$tmp/corrida.txt" ||
+wine "$prog" --depurar --conexion 'planta sur ñuñoa' --desde 2025-03-01 --hasta 2025-03-31 --si >"$tmp/corrida.txt" ||
     falla "la depuración terminó con error: $(cat "$tmp/corrida.txt")"
-bitacora=("$tmp"/programa/Log/ovNalvora_*.log)
+bitacora=("$programa"/Log/ovNalvora_*.log)
 [ -f "${bitacora[0]}" ] || falla "no se escribió la bitácora en Log junto al programa"
 grep -q $'\tInicia depuraci\xf3n del 2025-03-01 al 2025-03-31.\r$' "${bitacora[0]}" ||
     falla "la bitácora no trae «Depuración» en Windows-1252 con CRLF"
 ! grep -q 'Demo2024\|ó' "${bitacora[0]}" || falla "la bitácora trae UTF-8 o la contraseña"
-despues=(--depurar --conexion 'Planta Sur' --desde 2025-03-01 --hasta 2025-03-31 --simular)
-wine "$prog" "${despues[@]}" | sin_cr | grep -q $'^Planta Sur\tchecadas\t0\t' || falla "quedaron checadas del rango"
+despues=(--depurar --conexion 'Planta Sur Ñuñoa' --desde 2025-03-01 --hasta 2025-03-31 --simular)
+wine "$prog" "${despues[@]}" | sin_cr | grep -q $'^Planta Sur Ñuñoa\tchecadas\t0\t' || falla "quedaron checadas del rango"
 echo "ovnalvora.exe bajo wine: --version, --conexiones y --simular iguales a Linux; depuración y bitácora en 1252."
