@@ -27,14 +27,17 @@ falla() {
 equipo=$(hostname)
 sin_cr() { tr -d '\r' | sed -E "/ovnalvora_origen VALUES/ {s/'$equipo'/'EQUIPO'/I; s/'[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}'/'HORA'/}"; }
 
-"$linux/genera_demo" "$tmp/demo" >/dev/null
+# Las bases en una carpeta sin acentos: el driver SQLite del anfitrión recibe mal una ruta con acentos
+# en SQLDriverConnectW bajo wine ("Año" llega como "A\xfdo"), y eso no es de este programa.
+demo="$tmp/demo"
+"$linux/genera_demo" "$demo" >/dev/null
 # Una carpeta del programa con acentos: GetModuleFileNameW y las rutas en UTF-16.
 programa="$tmp/programa Ñandú"
 mkdir "$programa"
 cp "$exe" "$programa/ovnalvora.exe"
 prog="$programa/ovnalvora.exe"
-norte="Driver=SQLite3;Database=$tmp/demo/orvalo_norte.db"
-sur="Driver=SQLite3;Database=$tmp/demo/orvalo_sur.db"
+norte="Driver=SQLite3;Database=$demo/orvalo_norte.db"
+sur="Driver=SQLite3;Database=$demo/orvalo_sur.db"
 corporativo='Provider=SQLOLEDB.1;User ID=sa;Password=Demo2024;Initial Catalog=Orvalo;Data Source=127.0.0.1,1;Connect Timeout=3'
 
 # Entradas: 0 con blancos; 1 con acentos (llega en UTF-16 por la línea de órdenes); 2 repite el nombre de la 0 en otras mayúsculas (se sondea por la 0);
