@@ -5,7 +5,9 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#ifndef _WIN32
+#ifdef _WIN32
+#include "windows/ApoyoWine.h"
+#else
 #include <unistd.h>
 #endif
 
@@ -13,11 +15,16 @@ namespace ov::prueba {
 
 CarpetaTemporal::CarpetaTemporal() {
 #ifdef _WIN32
-    // Sin mkdtemp: un nombre al azar hasta dar con uno que no exista.
+    // Bajo wine la carpeta se nombra por su ruta Unix: el driver SQLite del anfitrión recibe la cadena
+    // de conexión tal cual y no entiende "C:\...". Sin mkdtemp: un nombre al azar que no exista.
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    if (const std::string unix = RutaUnix(base); !unix.empty()) {
+        base = unix;
+    }
     std::random_device azar;
     for (int intento = 0; intento < 100 && ruta_.empty(); ++intento) {
-        const auto candidata =
-            std::filesystem::temp_directory_path() / ("ovnalvora-" + std::to_string(azar() % 1000000000u));
+        const std::filesystem::path candidata =
+            base.generic_string() + "/ovnalvora-" + std::to_string(azar() % 1000000000u);
         if (std::filesystem::create_directory(candidata)) {
             ruta_ = candidata;
         }
