@@ -5,6 +5,9 @@
 #include <string>
 
 struct sqlite3;
+namespace ov::db {
+class Conexion;
+}
 
 namespace ov::prueba {
 
@@ -24,7 +27,12 @@ public:
     std::string Huella(const std::string& tabla);
 
 private:
+#ifdef _WIN32
+    // En Windows no hay biblioteca sqlite3: se llega por el driver ODBC (windows/BaseSqliteOdbc.cpp).
+    std::unique_ptr<db::Conexion> cn_;
+#else
     sqlite3* base_ = nullptr;
+#endif
 };
 
 // Corre el generador de la demostración en la carpeta; falla la prueba si no termina bien.

@@ -15,11 +15,15 @@ namespace ov::prueba {
 
 CarpetaTemporal::CarpetaTemporal() {
 #ifdef _WIN32
-    // Bajo wine la carpeta se nombra por su ruta Unix: el driver SQLite del anfitrión recibe la cadena
-    // de conexión tal cual y no entiende "C:\...". Sin mkdtemp: un nombre al azar que no exista.
+    // Bajo wine la carpeta se nombra por una ruta Unix ("/…" es Z:\… para Windows): el driver SQLite
+    // del anfitrión recibe la cadena de conexión tal cual y no entiende "C:\…". CTest da la carpeta
+    // en OV_TEMPORAL_PRUEBAS. Sin mkdtemp: un nombre al azar que no exista.
     std::filesystem::path base = std::filesystem::temp_directory_path();
-    if (const std::string unix = RutaUnix(base); !unix.empty()) {
+    if (const char* unix = std::getenv("OV_TEMPORAL_PRUEBAS"); unix != nullptr && *unix == '/') {
         base = unix;
+        std::filesystem::create_directories(base);
+    } else if (const std::string deWine = RutaUnix(base); !deWine.empty()) {
+        base = deWine;
     }
     std::random_device azar;
     for (int intento = 0; intento < 100 && ruta_.empty(); ++intento) {
