@@ -29,15 +29,19 @@ for n in "${tamanos[@]}"; do
     build/genera_demo "$demo" --checadas "$n" > /dev/null
     cp "$demo/orvalo_sur.db" "$demo/original.db"
     conservadas=$(sqlite3 "$demo/orvalo_sur.db" "select count(*) from checadas where fechayhora < '$desde' or fechayhora >= '2025-06-01' or fechayhora is null")
+    # Lo mismo que hace el programa: una sola transacción con la tabla bloqueada.
     cat > "$demo/a_mano.sql" <<SQL
 ATTACH DATABASE '$demo/orvalo_temp_a_mano.db' AS orvalo_temp;
 BEGIN EXCLUSIVE;
+SELECT seq FROM sqlite_sequence WHERE lower(name) = 'checadas';
+SELECT count(*) FROM checadas;
 CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas where fechayhora < '$desde' or fechayhora >= '2025-06-01' or fechayhora is null;
 SELECT count(*) FROM orvalo_temp.checadas;
 DELETE FROM checadas;
-COMMIT;
 INSERT INTO checadas ([id],[empleado],[fechayhora],[reloj]) SELECT * FROM orvalo_temp.checadas;
+SELECT count(*) FROM checadas;
 DROP TABLE orvalo_temp.checadas;
+COMMIT;
 DETACH DATABASE orvalo_temp;
 SQL
     # El disco de esta máquina varía mucho entre corridas: se toma la mejor de $repeticiones, alternando.
@@ -47,7 +51,8 @@ SQL
         cp "$demo/original.db" "$demo/a_mano.db"
         rm -f "$demo/orvalo_temp_a_mano.db"
         /usr/bin/time -v -o "$demo/programa.txt" build/ovnalvora --registro "$demo/orvalo.reg" --depurar \
-            --conexion "Planta Sur" --desde "$desde" --hasta "$hasta" --pasos 1 --si > "$demo/salida.txt"
+            --conexion "Planta Sur" --desde "$desde" --hasta "$hasta" --pasos 1 --estrategia copia --si \
+            > "$demo/salida.txt"
         quedan=$(sqlite3 "$demo/orvalo_sur.db" "select count(*) from checadas")
         [ "$quedan" = "$conservadas" ] || { echo "El programa dejó $quedan filas; se esperaban $conservadas." >&2; exit 1; }
         /usr/bin/time -v -o "$demo/a_mano.txt" sqlite3 "$demo/a_mano.db" < "$demo/a_mano.sql" > /dev/null

@@ -35,7 +35,7 @@ void AplicaNodo(QTreeWidgetItem* elemento, const Nodo& nodo, const ImageList& im
         const QSignalBlocker sinAvisos(elemento->treeWidget());
         elemento->setText(0, Q(nodo.Texto));
         // El texto de una falla es largo: completo en la ayuda emergente.
-        elemento->setToolTip(0, Q(nodo.Texto));
+        elemento->setToolTip(0, Ayuda(nodo.Texto));
         elemento->setIcon(0, imagen == 0 ? SinImagen() : imagenes.Imagen(imagen));
         // Solo la negrita: familia y tamaño siguen siendo los de Lista.
         QFont letra = elemento->font(0);

@@ -5,6 +5,7 @@
 #include "app/ConversionesQt.h"
 #include "app/ImageList.h"
 #include "app/ListaConexiones.h"
+#include "app/SelectorDeFecha.h"
 #include "log/Version.h"
 
 #include <QApplication>
@@ -54,22 +55,12 @@ void AjustaAncho(QLabel* l) {
     l->resize(std::max(l->width(), l->sizeHint().width()), l->height());
 }
 
-// Tab pasa al control siguiente, como en el selector del sistema, y no a otra parte de la fecha.
-class SelectorDeFecha final : public QDateEdit {
-public:
-    using QDateEdit::QDateEdit;
-
-protected:
-    bool focusNextPrevChild(bool siguiente) override { return QWidget::focusNextPrevChild(siguiente); }
-};
-
-QDateEdit* SelectorFecha(QWidget* padre) {
-    auto* d = new SelectorDeFecha(padre);
-    d->setCalendarPopup(true);
-    // Fecha larga en español, como la muestra el selector del sistema.
-    d->setLocale(QLocale(QLocale::Spanish, QLocale::Mexico));
-    d->setDisplayFormat(QStringLiteral("dddd, d 'de' MMMM 'de' yyyy"));
-    return d;
+// Enter también oprime el botón que tiene el foco, como esperan los operadores de Windows; la
+// barra espaciadora ya lo hace.
+QPushButton* Boton(const char* texto, QWidget* padre) {
+    auto* b = new QPushButton(QString::fromUtf8(texto), padre);
+    b->setAutoDefault(true);
+    return b;
 }
 
 } // namespace
@@ -130,10 +121,10 @@ void frmNalvora::CreaControles() {
     List1->setColumnWidth(0, List1->width() / 3);
 
     lblDesde = Etiqueta(this, "Desde:", {90, 3165, 510, 195}, false);
-    DTPicker1[0] = SelectorFecha(this);
+    DTPicker1[0] = new SelectorDeFecha(this);
     Coloca(DTPicker1[0], {90, 3375, 3765, 330});
     lblHasta = Etiqueta(this, "Hasta:", {4155, 3135, 480, 195}, false);
-    DTPicker1[1] = SelectorFecha(this);
+    DTPicker1[1] = new SelectorDeFecha(this);
     Coloca(DTPicker1[1], {4155, 3375, 3765, 330});
 
     frmTareas = new QGroupBox(QStringLiteral("Tareas"), this);
@@ -145,6 +136,9 @@ void frmNalvora::CreaControles() {
     Lista->setHeaderHidden(true);
     Lista->setRootIsDecorated(false);
     Lista->setIconSize(QSize(16, 16));
+    Lista->installEventFilter(this);
+    Lista->viewport()->installEventFilter(this);
+    Lista->setContextMenuPolicy(Qt::CustomContextMenu);
 
     Label2 = Etiqueta(this, "Para iniciar con la depuración oprima el botón <Iniciar>.",
                       {2475, 6465, 4020, 195}, false);
@@ -152,9 +146,9 @@ void frmNalvora::CreaControles() {
                       {2595, 6705, 3630, 420}, true);
     FijaColorTexto(Label1, QColor(255, 0, 0));
 
-    btnIniciar = new QPushButton(QStringLiteral("Iniciar"), this);
+    btnIniciar = Boton("Iniciar", this);
     Coloca(btnIniciar, {2565, 7320, 1665, 390});
-    btnSalir = new QPushButton(QStringLiteral("Salir"), this);
+    btnSalir = Boton("Salir", this);
     Coloca(btnSalir, {4635, 7320, 1665, 390});
 
     Timer1 = new QTimer(this);
@@ -177,6 +171,7 @@ void frmNalvora::CreaControles() {
     connect(btnIniciar, &QPushButton::clicked, this, &frmNalvora::btnIniciar_Click);
     connect(btnSalir, &QPushButton::clicked, this, &frmNalvora::btnSalir_Click);
     connect(Timer1, &QTimer::timeout, this, &frmNalvora::Timer1_Timer);
+    connect(Lista, &QWidget::customContextMenuRequested, this, &frmNalvora::Lista_MenuContextual);
     // El orden lo lleva List1_ColumnClick; la vista no ordena por su cuenta.
     List1->header()->setSectionsClickable(true);
     connect(List1->header(), &QHeaderView::sectionClicked, this,

@@ -16,6 +16,24 @@ inline std::string S(const QString& texto) {
     return texto.toStdString();
 }
 
+// Un texto largo para una ayuda emergente, partido en renglones en los blancos: Qt no ajusta las
+// de texto simple y un error de conexión pasaría de la pantalla.
+inline QString Ayuda(const std::string& texto, int ancho = 90) {
+    QString t = Q(texto);
+    for (qsizetype inicio = 0; t.size() - inicio > ancho;) {
+        qsizetype corte = t.lastIndexOf(u' ', inicio + ancho);
+        if (corte <= inicio) {
+            corte = t.indexOf(u' ', inicio + ancho); // una palabra más larga que el renglón va entera
+        }
+        if (corte < 0) {
+            break;
+        }
+        t[corte] = u'\n';
+        inicio = corte + 1;
+    }
+    return t;
+}
+
 inline QDate AQDate(Fecha f) {
     const std::chrono::year_month_day d{f};
     return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),

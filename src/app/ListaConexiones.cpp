@@ -70,7 +70,7 @@ void PonCifras(QTreeWidgetItem* fila, const EstadisticasFila& cifras, bool hayTr
 
 void PonError(QTreeWidgetItem* fila, const std::string& error) {
     for (int c = 0; c < kColumnas; ++c) {
-        fila->setToolTip(c, Q(error));
+        fila->setToolTip(c, Ayuda(error));
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include "app/ConversionesQt.h"
 
-#include <QMessageBox>
+#include <QApplication>
+#include <QGridLayout>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace ov::app {
 
@@ -16,28 +18,47 @@ void PonTexto(QMessageBox& caja, QMessageBox::StandardButton boton, const char* 
     }
 }
 
+// El cuadro toma el ancho de su texto y el sistema corta el título que no cabe: se le da el ancho
+// del título, en la letra de la barra (algo mayor que la del cuadro), más el ícono y el botón de cierre.
+int AnchoParaElTitulo(const QMessageBox& caja, const QString& titulo) {
+    QFont barra = QApplication::font("QMdiSubWindowTitleBar");
+    barra.setBold(true);
+    const int texto = std::max(QFontMetrics(barra).horizontalAdvance(titulo),
+                               caja.fontMetrics().horizontalAdvance(titulo) * 5 / 4);
+    constexpr int kIconoYCierre = 110;
+    return texto + kIconoYCierre;
+}
+
 } // namespace
 
+std::unique_ptr<QMessageBox> NuevaCaja(QMessageBox::Icon icono, const std::string& titulo,
+                                       const std::string& texto, QMessageBox::StandardButtons botones,
+                                       QWidget* padre) {
+    auto caja = std::make_unique<QMessageBox>(icono, Q(titulo), Q(texto), botones, padre);
+    PonTexto(*caja, QMessageBox::Yes, "&Sí");
+    PonTexto(*caja, QMessageBox::No, "&No");
+    PonTexto(*caja, QMessageBox::Ok, "Aceptar");
+    if (auto* rejilla = qobject_cast<QGridLayout*>(caja->layout())) {
+        rejilla->addItem(new QSpacerItem(AnchoParaElTitulo(*caja, Q(titulo)), 0, QSizePolicy::Minimum,
+                                         QSizePolicy::Expanding),
+                         rejilla->rowCount(), 0, 1, rejilla->columnCount());
+    }
+    return caja;
+}
+
 bool ServiciosQt::PreguntaSiNo(const std::string& texto, const std::string& titulo) {
-    QMessageBox caja(QMessageBox::Question, Q(titulo), Q(texto), QMessageBox::Yes | QMessageBox::No,
-                     ventana_);
-    caja.setDefaultButton(QMessageBox::No);
-    caja.setEscapeButton(QMessageBox::No);
-    PonTexto(caja, QMessageBox::Yes, "&Sí");
-    PonTexto(caja, QMessageBox::No, "&No");
-    return caja.exec() == QMessageBox::Yes;
+    auto caja = NuevaCaja(QMessageBox::Question, titulo, texto, QMessageBox::Yes | QMessageBox::No, ventana_);
+    caja->setDefaultButton(QMessageBox::No);
+    caja->setEscapeButton(QMessageBox::No);
+    return caja->exec() == QMessageBox::Yes;
 }
 
 void ServiciosQt::Informa(const std::string& texto, const std::string& titulo) {
-    QMessageBox caja(QMessageBox::Information, Q(titulo), Q(texto), QMessageBox::Ok, ventana_);
-    PonTexto(caja, QMessageBox::Ok, "Aceptar");
-    caja.exec();
+    NuevaCaja(QMessageBox::Information, titulo, texto, QMessageBox::Ok, ventana_)->exec();
 }
 
 void ServiciosQt::Advierte(const std::string& texto, const std::string& titulo) {
-    QMessageBox caja(QMessageBox::Warning, Q(titulo), Q(texto), QMessageBox::Ok, ventana_);
-    PonTexto(caja, QMessageBox::Ok, "Aceptar");
-    caja.exec();
+    NuevaCaja(QMessageBox::Warning, titulo, texto, QMessageBox::Ok, ventana_)->exec();
 }
 
 } // namespace ov::app

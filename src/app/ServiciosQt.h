@@ -2,10 +2,17 @@
 
 #include "log/ServiciosVentana.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace ov::app {
+
+// Un cuadro de mensaje con los botones en español y ancho para su título completo.
+std::unique_ptr<QMessageBox> NuevaCaja(QMessageBox::Icon icono, const std::string& titulo,
+                                       const std::string& texto, QMessageBox::StandardButtons botones,
+                                       QWidget* padre);
 
 // Los servicios de ventana con cuadros de mensaje de Qt, modales sobre la ventana principal.
 class ServiciosQt final : public ServiciosVentana {

@@ -1,6 +1,8 @@
 #include "app/frmNalvora.h"
 
 #include "app/ConversionesQt.h"
+#include "app/ProgresoCorrida.h"
+#include "app/ServiciosQt.h"
 #include "app/TrabajoEnSegundoPlano.h"
 #include "log/Fechas.h"
 #include "log/Version.h"
@@ -8,9 +10,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace ov::app {
 
@@ -24,6 +29,7 @@ frmNalvora::frmNalvora(DependenciasVentana dependencias, QWidget* padre)
       registro_(dependencias.registro), carpetaPrograma_(std::move(dependencias.carpetaPrograma)),
       trabajo_(std::make_unique<TrabajoEnSegundoPlano>(this)) {
     CreaControles();
+    progreso_ = new ProgresoCorrida(Label2, reloj_, this);
     if (const QScreen* pantalla = screen()) {
         move(pantalla->availableGeometry().center() - rect().center());
     }
@@ -99,7 +105,11 @@ void frmNalvora::HabilitaControles() {
 void frmNalvora::PonEnabled(bool valor) {
     bloqueada_ = !valor;
     for (QObject* control : controles_) {
-        if (auto* w = qobject_cast<QWidget*>(control)) {
+        if (control == static_cast<QObject*>(frmTareas) || control == static_cast<QObject*>(Lista)) {
+            // Bloqueada, la lista de tareas se sigue desplazando a mano: solo sus nodos dejan de
+            // aceptar clics, y eventFilter le quita las teclas que marcan.
+            Lista->viewport()->setEnabled(valor);
+        } else if (auto* w = qobject_cast<QWidget*>(control)) {
             w->setEnabled(valor);
         } else if (auto* t = qobject_cast<QTimer*>(control)) {
             // Un temporizador deshabilitado no late: el aviso se queda en el color que tenía.
@@ -119,6 +129,11 @@ bool frmNalvora::IniciaOperacion(std::function<void()> trabajo,
     DeshabilitaControles();
     trabajo_->Inicia(std::move(trabajo),
                      [this, alTerminar = std::move(alTerminar)](std::exception_ptr error) {
+                         // El aviso de cierre ya no aplica; se va antes del mensaje final.
+                         if (cajaCierre_) {
+                             cajaCierre_->close();
+                         }
+                         progreso_->Termina();
                          HabilitaControles();
                          QApplication::restoreOverrideCursor();
                          if (alTerminar) {
@@ -140,11 +155,45 @@ bool frmNalvora::event(QEvent* evento) {
     return resultado;
 }
 
+bool frmNalvora::eventFilter(QObject* objeto, QEvent* evento) {
+    // Bloqueada, Lista solo se recorre: la rueda, la barra, las flechas y las páginas la desplazan;
+    // ni clics ni teclas la marcan.
+    const auto tipo = evento->type();
+    if (bloqueada_ && objeto == Lista->viewport() &&
+        (tipo == QEvent::MouseButtonPress || tipo == QEvent::MouseButtonDblClick ||
+         tipo == QEvent::MouseButtonRelease)) {
+        return true;
+    }
+    if (objeto == Lista && bloqueada_ && tipo == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(evento)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            return false;
+        default:
+            return true;
+        }
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
 void frmNalvora::closeEvent(QCloseEvent* evento) {
     // Cerrar a media operación podría dejar una tabla vacía sin sus filas conservadas.
     if (bloqueada_) {
         evento->ignore();
-        servicios_.Advierte(kCierreRechazado, S(windowTitle()));
+        // Sin esperar a que lo cierren: la operación sigue y, al terminar, el aviso se cierra solo.
+        if (!cajaCierre_) {
+            cajaCierre_ =
+                NuevaCaja(QMessageBox::Warning, S(windowTitle()), kCierreRechazado, QMessageBox::Ok, this)
+                    .release();
+            cajaCierre_->setAttribute(Qt::WA_DeleteOnClose);
+            cajaCierre_->open();
+        }
+        cajaCierre_->raise();
+        cajaCierre_->activateWindow();
         return;
     }
     Form_Unload();

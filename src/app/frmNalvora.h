@@ -5,8 +5,10 @@
 #include "log/Reloj.h"
 #include "log/ServiciosVentana.h"
 #include "purge/EjecutaProceso.h"
+#include "purge/Recuento.h"
 #include "tasks/Plan.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -30,6 +32,7 @@ class QTreeWidgetItem;
 namespace ov::app {
 
 class ImageList;
+class ProgresoCorrida;
 class TrabajoEnSegundoPlano;
 
 // Lo que la ventana recibe de fuera: sin globales, para que las pruebas pongan su reloj, su
@@ -80,6 +83,8 @@ public:
     void List1_ColumnClick(int columna);
     // Solo cuando el operador cambia la marca de la fila.
     void List1_ItemCheck(QTreeWidgetItem* fila);
+    // Clic derecho en Lista, en coordenadas de su área de nodos: marcar o desmarcar de una vez.
+    void Lista_MenuContextual(const QPoint& lugar);
 
     // La lista de conexiones; la cadena de conexión no se guarda en la ventana.
     void CargaConexiones();
@@ -90,6 +95,8 @@ public:
     void DeshabilitaControles();
     void HabilitaControles();
     bool Bloqueada() const { return bloqueada_; }
+    // El aviso de cierre rechazado mientras sigue abierto; se cierra solo al terminar la operación.
+    QMessageBox* AvisoDeCierre() const { return cajaCierre_; }
 
     // Bloquea la ventana con el reloj de arena, corre `trabajo` en el hilo obrero y, al terminar,
     // desbloquea y llama `alTerminar` en este hilo. Falso si ya hay una operación en curso.
@@ -109,15 +116,23 @@ protected:
     // El sondeo y la corrida; las pruebas de la ventana sola los cuentan en lugar de hacerlos.
     virtual void ActualizaEstadisticas();
     virtual void EjecutaProceso();
+    // Corre en el hilo obrero: lo que la segunda pregunta dice que se eliminará.
+    virtual std::vector<CuentaConexion> CuentaFilas(const Plan& plan, const Rango& rango);
     // Corre en el hilo obrero: la depuración sobre la copia del plan.
     virtual ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador);
 
     bool event(QEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
     void CreaControles();
     void PonEnabled(bool valor);
+    // Tras el primer Sí y las cuentas: la segunda pregunta y, con Sí, la corrida.
+    // Tras un rechazo por una orvalo_temp con filas: ofrece reponerlas en el obrero.
+    void OfreceReponer(const ResultadoCorrida& rechazo);
+    void PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
+                        const std::vector<CuentaConexion>& cuentas);
 
     // El orden de List1 (SortKey, SortOrder): cada clic invierte la dirección.
     struct OrdenLista {
@@ -134,6 +149,8 @@ private:
     std::vector<QObject*> controles_;
     std::unique_ptr<TrabajoEnSegundoPlano> trabajo_;
     QPointer<QWidget> focoAntesDeBloquear_;
+    QPointer<QMessageBox> cajaCierre_;
+    ProgresoCorrida* progreso_ = nullptr;
     bool bloqueada_ = false;
     bool descargada_ = false;
 };

@@ -17,7 +17,11 @@ public:
     explicit ObservadorTabla(std::vector<FilaSalida>& filas) : filas_(filas) {}
     void FilaSondeada(int fila, const EstadisticasFila& cifras, bool) override { Fila(fila).cifras = cifras; }
     void FilaSinConexion(int fila) override { Fila(fila).estado = "sin conexión"; }
-    void FilaConError(int fila, const std::string& error) override { Fila(fila).estado = "error: " + error; }
+    // El estado ya dice "error: "; el texto del error no lo repite.
+    void FilaConError(int fila, const std::string& error) override {
+        constexpr std::string_view kPrefijo = "Error: ";
+        Fila(fila).estado = "error: " + (error.starts_with(kPrefijo) ? error.substr(kPrefijo.size()) : error);
+    }
 
 private:
     FilaSalida& Fila(int fila) { return filas_.at(static_cast<size_t>(fila - 1)); }

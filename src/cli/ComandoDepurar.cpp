@@ -4,6 +4,7 @@
 #include "log/Reloj.h"
 #include "purge/Dialecto.h"
 #include "purge/EjecutaProceso.h"
+#include "purge/Recuento.h"
 
 #include <algorithm>
 #include <istream>
@@ -64,6 +65,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
 
     const auto entradas = Conexiones(registro);
     ModNalvora modulo(registro);
+    modulo.FijaEspera(o.espera);
     std::vector<FilaConexion> filas;
     for (const auto& nombre : o.conexiones) {
         const EntradaConexion* e = Busca(entradas, nombre);
@@ -97,7 +99,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     }
 
     if (o.simular) {
-        return ComandoSimular(plan, rango, registro, entorno);
+        return ComandoSimular(plan, rango, o.estrategia, registro, entorno);
     }
     if (!o.si) {
         if (!entorno.hayTerminal) {
@@ -105,8 +107,11 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
                 << "No hay una terminal para confirmar; use --si para responder Sí a las preguntas.\n";
             return 2;
         }
+        // La segunda pregunta lleva lo que se contó después del primer Sí, como en la ventana.
         if (!PreguntaEnTerminal(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
-            !PreguntaEnTerminal(entorno, TextoSegundaPregunta(rango, kCaptionLabel1))) {
+            !PreguntaEnTerminal(entorno,
+                                SegundaPreguntaConRecuento(TextoSegundaPregunta(rango, kCaptionLabel1),
+                                                           CuentaLoQueSeElimina(modulo, plan, rango)))) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }
@@ -116,6 +121,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     const Bitacora bitacora(RutaLogDe(entorno.carpetaPrograma), reloj);
     ObservadorConsola observador(entorno.salida);
     Depuracion depuracion(modulo, bitacora, observador);
+    depuracion.FijaEstrategia(o.estrategia);
     const auto resultado = depuracion.Corre(plan, rango);
     if (resultado.fin == ResultadoCorrida::Fin::Rechazada) {
         entorno.errores << resultado.Mensaje << '\n';

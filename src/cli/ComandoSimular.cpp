@@ -16,8 +16,8 @@ void Lote(std::string& guion, const std::string& texto) {
 }
 
 // Una conexión del plan: sus cuentas a la salida y sus lotes al guion, en el orden de la corrida.
-void SimulaBloque(const Plan& plan, int primera, const Rango& r, ModNalvora& modulo, const Reloj& reloj,
-                  std::ostream& salida, std::string& guion) {
+void SimulaBloque(const Plan& plan, int primera, const Rango& r, Estrategia estrategia, ModNalvora& modulo,
+                  const Reloj& reloj, std::ostream& salida, std::string& guion) {
     const std::string& conexion = plan.TareaEn(primera).Conexion;
     auto dialecto = DialectoPara(modulo.cnBD());
     bool temporalCreada = false;
@@ -43,8 +43,13 @@ void SimulaBloque(const Plan& plan, int primera, const Rango& r, ModNalvora& mod
         }
         const long long total = dialecto->CuentaFilas(cn, tabla->Tabla);
         const long long conservar = dialecto->CuentaConservadas(cn, *tabla, r);
-        salida << conexion << '\t' << tabla->Tabla << '\t' << (total - conservar) << '\t' << conservar
-               << '\n';
+        const Estrategia usada = dialecto->Elige(estrategia, total, conservar);
+        salida << conexion << '\t' << tabla->Tabla << '\t' << (total - conservar) << '\t' << conservar << '\t'
+               << NombreEstrategia(usada) << '\n';
+        if (usada == Estrategia::Borrado) {
+            Lote(guion, dialecto->GuionBorrado(cn, *tabla, r));
+            continue;
+        }
         if (!temporalCreada) {
             Lote(guion,
                  dialecto->GuionCreaTemporal(cn, Origen{conexion, dialecto->Servidor(cn), dialecto->Base(cn),
@@ -61,12 +66,13 @@ void SimulaBloque(const Plan& plan, int primera, const Rango& r, ModNalvora& mod
 
 } // namespace
 
-int ComandoSimular(Plan& plan, const Rango& r, const Registro& registro, EntornoConsola& entorno) {
+int ComandoSimular(Plan& plan, const Rango& r, Estrategia estrategia, const Registro& registro,
+                   EntornoConsola& entorno) {
     ModNalvora modulo(registro);
     const Reloj& reloj = entorno.reloj ? *entorno.reloj : RelojDelSistema();
     std::string guion;
     int codigo = 0;
-    entorno.salida << "Conexión\tTabla\tEliminar\tConservar\n";
+    entorno.salida << "Conexión\tTabla\tEliminar\tConservar\tEstrategia\n";
     for (int primera = 1; primera <= plan.Count(); primera += kPasosPorConexion) {
         const std::string& conexion = plan.TareaEn(primera).Conexion;
         bool alguna = false;
@@ -83,7 +89,7 @@ int ComandoSimular(Plan& plan, const Rango& r, const Registro& registro, Entorno
             continue;
         }
         try {
-            SimulaBloque(plan, primera, r, modulo, reloj, entorno.salida, guion);
+            SimulaBloque(plan, primera, r, estrategia, modulo, reloj, entorno.salida, guion);
             modulo.cnBD().Close();
         } catch (const db::ErrorBD& e) {
             entorno.errores << "Error en " << conexion << ": " << e.Fuente << " " << e.Descripcion << "\n";

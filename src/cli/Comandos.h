@@ -3,6 +3,7 @@
 #include "cli/LineaComandos.h"
 #include "cli/Opciones.h"
 #include "connections/Registro.h"
+#include "purge/Dialecto.h"
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
@@ -15,6 +16,7 @@ int ComandoTemporal(const Opciones& opciones, const Registro& registro, EntornoC
 // Pregunta en la terminal; Sí solo con "s".
 bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto);
 // --simular: cuántas filas saldrían y el guion de lo que se ejecutaría, sin cambiar nada.
-int ComandoSimular(Plan& plan, const Rango& r, const Registro& registro, EntornoConsola& entorno);
+int ComandoSimular(Plan& plan, const Rango& r, Estrategia estrategia, const Registro& registro,
+                   EntornoConsola& entorno);
 
 } // namespace ov

@@ -17,6 +17,7 @@ const char* const kAyuda =
     "  ovnalvora [--registro ARCHIVO] --conexiones\n"
     "  ovnalvora [--registro ARCHIVO] --depurar --conexion NOMBRE [--conexion NOMBRE ...]\n"
     "            --desde AAAA-MM-DD --hasta AAAA-MM-DD [--pasos N[,N...]] [--simular] [--si]\n"
+    "            [--estrategia auto|copia|borrado] [--espera SEGUNDOS]\n"
     "  ovnalvora [--registro ARCHIVO] --temporal --conexion NOMBRE\n"
     "  ovnalvora [--registro ARCHIVO] --reponer --conexion NOMBRE [--si]\n"
     "  ovnalvora [--registro ARCHIVO] --descartar-temporal --conexion NOMBRE [--si]\n"
@@ -28,15 +29,16 @@ const char* const kAyuda =
     "  --pasos N,N         pasos de cada conexión, del 1 al 8 (todos si se omite)\n"
     "  --simular           muestra lo que se eliminaría y las sentencias, sin cambiar nada\n"
     "  --si                responde Sí a las preguntas\n"
+    "  --estrategia E      copia: copia lo que queda, vacía y repone; borrado: borra en su lugar;\n"
+    "                      auto (por omisión): borra en su lugar cuando sale poco\n"
     "  --temporal          muestra lo que guarda la base temporal orvalo_temp y de dónde salió\n"
     "  --reponer           devuelve a sus tablas las filas de orvalo_temp, sin duplicar ninguna\n"
     "  --descartar-temporal  borra orvalo_temp con lo que guarde\n"
+    "  --espera SEGUNDOS   cuánto esperar a una base ocupada por otro proceso (60; 0 es sin límite)\n"
     "\n"
     "Salida: 0 todo terminó bien; 1 algún paso falló o no corrió; 2 argumentos o arranque rechazado.\n";
 
-} // namespace
-
-int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
+int Corre(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
     const auto leidas = LeeOpciones(argumentos);
     if (const auto* error = std::get_if<std::string>(&leidas)) {
         entorno.errores << *error << "\nUse --ayuda para ver las opciones.\n";
@@ -60,6 +62,17 @@ int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsol
         return 2;
     }
     const auto registro = RegistroDeLaPlataforma(o.registro, entorno.carpetaPrograma);
+    if (const auto* archivo = dynamic_cast<const ArchivoReg*>(registro.get())) {
+        const auto error =
+            archivo->Archivo().empty()
+                ? std::optional<std::string>("No se encontró el archivo de conexiones: use "
+                                             "--registro ARCHIVO o la variable OVNALVORA_REGISTRO.")
+                : RevisaArchivoReg(archivo->Archivo());
+        if (error) {
+            entorno.errores << *error << '\n';
+            return 2;
+        }
+    }
     if (o.orden == Opciones::Orden::Conexiones) {
         return ComandoConexiones(*registro, entorno);
     }
@@ -67,6 +80,22 @@ int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsol
         return ComandoDepurar(o, *registro, entorno);
     }
     return ComandoTemporal(o, *registro, entorno);
+}
+
+} // namespace
+
+int CorreLineaComandos(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
+    // Nada escapa sin aviso: una falla que nadie previó termina con su texto y el código 1.
+    try {
+        return Corre(argumentos, entorno);
+    } catch (const std::exception& e) {
+        entorno.errores << "Error inesperado: " << e.what()
+                        << "\nLa operación no terminó. Revise la bitácora y la base temporal orvalo_temp.\n";
+    } catch (...) {
+        entorno.errores << "Error inesperado de origen desconocido."
+                        << "\nLa operación no terminó. Revise la bitácora y la base temporal orvalo_temp.\n";
+    }
+    return 1;
 }
 
 } // namespace ov

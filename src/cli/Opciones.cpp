@@ -22,10 +22,22 @@ std::optional<std::vector<int>> LeePasos(const std::string& texto) {
     return pasos;
 }
 
+// Segundos enteros; el tope es lo que cabe en milisegundos de 32 bits (casi 25 días).
+std::optional<std::chrono::seconds> LeeEspera(const std::string& texto) {
+    long long n = 0;
+    const auto r = std::from_chars(texto.data(), texto.data() + texto.size(), n);
+    if (texto.empty() || r.ec != std::errc{} || r.ptr != texto.data() + texto.size() || n < 0 ||
+        n > 2147483) {
+        return std::nullopt;
+    }
+    return std::chrono::seconds{n};
+}
+
 } // namespace
 
 std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& argumentos) {
     Opciones o;
+    bool esperaDada = false;
     auto fijaOrden = [&o](Opciones::Orden orden) {
         if (o.orden != Opciones::Orden::Ninguna && o.orden != orden) {
             return false;
@@ -33,6 +45,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         o.orden = orden;
         return true;
     };
+    bool conEstrategia = false;
     for (size_t i = 0; i < argumentos.size(); ++i) {
         const std::string& a = argumentos[i];
         auto valor = [&](std::string& destino) {
@@ -81,6 +94,30 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
                 return "Pasos no válidos: " + texto + ". Use números del 1 al 8 separados por comas.";
             }
             o.pasos = *pasos;
+        } else if (a == "--espera") {
+            std::string texto;
+            if (!valor(texto)) {
+                return std::string("Faltan los segundos después de --espera.");
+            }
+            const auto espera = LeeEspera(texto);
+            if (!espera) {
+                return "Espera no válida: " + texto +
+                       ". Use los segundos que se espera a una base ocupada por otro proceso (0 es sin "
+                       "límite).";
+            }
+            o.espera = *espera;
+            esperaDada = true;
+        } else if (a == "--estrategia") {
+            std::string texto;
+            if (!valor(texto)) {
+                return std::string("Falta auto, copia o borrado después de --estrategia.");
+            }
+            const auto e = LeeEstrategia(texto);
+            if (!e) {
+                return "Estrategia no válida: " + texto + ". Use auto, copia o borrado.";
+            }
+            o.estrategia = *e;
+            conEstrategia = true;
         } else if (a == "--simular") {
             o.simular = true;
         } else if (a == "--si") {
@@ -95,6 +132,12 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
     if (o.orden == Opciones::Orden::Ninguna) {
         return std::string("Falta qué hacer: --conexiones, --depurar, --temporal, --reponer, "
                            "--descartar-temporal, --version o --ayuda.");
+    }
+    if (conEstrategia && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--estrategia va solo con --depurar.");
+    }
+    if (esperaDada && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--espera va solo con --depurar.");
     }
     if (o.orden == Opciones::Orden::Depurar) {
         if (o.conexiones.empty()) {

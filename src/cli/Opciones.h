@@ -1,5 +1,9 @@
 #pragma once
 
+#include "db/Espera.h"
+#include "purge/Dialecto.h"
+
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
@@ -15,7 +19,9 @@ struct Opciones {
     std::string desde, hasta;
     std::vector<int> pasos; // 1 a 8; vacío: todos
     bool simular = false;
+    Estrategia estrategia = Estrategia::Auto;
     bool si = false;
+    std::chrono::seconds espera = db::kEsperaPorOmision; // por una base ocupada; 0 es sin límite
 };
 
 // Lee los argumentos; devuelve las opciones o el texto del error, en español.

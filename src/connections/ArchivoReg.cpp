@@ -46,7 +46,11 @@ private:
     ClaveGuardada valores_;
 };
 
+// Lo que no es un archivo regular de tamaño razonable (una carpeta, /dev/zero) no tiene claves.
 std::string LeeBytes(const std::filesystem::path& archivo) {
+    if (RevisaArchivoReg(archivo)) {
+        return {};
+    }
     std::ifstream f(archivo, std::ios::binary);
     if (!f) {
         return {};
@@ -63,20 +67,18 @@ std::string VistaDe32Bits(const std::string& ruta) {
     return "SOFTWARE\\WOW6432NODE\\" + ruta.substr(kSoftware.size());
 }
 
-} // namespace
-
-ArchivoReg::ArchivoReg(std::filesystem::path archivo) : archivo_(std::move(archivo)) {}
-
-std::unique_ptr<ClaveRegistro> ArchivoReg::Abre(const std::string& ruta) const {
-    if (archivo_.empty()) {
-        return nullptr;
+ContenidoReg LeeArchivo(const std::filesystem::path& archivo) {
+    if (archivo.empty()) {
+        return {};
     }
-    ContenidoReg contenido;
     try {
-        contenido = LeeContenidoReg(LeeBytes(archivo_));
+        return LeeContenidoReg(LeeBytes(archivo));
     } catch (...) {
-        return nullptr; // sin memoria para un archivo absurdo: como si no hubiera clave
+        return {}; // sin memoria para un archivo absurdo: como si no hubiera claves
     }
+}
+
+std::unique_ptr<ClaveRegistro> BuscaClave(const ContenidoReg& contenido, const std::string& ruta) {
     const std::string plegada = PliegaRuta(ruta);
     auto it = contenido.end();
     if (const std::string vista = VistaDe32Bits(plegada); !vista.empty()) {
@@ -88,7 +90,52 @@ std::unique_ptr<ClaveRegistro> ArchivoReg::Abre(const std::string& ruta) const {
     if (it == contenido.end()) {
         return nullptr;
     }
-    return std::make_unique<ClaveArchivo>(std::move(it->second));
+    return std::make_unique<ClaveArchivo>(it->second);
+}
+
+// El archivo tal como estaba al leerlo una vez.
+class ArchivoLeido final : public Registro {
+public:
+    explicit ArchivoLeido(ContenidoReg contenido) : contenido_(std::move(contenido)) {}
+    std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override {
+        return BuscaClave(contenido_, ruta);
+    }
+
+private:
+    ContenidoReg contenido_;
+};
+
+} // namespace
+
+ArchivoReg::ArchivoReg(std::filesystem::path archivo) : archivo_(std::move(archivo)) {}
+
+std::unique_ptr<ClaveRegistro> ArchivoReg::Abre(const std::string& ruta) const {
+    return BuscaClave(LeeArchivo(archivo_), ruta);
+}
+
+std::unique_ptr<Registro> ArchivoReg::Instantanea() const {
+    return std::make_unique<ArchivoLeido>(LeeArchivo(archivo_));
+}
+
+std::optional<std::string> RevisaArchivoReg(const std::filesystem::path& archivo) {
+    std::error_code ec;
+    const auto estado = std::filesystem::status(archivo, ec);
+    const std::string nombre = Utf8DeRuta(archivo);
+    if (!std::filesystem::exists(estado)) {
+        return "No existe el archivo de conexiones " + nombre + ".";
+    }
+    if (!std::filesystem::is_regular_file(estado)) {
+        return "El archivo de conexiones " + nombre +
+               " no es un archivo común (¿es una carpeta o un dispositivo?).";
+    }
+    if (std::filesystem::file_size(archivo, ec) > kTopeArchivoReg || ec) {
+        return "El archivo de conexiones " + nombre +
+               " mide más de 16 MB; un registro exportado mide unos kilobytes.";
+    }
+    if (!std::ifstream(archivo, std::ios::binary)) {
+        return "No se puede leer el archivo de conexiones " + nombre + ".";
+    }
+    return std::nullopt;
 }
 
 std::filesystem::path UbicaArchivoReg(const std::string& opcion,

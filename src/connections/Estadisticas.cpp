@@ -1,6 +1,7 @@
 #include "connections/Estadisticas.h"
 
 #include "log/Fechas.h"
+#include "tasks/Tarea.h"
 
 #include <cstdio>
 
@@ -61,10 +62,6 @@ void MenorYMayor(db::Conexion& cn, const char* sentencia, bool conHora, std::str
     mayor = FormateaFecha(r.Registros->Primero("mayor"), conHora);
 }
 
-std::string TextoError(const db::ErrorBD& e) {
-    return "Error: " + std::to_string(e.Numero) + e.Fuente + " " + e.Descripcion;
-}
-
 } // namespace
 
 std::string RellenaTamano(const std::string& valor, long long definido) {
@@ -96,6 +93,7 @@ void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& n
     const int filas = static_cast<int>(nombres.size());
     for (int i = 1; i <= filas; ++i) {
         if (modulo.AbreConexion(nombres[static_cast<size_t>(i - 1)]) != 0) {
+            observador.ErrorDeApertura(i, modulo.UltimoError());
             observador.FilaSinConexion(i);
             continue;
         }
@@ -113,7 +111,7 @@ void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& n
                     // Ya se informa el primer error de la fila.
                 }
             }
-            observador.FilaConError(i, TextoError(e));
+            observador.FilaConError(i, TextoError(e.Numero, e.Fuente, e.Descripcion));
         }
     }
 }

@@ -23,6 +23,9 @@ public:
     // fila cuenta desde 1, en el orden en que se muestran las filas.
     virtual void FilaSondeada(int fila, const EstadisticasFila& cifras, bool hayTransacciones) = 0;
     virtual void FilaSinConexion(int fila) = 0;
+    // Por qué no abrió la conexión de la fila (sin contraseñas); llega justo antes de FilaSinConexion.
+    virtual void ErrorDeApertura(int /*fila*/, const std::string& /*error*/) {}
+    // El error va como en una tarea fallida: "Error: " número "[" fuente "] " descripción.
     virtual void FilaConError(int fila, const std::string& error) = 0;
 };
 

@@ -28,7 +28,8 @@ class ClaveRegistro {
 public:
     virtual ~ClaveRegistro() = default;
     // Primera consulta: tipo y tamaño en bytes; devuelve 0 o el código de error del registro.
-    virtual std::int32_t ConsultaTipo(const std::string& nombre, std::uint32_t& tipo, std::uint32_t& bytes) = 0;
+    virtual std::int32_t ConsultaTipo(const std::string& nombre, std::uint32_t& tipo,
+                                      std::uint32_t& bytes) = 0;
     // Segunda consulta: los bytes del valor.
     virtual std::int32_t ConsultaDatos(const std::string& nombre, std::vector<unsigned char>& datos) = 0;
 };
@@ -39,6 +40,9 @@ public:
     virtual ~Registro() = default;
     // Abre la ruta bajo HKEY_LOCAL_MACHINE; nullptr si no se pudo (la consulta fallará después).
     virtual std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const = 0;
+    // El almacén leído una sola vez, para una búsqueda o un recorrido que abre muchas claves.
+    // El registro de Windows se consulta valor por valor: se usa él mismo.
+    virtual std::unique_ptr<Registro> Instantanea() const;
 };
 
 } // namespace ov

@@ -12,4 +12,21 @@ std::string TextoDe(const ValorRegistro& v) {
     return {};
 }
 
+namespace {
+class MismoRegistro final : public Registro {
+public:
+    explicit MismoRegistro(const Registro& registro) : registro_(registro) {}
+    std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override {
+        return registro_.Abre(ruta);
+    }
+
+private:
+    const Registro& registro_;
+};
+} // namespace
+
+std::unique_ptr<Registro> Registro::Instantanea() const {
+    return std::make_unique<MismoRegistro>(*this);
+}
+
 } // namespace ov

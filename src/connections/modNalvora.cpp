@@ -2,6 +2,8 @@
 
 #include "connections/Registry1.h"
 #include "connections/TextoUtf8.h"
+#include "db/CadenaConexion.h"
+#include "db/Espera.h"
 
 #include <limits>
 
@@ -39,7 +41,10 @@ std::string NombreComparable(const std::string& nombre) {
     return MayusculasUtf8(SinBlancosALosLados(nombre));
 }
 
-std::vector<EntradaConexion> Conexiones(const Registro& registro) {
+std::vector<EntradaConexion> Conexiones(const Registro& almacen) {
+    // El almacén se lee una vez para todo el recorrido, no una vez por valor.
+    const auto vista = almacen.Instantanea();
+    const Registro& registro = *vista;
     std::vector<EntradaConexion> entradas;
     for (int n = 0; n <= kUltimaEntrada; ++n) {
         const std::string ruta = RutaEntrada(n);
@@ -59,7 +64,7 @@ std::vector<EntradaConexion> Conexiones(const Registro& registro) {
 }
 
 ModNalvora::ModNalvora(const Registro& registro)
-    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()) {}
+    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()), espera_(db::kEsperaPorOmision) {}
 
 std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
     auto tomada = std::move(cnBD_);
@@ -78,17 +83,23 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     }
     try {
         const std::string buscado = NombreComparable(nombre);
+        // Una lectura del almacén por búsqueda, no una por entrada recorrida.
+        const auto vista = registro_.Instantanea();
+        const Registro& registro = *vista;
         for (int n = 0;; ++n) {
             const std::string ruta = RutaEntrada(n);
-            if (n > kUltimaEntrada || !ExisteValor(registro_, ruta, "Name")) {
+            if (n > kUltimaEntrada || !ExisteValor(registro, ruta, "Name")) {
                 ultimoError_ = "No hay una conexión llamada " + SinBlancosALosLados(nombre) + ".";
                 return 1;
             }
-            if (NombreComparable(TextoDe(LeeValor(registro_, ruta, "Name"))) != buscado) {
+            if (NombreComparable(TextoDe(LeeValor(registro, ruta, "Name"))) != buscado) {
                 continue;
             }
-            const std::string conn = TextoDe(LeeValor(registro_, ruta, "Conn"));
-            cnBD_->Open(conn);
+            const std::string conn = TextoDe(LeeValor(registro, ruta, "Conn"));
+            auto cadena = db::TraduceCadena(conn, db::DriversInstalados());
+            db::PonEsperaSQLite(cadena, espera_);
+            cnBD_->OpenOdbc(cadena);
+            db::FijaEspera(*cnBD_, espera_);
             return 0;
         }
     } catch (const db::ErrorBD& e) {

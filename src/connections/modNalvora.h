@@ -3,6 +3,7 @@
 #include "connections/Registro.h"
 #include "db/Conexion.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,7 +32,11 @@ public:
     explicit ModNalvora(const Registro& registro);
 
     // 0: cnBD abierta; 1: no hay entrada con ese nombre; 2: falló al abrir. Nunca lanza.
+    // Cada conexión abierta lleva el límite de espera por bloqueos.
     std::int32_t AbreConexion(const std::string& nombre);
+    // Cuánto espera una sentencia por un bloqueo de otro proceso; 0 es sin límite.
+    void FijaEspera(std::chrono::seconds espera) { espera_ = espera; }
+    std::chrono::seconds Espera() const { return espera_; }
     db::Conexion& cnBD() { return *cnBD_; }
     // Se lleva la conexión abierta (para tenerla toda una corrida); cnBD queda nueva y cerrada.
     std::unique_ptr<db::Conexion> TomaConexion();
@@ -43,6 +48,7 @@ private:
     const Registro& registro_;
     std::unique_ptr<db::Conexion> cnBD_;
     std::string ultimoError_;
+    std::chrono::seconds espera_;
 };
 
 } // namespace ov

@@ -8,6 +8,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 
 namespace ov::db {
 
@@ -302,6 +303,29 @@ std::string ValorDeClave(const std::string& cadenaOdbc, std::string_view clave) 
         return Busca(ParesOdbc(cadenaOdbc), Minusculas(clave)).value_or("");
     } catch (const ErrorBD&) {
         return {};
+    }
+}
+
+// El driver de SQLite crea un archivo vacío donde no hay base: una ruta mal escrita nunca debe crearla.
+// Su opción NoCreat=1 no sirve aquí: abre sin permiso de crear y ATTACH lo hereda, así que tampoco
+// podría crearse orvalo_temp.db junto a la base.
+void ExigeBaseSQLiteExistente(const CadenaOdbc& cadena) {
+    Pares odbc;
+    try {
+        odbc = ParesOdbc(cadena.Texto);
+    } catch (const ErrorBD&) {
+        return; // mal formada: que la rechace el driver
+    }
+    const auto base = Busca(odbc, "database");
+    if (Minusculas(Busca(odbc, "driver").value_or("")).find("sqlite") == std::string::npos || !base ||
+        *base == ":memory:") {
+        return;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(*base, ec)) {
+        throw ErrorBD(3706, "[ovNalvora]",
+                      "No existe la base de datos SQLite " + *base + "; no se crea una vacía en su lugar.",
+                      "08001");
     }
 }
 

@@ -18,6 +18,9 @@ CadenaOdbc TraduceCadena(const std::string& cadenaRegistro,
 // está o si la cadena está mal formada.
 std::string ValorDeClave(const std::string& cadenaOdbc, std::string_view clave);
 
+// Rechaza con ErrorBD una cadena del driver de SQLite cuyo archivo no existe, antes de conectar.
+void ExigeBaseSQLiteExistente(const CadenaOdbc& cadena);
+
 // Nombres de los drivers ODBC instalados (SQLDrivers).
 std::vector<std::string> DriversInstalados();
 

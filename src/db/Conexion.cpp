@@ -95,6 +95,7 @@ void Conexion::OpenOdbc(const CadenaOdbc& cadena) {
     if (impl_->abierta) {
         throw ErrorPropio(3705, "La operación no se permite si la conexión está abierta.");
     }
+    ExigeBaseSQLiteExistente(cadena);
     Impl& im = *impl_;
     im.entorno = Entorno();
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, im.entorno->get(), im.dbc.Destino()))) {

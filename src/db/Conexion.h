@@ -37,6 +37,7 @@ public:
 struct Resultado {
     std::optional<Recordset> Registros;    // el primer resultado con columnas
     std::vector<long long> FilasAfectadas; // SQLRowCount de cada resultado, en orden (-1: no aplica)
+    std::vector<std::string> Mensajes;     // avisos del servidor (PRINT, DBCC) de todos los resultados
     // Cuenta del último resultado que informó filas; -1 si ninguno.
     long long UltimaCuenta() const;
 };

@@ -52,7 +52,13 @@ ErrorBD ErrorDeDiagnostico(const Diagnostico& d) {
     while (inicio < d.Mensaje.size() && d.Mensaje[inicio] == ' ') {
         ++inicio;
     }
-    return ErrorBD(d.Nativo, std::move(fuente), d.Mensaje.substr(inicio), d.Estado);
+    std::string descripcion = d.Mensaje.substr(inicio);
+    // El driver de SQLite cierra el mensaje con el número entre paréntesis; el número ya va aparte.
+    if (const std::string numero = " (" + std::to_string(d.Nativo) + ")";
+        d.Nativo != 0 && descripcion.size() > numero.size() && descripcion.ends_with(numero)) {
+        descripcion.resize(descripcion.size() - numero.size());
+    }
+    return ErrorBD(d.Nativo, std::move(fuente), std::move(descripcion), d.Estado);
 }
 
 std::optional<ErrorBD> ErrorDe(const Llamada& llamada) {

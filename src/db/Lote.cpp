@@ -22,9 +22,14 @@ Llamada Con(SQLRETURN rc, SQLHSTMT st) {
 Resultado AgotaLote(OrigenLote& origen) {
     Resultado resultado;
     std::optional<ErrorBD> error;
-    auto anota = [&error](const Llamada& l) {
+    auto anota = [&error, &resultado](const Llamada& l) {
         if (!error) {
             error = ErrorDe(l);
+        }
+        for (const Diagnostico& d : l.Diagnosticos) {
+            if (!EsError(d)) {
+                resultado.Mensajes.push_back(ErrorDeDiagnostico(d).Descripcion);
+            }
         }
     };
 

@@ -25,7 +25,9 @@ std::string BaseActualSqlServer(const Ejecutor& ejecuta) {
 
 void PreparaSqlServer(const Ejecutor& ejecuta, const std::string& baseEsperada) {
     // FreeTDS manda { d '...'} como texto: con un inicio de sesión en español se leería día-mes.
-    ejecuta("SET DATEFORMAT ymd");
+    // Con NOCOUNT encendido en las opciones del servidor ninguna sentencia informaría sus filas,
+    // y la cuenta de cada reinserción saldría en cero.
+    ejecuta(kPreparaSesion);
     if (baseEsperada.empty()) {
         return;
     }

@@ -12,7 +12,9 @@ using Ejecutor = std::function<Resultado(const std::string&)>;
 // La base actual de una conexión a SQL Server.
 std::string BaseActualSqlServer(const Ejecutor& ejecuta);
 
-// Lo que se hace al abrir SQL Server: fechas año-mes-día y, si la cadena nombra una base,
+inline constexpr const char* kPreparaSesion = "SET DATEFORMAT ymd\r\nSET NOCOUNT OFF";
+
+// Lo que se hace al abrir SQL Server: fechas año-mes-día, cuentas de filas y, si la cadena nombra una base,
 // comprobar que la conexión quedó en ella. Lanza ErrorBD.
 void PreparaSqlServer(const Ejecutor& ejecuta, const std::string& baseEsperada);
 

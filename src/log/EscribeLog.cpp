@@ -40,7 +40,7 @@ struct CierraArchivo {
 };
 using Archivo = std::unique_ptr<std::FILE, CierraArchivo>;
 
-// En Windows el archivo va en la página de códigos ANSI del sistema (texto de 8 bits, no Unicode).
+// En Windows el archivo va en la página de códigos ANSI, la del sistema, que es la que leen sus herramientas.
 std::string ACodificacionDelArchivo(const std::string& utf8) {
 #ifdef _WIN32
     if (utf8.empty()) {

@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -44,7 +45,7 @@ public:
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
         if (h_ == INVALID_HANDLE_VALUE) {
-            return "no se pudo abrir " + Utf8DeRuta(ruta);
+            throw ErrorPropio("No se pudo abrir el candado " + Utf8DeRuta(ruta) + ".");
         }
         OVERLAPPED o{};
         o.Offset = 0x40000000; // más allá del texto, que así se puede leer aunque esté bloqueado
@@ -60,7 +61,8 @@ public:
 #else
         fd_ = ::open(ruta.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (fd_ < 0) {
-            return "no se pudo abrir " + Utf8DeRuta(ruta);
+            throw ErrorPropio("No se pudo abrir el candado " + Utf8DeRuta(ruta) + ": " +
+                              std::strerror(errno) + ".");
         }
         if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd_);

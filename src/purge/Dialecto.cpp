@@ -58,26 +58,73 @@ void DialectoDepuracion::CreaTemporal(db::Sesion& cn, const Origen& origen) {
     EscribeOrigen(cn, origen);
 }
 
+const char* NombreEstrategia(Estrategia e) {
+    switch (e) {
+    case Estrategia::Copia:
+        return "copia";
+    case Estrategia::Borrado:
+        return "borrado";
+    case Estrategia::Auto:
+        break;
+    }
+    return "auto";
+}
+
+std::optional<Estrategia> LeeEstrategia(const std::string& texto) {
+    for (const Estrategia e : {Estrategia::Auto, Estrategia::Copia, Estrategia::Borrado}) {
+        if (texto == NombreEstrategia(e)) {
+            return e;
+        }
+    }
+    return std::nullopt;
+}
+
+Estrategia DialectoDepuracion::Elige(Estrategia pedida, long long antes, long long conservadas) const {
+    if (pedida != Estrategia::Auto) {
+        return pedida;
+    }
+    const double salen =
+        antes > 0 ? static_cast<double>(antes - conservadas) / static_cast<double>(antes) : 0.0;
+    return salen <= UmbralBorrado() ? Estrategia::Borrado : Estrategia::Copia;
+}
+
 CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
-                                                 const SentenciaTarea& reposicion) {
+                                                 const SentenciaTarea& reposicion, Estrategia pedida) {
     CuentaDepuracion c;
     try {
         Comienza(cn, t.Tabla);
         const auto id = LeeIdentidad(cn, t.Tabla);
         c.Antes = CuentaFilas(cn, t.Tabla);
-        cn.Execute(Copia(t, r));
-        c.Conservadas = CuentaTemporal(cn, t.Tabla);
-        cn.Execute(Vacia(t.Tabla));
-        if (id) {
-            Resiembra(cn, t.Tabla, *id);
+        // Las cifras que deciden se cuentan aquí, bajo el candado de la tabla.
+        std::optional<long long> conservar;
+        if (pedida != Estrategia::Copia) {
+            conservar = c.Antes - CuentaEliminables(cn, t, r);
         }
-        const long long informadas = Ejecuta(cn, reposicion);
-        const long long repuestas = CuentaFilas(cn, t.Tabla);
-        // La cuenta de la tabla manda; la del servidor, si la dio, tiene que coincidir también.
-        if (repuestas != c.Conservadas || (informadas >= 0 && informadas != c.Conservadas)) {
-            throw ErrorPropio("Se reinsertaron " + std::to_string(informadas >= 0 ? informadas : repuestas) +
-                              " filas de " + std::to_string(c.Conservadas) + " conservadas en " + t.Tabla +
-                              "; se deshizo todo y la tabla quedó como estaba.");
+        c.Usada = Elige(pedida, c.Antes, conservar.value_or(c.Antes));
+        if (c.Usada == Estrategia::Borrado) {
+            const long long borradas = cn.Execute(Borra(t, r)).UltimaCuenta();
+            c.Conservadas = CuentaFilas(cn, t.Tabla);
+            if (c.Conservadas != *conservar || (borradas >= 0 && borradas != c.Antes - *conservar)) {
+                throw ErrorPropio("Se borraron " + std::to_string(c.Antes - c.Conservadas) + " filas de " +
+                                  t.Tabla + " y se esperaban " + std::to_string(c.Antes - *conservar) +
+                                  "; se deshizo todo y la tabla quedó como estaba.");
+            }
+        } else {
+            cn.Execute(Copia(t, r));
+            c.Conservadas = CuentaTemporal(cn, t.Tabla);
+            cn.Execute(Vacia(t.Tabla));
+            if (id) {
+                Resiembra(cn, t.Tabla, *id);
+            }
+            const long long informadas = Ejecuta(cn, reposicion);
+            const long long repuestas = CuentaFilas(cn, t.Tabla);
+            // La cuenta de la tabla manda; la del servidor, si la dio, tiene que coincidir también.
+            if (repuestas != c.Conservadas || (informadas >= 0 && informadas != c.Conservadas)) {
+                throw ErrorPropio("Se reinsertaron " +
+                                  std::to_string(informadas >= 0 ? informadas : repuestas) + " filas de " +
+                                  std::to_string(c.Conservadas) + " conservadas en " + t.Tabla +
+                                  "; se deshizo todo y la tabla quedó como estaba.");
+            }
         }
         if (id) {
             RevisaIdentidad(cn, t.Tabla, *id);
@@ -85,7 +132,9 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         if (t.Tabla == "kardex" && !DisparadoresHabilitados(cn)) {
             throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
         }
-        cn.Execute(BorraCopia(t.Tabla));
+        if (c.Usada == Estrategia::Copia) {
+            cn.Execute(BorraCopia(t.Tabla));
+        }
         Confirma(cn);
     } catch (...) {
         Deshaz(cn);
@@ -126,7 +175,12 @@ long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tab
 }
 
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
-    switch (cn.dialecto()) {
+    const db::Dialecto d = cn.dialecto();
+    return DialectoPara(d, d == db::Dialecto::Otro ? cn.NombreDBMS() : std::string());
+}
+
+std::unique_ptr<DialectoDepuracion> DialectoPara(db::Dialecto d, const std::string& nombreServidor) {
+    switch (d) {
     case db::Dialecto::SQLite:
         return std::make_unique<DialectoSQLite>();
     case db::Dialecto::SqlServer:
@@ -135,7 +189,7 @@ std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn) {
         break;
     }
     // Las sentencias de SQL Server en otro servidor no se sabe qué harían: no se depura.
-    throw ErrorPropio("El servidor se identifica como \"" + cn.NombreDBMS() +
+    throw ErrorPropio("El servidor se identifica como \"" + nombreServidor +
                       "\"; solo se depuran bases de SQL Server y SQLite.");
 }
 
@@ -146,6 +200,12 @@ std::string CondicionConservar(const TablaDatos& t, const Rango& r) {
     return " where " + t.Columna + " < { d '" + FormatoFecha(r.Desde) + "'} or " +
            (hasta.size() == 10 ? t.Columna + " >= { d'" + hasta + "'} or " : std::string()) + t.Columna +
            " is null";
+}
+
+std::string CondicionEliminar(const TablaDatos& t, const Rango& r) {
+    const std::string hasta = FormatoFecha(DiaSiguiente(r.Hasta));
+    return " where " + t.Columna + " >= { d '" + FormatoFecha(r.Desde) + "'}" +
+           (hasta.size() == 10 ? " and " + t.Columna + " < { d'" + hasta + "'}" : std::string());
 }
 
 std::string Delimita(const std::string& texto, char abre, char cierra) {

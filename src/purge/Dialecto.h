@@ -18,10 +18,17 @@ struct SentenciaTarea {
     std::string Texto() const;
 };
 
+// Cómo se quitan las filas de una tabla: copiando lo que se conserva, vaciando y reponiendo, o
+// borrando en su lugar lo que sale. Auto elige por la fracción que sale.
+enum class Estrategia { Auto, Copia, Borrado };
+const char* NombreEstrategia(Estrategia e); // "auto", "copia", "borrado"
+std::optional<Estrategia> LeeEstrategia(const std::string& texto);
+
 // Cifras de una tabla depurada, contadas dentro de su transacción.
 struct CuentaDepuracion {
-    long long Antes = 0;       // filas de la tabla antes de vaciarla
-    long long Conservadas = 0; // filas copiadas a orvalo_temp y repuestas
+    long long Antes = 0;       // filas de la tabla antes de depurarla
+    long long Conservadas = 0; // filas que quedan
+    Estrategia Usada = Estrategia::Copia;
     long long Eliminadas() const { return Antes - Conservadas; }
 };
 
@@ -59,7 +66,12 @@ public:
     // Una tarea de datos entera en una transacción, con la tabla bloqueada: copia lo que se conserva,
     // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace.
     CuentaDepuracion DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
-                                 const SentenciaTarea& reposicion);
+                                 const SentenciaTarea& reposicion, Estrategia pedida = Estrategia::Auto);
+    // La estrategia que se usa para esas cifras: borrar en su lugar cuando sale a lo más el umbral.
+    Estrategia Elige(Estrategia pedida, long long antes, long long conservadas) const;
+    // Fracción de filas que salen hasta la cual conviene borrar en su lugar.
+    virtual double UmbralBorrado() const = 0;
+    virtual std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
     // La misma tarea como guion que se puede correr tal cual: la deja completa o intacta.
     virtual std::string GuionDepuracion(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                         const SentenciaTarea& reposicion) = 0;
@@ -83,6 +95,8 @@ public:
     // Cuántas filas hay y cuántas se conservan (--simular y la segunda pregunta).
     virtual long long CuentaFilas(db::Sesion& cn, const std::string& tabla) = 0;
     virtual long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Las que salen, por el índice de la fecha; las conservadas son el resto, por ser el complemento.
+    virtual long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
 
     // --- recuperación de orvalo_temp
     // Pone en la tabla viva las filas de su copia que le faltan (comparando todas las columnas y
@@ -96,6 +110,8 @@ protected:
     virtual std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) = 0;
     virtual std::string Copia(const TablaDatos& t, const Rango& r) const = 0;
     virtual std::string Vacia(const std::string& tabla) const = 0;
+    // DELETE con el complemento exacto de la condición de conservar.
+    virtual std::string Borra(const TablaDatos& t, const Rango& r) const = 0;
     // Tras vaciar: que la primera fila nueva no reuse un valor ya emitido.
     virtual void Resiembra(db::Sesion& cn, const std::string& tabla, const Identidad& id) = 0;
     // Tras reponer: si el contador retrocedió, vuelve a donde estaba.
@@ -115,9 +131,13 @@ protected:
 
 // El dialecto del servidor de cn; lanza db::ErrorBD si no es SQL Server ni SQLite.
 std::unique_ptr<DialectoDepuracion> DialectoPara(db::Conexion& cn);
+// Lo mismo a partir de lo que el servidor dice ser (SQL_DBMS_NAME).
+std::unique_ptr<DialectoDepuracion> DialectoPara(db::Dialecto d, const std::string& nombreServidor);
 
 // La condición de lo que se conserva: antes de Desde, desde el día siguiente a Hasta, o sin fecha.
 std::string CondicionConservar(const TablaDatos& t, const Rango& r);
+// Su complemento exacto: con fecha, desde Desde y antes del día siguiente a Hasta.
+std::string CondicionEliminar(const TablaDatos& t, const Rango& r);
 
 // El texto entre los delimitadores, con el de cierre duplicado adentro: [a]]b], 'O''Hara', "x""y".
 std::string Delimita(const std::string& texto, char abre, char cierra);

@@ -70,6 +70,17 @@ std::string DiferenciaCopia(const std::string& tabla, const std::string& columna
            Numeradas(columnas, tabla) + ")";
 }
 
+// sqlite3 no entiende { d '...'}, que el driver ODBC traduce: en el guion van literales de texto.
+std::string SinEscapesDeFecha(std::string sql) {
+    for (const char* escape : {"{ d '", "{ d'"}) {
+        for (size_t p = sql.find(escape); p != std::string::npos; p = sql.find(escape, p)) {
+            sql.erase(p, std::string(escape).size() - 1);
+            sql.erase(sql.find("'}", p + 1) + 1, 1);
+        }
+    }
+    return sql;
+}
+
 } // namespace
 
 fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
@@ -177,6 +188,10 @@ std::optional<Identidad> DialectoSQLite::LeeIdentidad(db::Sesion& cn, const std:
 
 std::string DialectoSQLite::Copia(const TablaDatos& t, const Rango& r) const {
     return "CREATE TABLE orvalo_temp." + t.Tabla + " AS SELECT * FROM " + t.Tabla + CondicionConservar(t, r);
+}
+
+std::string DialectoSQLite::Borra(const TablaDatos& t, const Rango& r) const {
+    return "DELETE FROM " + t.Tabla + CondicionEliminar(t, r);
 }
 
 std::string DialectoSQLite::Vacia(const std::string& tabla) const {
@@ -296,6 +311,10 @@ long long DialectoSQLite::CuentaFilas(db::Sesion& cn, const std::string& tabla) 
     return Entero(cn.Execute("SELECT count(*) FROM " + tabla));
 }
 
+long long DialectoSQLite::CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
+    return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionEliminar(t, r)));
+}
+
 long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
 }
@@ -339,7 +358,7 @@ std::string DialectoSQLite::GuionCreaTemporal(db::Sesion& cn, const Origen& orig
 
 std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, const Rango& r,
                                             const SentenciaTarea& reposicion) {
-    std::string g = "BEGIN EXCLUSIVE;\n" + Copia(t, r) + ";\n" + Vacia(t.Tabla) + ";\n";
+    std::string g = "BEGIN EXCLUSIVE;\n" + SinEscapesDeFecha(Copia(t, r)) + ";\n" + Vacia(t.Tabla) + ";\n";
     for (const auto& parte : reposicion.Partes) {
         g += parte + ";\n";
     }
@@ -349,6 +368,15 @@ std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, co
          t.Tabla + ") - (SELECT count(*) FROM orvalo_temp." + t.Tabla +
          ");\nDELETE FROM ovnalvora_revision;\n" + BorraCopia(t.Tabla) + ";\nCOMMIT;";
     return g;
+}
+
+std::string DialectoSQLite::GuionBorrado(db::Sesion&, const TablaDatos& t, const Rango& r) {
+    return "BEGIN EXCLUSIVE;\nCREATE TEMP TABLE IF NOT EXISTS ovnalvora_revision (diferencia INTEGER CHECK "
+           "(diferencia = 0));\nCREATE TEMP TABLE ovnalvora_conservar AS SELECT count(*) AS filas FROM " +
+           t.Tabla + SinEscapesDeFecha(CondicionConservar(t, r)) + ";\n" + SinEscapesDeFecha(Borra(t, r)) +
+           ";\nINSERT INTO ovnalvora_revision SELECT (SELECT count(*) FROM " + t.Tabla +
+           ") - (SELECT filas FROM ovnalvora_conservar);\nDELETE FROM ovnalvora_revision;\nDROP TABLE "
+           "ovnalvora_conservar;\nCOMMIT;";
 }
 
 std::string DialectoSQLite::GuionBorraTemporal(db::Sesion& cn) {

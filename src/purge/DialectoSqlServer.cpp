@@ -220,6 +220,10 @@ std::string DialectoSqlServer::Copia(const TablaDatos& t, const Rango& r) const 
     return sqlserver::Copia(t, r);
 }
 
+std::string DialectoSqlServer::Borra(const TablaDatos& t, const Rango& r) const {
+    return "delete from " + t.Tabla + CondicionEliminar(t, r);
+}
+
 std::string DialectoSqlServer::Vacia(const std::string& tabla) const {
     return sqlserver::Vacia(tabla);
 }
@@ -287,6 +291,11 @@ bool DialectoSqlServer::DisparadoresHabilitados(db::Sesion& cn) {
 
 long long DialectoSqlServer::CuentaFilas(db::Sesion& cn, const std::string& tabla) {
     return Entero(cn.Execute(sqlserver::CuentaFilas(tabla)), "filas");
+}
+
+long long DialectoSqlServer::CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
+    return Entero(cn.Execute("select count_big(*) as filas from " + t.Tabla + CondicionEliminar(t, r)),
+                  "filas");
 }
 
 long long DialectoSqlServer::CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
@@ -359,6 +368,15 @@ std::string DialectoSqlServer::GuionDepuracion(db::Sesion&, const TablaDatos& t,
     }
     g += sqlserver::BorraTablaTemporal(T) + ";\n" + sqlserver::kConfirma + ";";
     return g;
+}
+
+std::string DialectoSqlServer::GuionBorrado(db::Sesion&, const TablaDatos& t, const Rango& r) {
+    return std::string(sqlserver::kAbortaEnError) + ";\n" + sqlserver::kComienza + ";\n" +
+           sqlserver::Bloquea(t.Tabla) + ";\nDECLARE @conservadas bigint = (select count_big(*) from " +
+           t.Tabla + CondicionConservar(t, r) + ");\n" + Borra(t, r) + ";\nIF (" +
+           sqlserver::CuentaFilas(t.Tabla) +
+           ") <> @conservadas THROW 50000, N'El borrado no cuadra con la cuenta; se deshizo todo.', 1;\n" +
+           sqlserver::kConfirma + ";";
 }
 
 std::string DialectoSqlServer::GuionBorraTemporal(db::Sesion&) {

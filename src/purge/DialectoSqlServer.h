@@ -19,6 +19,10 @@ public:
                                 const SentenciaTarea& reposicion) override;
     std::string GuionCreaTemporal(db::Sesion& cn, const Origen& origen) override;
     std::string GuionBorraTemporal(db::Sesion& cn) override;
+    // DELETE registra en el diario las filas que salen; copiar y reponer, las que quedan: gana el
+    // que mueve menos filas.
+    double UmbralBorrado() const override { return 0.5; }
+    std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
     std::string ConsultaColumnas(const std::string& tabla) const override;
     std::string NombreParaColumnas(const std::string& tabla) const override { return "dbo." + tabla; }
@@ -32,12 +36,14 @@ public:
 
     long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
     long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    long long CuentaEliminables(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
 protected:
     void Comienza(db::Sesion& cn, const std::string& tabla) override;
     std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) override;
     std::string Copia(const TablaDatos& t, const Rango& r) const override;
     std::string Vacia(const std::string& tabla) const override;
+    std::string Borra(const TablaDatos& t, const Rango& r) const override;
     void Resiembra(db::Sesion& cn, const std::string& tabla, const Identidad& id) override;
     void RevisaIdentidad(db::Sesion& cn, const std::string& tabla, const Identidad& anterior) override;
     std::string BorraCopia(const std::string& tabla) const override;

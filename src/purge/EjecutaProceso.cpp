@@ -90,12 +90,11 @@ std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexio
     }
     try {
         auto dialecto = DialectoPara(modulo_.cnBD());
-        const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
-                                  FormatoFechaHora(bitacora_.reloj().Ahora());
-        if (auto ocupado = candado.Toma(modulo_, *dialecto, quien)) {
-            return *ocupado + " Espere a que termine; no se cambió nada.";
+        candado_ = &candado;
+        if (auto ocupado = AseguraCandado(conexion, *dialecto)) {
+            return *ocupado + " No se cambió nada.";
         }
-        if (!modulo_.cnBD().Abierta() && modulo_.AbreConexion(conexion) != 0) {
+        if (!modulo_.cnBD().Abierta()) {
             return std::nullopt;
         }
         auto& cn = modulo_.cnBD();
@@ -120,6 +119,24 @@ std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexio
     }
 }
 
+std::optional<std::string> Depuracion::AseguraCandado(const std::string& conexion,
+                                                      DialectoDepuracion& dialecto) {
+    if (conCandado_.count(NombreComparable(conexion)) > 0) {
+        return std::nullopt;
+    }
+    const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
+                              FormatoFechaHora(bitacora_.reloj().Ahora());
+    if (auto ocupado = candado_->Toma(modulo_, dialecto, quien)) {
+        return *ocupado + " Espere a que termine.";
+    }
+    conCandado_.insert(NombreComparable(conexion));
+    // En SQL Server el candado se quedó con la conexión: se abre otra para seguir.
+    if (!modulo_.cnBD().Abierta() && modulo_.AbreConexion(conexion) != 0) {
+        return "No se pudo abrir la conexión " + conexion + ". " + modulo_.UltimoError();
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> Depuracion::Prepara(const Plan& plan, const Rango&, CandadoCorrida& candado,
                                                ResultadoCorrida& res) {
     std::set<std::string> revisadas;
@@ -140,6 +157,8 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     detenida_ = false;
     sinConexion_ = false;
     CandadoCorrida candado;
+    candado_ = &candado;
+    conCandado_.clear();
     if (auto rechazo = Prepara(plan, r, candado, res)) {
         res.fin = ResultadoCorrida::Fin::Rechazada;
         res.Error = *rechazo;
@@ -187,6 +206,8 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         }
     }
     candado.Suelta();
+    candado_ = nullptr;
+    conCandado_.clear();
     for (const auto& p : res.Pendientes) {
         Registra("Quedó en la base temporal orvalo_temp, que no se borró: " + p + ".");
     }
@@ -197,6 +218,9 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
         }
         if (plan.NodoEn(k).Checked && (im == Imagen::Palomita || im == Imagen::Cruz)) {
             res.NadaCorrio = false;
+        }
+        if (plan.NodoEn(k).Checked && im == Imagen::Cruz) {
+            res.Fallidas.push_back(plan.TareaEn(k).Terminado);
         }
     }
     Registra("Termina depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
@@ -214,6 +238,9 @@ std::string Depuracion::Mensaje(const ResultadoCorrida& res) const {
     if (res.fin != ResultadoCorrida::Fin::Detenida && !res.TodasTerminadas) {
         m += std::string(kSalto) + kSalto +
              "Una o más tareas no terminaron bien; revise la lista de tareas y la bitácora.";
+        for (const auto& f : res.Fallidas) {
+            m += std::string(kSalto) + "Falló: " + f;
+        }
     }
     if (sinConexion_) {
         m += std::string(kSalto) + kSalto + kMensajeSinConexion;
@@ -308,12 +335,13 @@ bool Depuracion::CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, B
         dialecto->UneTemporal(cn);
         const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
         t.Sentencia = dialecto->GuionDepuracion(cn, tabla, r, reposicion);
-        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion);
+        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_);
         const auto segundos =
             std::chrono::duration_cast<std::chrono::seconds>(bitacora_.reloj().Ahora() - inicio);
         lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +
                                " filas eliminadas, " + std::to_string(c.Conservadas) + " conservadas, " +
-                               std::to_string(segundos.count()) + " s.");
+                               std::to_string(segundos.count()) + " s, por " + NombreEstrategia(c.Usada) +
+                               ".");
         return true;
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);
@@ -367,8 +395,18 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
     t.FuenteError.clear();
     lineasExtra_.clear();
 
-    const auto tabla = TablaDeClave(t.Clave);
-    const bool bien = tabla ? CorreDatos(t, *tabla, r, bloque) : CorreMantenimiento(t);
+    // Una conexión que no abrió al revisar y abre ahora todavía no tiene su candado.
+    bool bien = false;
+    try {
+        auto dialecto = DialectoPara(modulo_.cnBD());
+        if (auto ocupado = AseguraCandado(t.Conexion, *dialecto)) {
+            throw ErrorPropio(*ocupado + " No se cambió nada.");
+        }
+        const auto tabla = TablaDeClave(t.Clave);
+        bien = tabla ? CorreDatos(t, *tabla, r, bloque) : CorreMantenimiento(t);
+    } catch (const db::ErrorBD& e) {
+        GuardaError(t, e);
+    }
     if (!bien && t.NumError == 0) {
         t.NumError = -1;
         t.FuenteError = kFuentePropia;

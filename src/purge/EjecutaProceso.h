@@ -2,10 +2,12 @@
 
 #include "connections/modNalvora.h"
 #include "log/EscribeLog.h"
+#include "purge/Dialecto.h"
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct ResultadoCorrida {
     std::vector<std::string> Pendientes; // tablas que quedaron en orvalo_temp, con su conexión
     bool TodasTerminadas = true;         // cada tarea marcada terminó bien
     bool NadaCorrio = true;              // ningún paso marcado llegó a correr
+    std::vector<std::string> Fallidas;   // el texto de terminado de cada tarea que falló
     std::string Mensaje;                 // el aviso final para el operador
     bool MensajeEsAdvertencia = false;
     // El rechazo se debió a una orvalo_temp con filas: la conexión por la que se puede reponer.
@@ -57,6 +60,8 @@ class Depuracion {
 public:
     Depuracion(ModNalvora& modulo, const Bitacora& bitacora, ObservadorCorrida& observador);
     ResultadoCorrida Corre(Plan& plan, const Rango& r);
+    // Cómo se quitan las filas de cada tabla; la ventana deja que se elija sola.
+    void FijaEstrategia(Estrategia e) { estrategia_ = e; }
 
 private:
     struct Bloque;
@@ -72,6 +77,8 @@ private:
     void CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque);
     bool CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, Bloque& bloque);
     bool CorreMantenimiento(Tarea& t);
+    // Toma el candado del lugar de la conexión abierta si aún no es nuestro; deja cnBD abierta.
+    std::optional<std::string> AseguraCandado(const std::string& conexion, DialectoDepuracion& dialecto);
     void CierraBloque(Bloque& bloque, ResultadoCorrida& res);
     void Cierra();
     std::string Mensaje(const ResultadoCorrida& res) const;
@@ -81,7 +88,10 @@ private:
     ObservadorCorrida& observador_;
     bool detenida_ = false;
     bool sinConexion_ = false;
+    Estrategia estrategia_ = Estrategia::Auto;
     std::vector<std::string> lineasExtra_; // van tras la línea de terminado de la tarea
+    CandadoCorrida* candado_ = nullptr;    // el de la corrida en curso
+    std::set<std::string> conCandado_;     // conexiones cuyo lugar ya está bajo el candado
 };
 
 } // namespace ov

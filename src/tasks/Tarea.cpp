@@ -2,9 +2,14 @@
 
 namespace ov {
 
+std::string TextoError(std::int32_t numero, const std::string& fuente, const std::string& descripcion) {
+    const bool entreCorchetes = fuente.size() >= 2 && fuente.front() == '[' && fuente.back() == ']';
+    return "Error: " + std::to_string(numero) + (entreCorchetes ? fuente : "[" + fuente + "]") + " " +
+           descripcion;
+}
+
 std::string TextoFalla(const Tarea& t) {
-    return "Error: " + std::to_string(t.NumError) + "[" + t.FuenteError + "] " + t.DescripcionError +
-           " Tarea: " + t.Terminado;
+    return TextoError(t.NumError, t.FuenteError, t.DescripcionError) + " Tarea: " + t.Terminado;
 }
 
 void AplicaAspecto(Nodo& n, const Tarea& t, Aspecto a) {

@@ -31,7 +31,11 @@ struct Nodo {
 
 enum class Aspecto { Pendiente, Reinicio, EnProceso, Terminado, Fallido };
 
-// "Error: ", número, "[", fuente, "] ", descripción, " Tarea: ", texto de terminado.
+// "Error: ", número, "[", fuente, "] ", descripción. La fuente va una vez entre corchetes sencillos,
+// la guarde el error con ellos ("[SQLite]", "[FreeTDS][SQL Server]") o sin ellos.
+std::string TextoError(std::int32_t numero, const std::string& fuente, const std::string& descripcion);
+
+// El texto del error seguido de " Tarea: " y el texto de terminado.
 std::string TextoFalla(const Tarea& t);
 
 // Aplica un aspecto al nodo a partir de su tarea.

@@ -8,21 +8,29 @@
 #include "app/ImageList.h"
 #include "app/ListaConexiones.h"
 #include "app/MedidorDeLatidos.h"
+#include "app/ProgresoCorrida.h"
 #include "connections/ArchivoReg.h"
 #include "log/Fechas.h"
 
+#include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QtTest>
 #include <algorithm>
 #include <fstream>
 #include <map>
 #include <numeric>
 #include <stdexcept>
+#include <tuple>
 
 using namespace ov;
 using namespace ov::prueba;
@@ -40,11 +48,12 @@ const std::string kInicio = kBannerInicio + "\r\n" + Linea("Inicia programa. v2.
 
 // La demostración en una carpeta propia; la ventana lee su orvalo.reg y escribe su bitácora ahí.
 struct Demo {
+    // El registro se lee una vez generada la demostración.
+    explicit Demo(int checadas = 3000) : registro{(GeneraDemo(demo, checadas), demo / "orvalo.reg")} {}
     CarpetaTemporal carpeta;
     std::filesystem::path demo = carpeta / "demo", norte = demo / "orvalo_norte.db",
                           sur = demo / "orvalo_sur.db";
-    // El registro se lee una vez generada la demostración.
-    ArchivoReg registro{(GeneraDemo(demo, 3000), demo / "orvalo.reg")};
+    ArchivoReg registro;
     std::string Bitacora() const {
         return LeeArchivo(carpeta / "Log" / ("ovNalvora_" + FormatoMesAnio(Hoy(kReloj)) + ".log"));
     }
@@ -72,23 +81,64 @@ protected:
     }
 };
 
-bool Activa(QWidget& w) {
-    w.show();
-    w.activateWindow();
-    return QTest::qWaitForWindowActive(&w);
-}
 // Activa la ventana y espera a que el primer sondeo suelte los controles.
 bool ActivaYEsperaSondeo(frmNalvora& v) {
     return Activa(v) && QTest::qWaitFor([&v] { return !v.Bloqueada(); }, 30000);
 }
 
-// Todos los controles con Enabled, y el temporizador, en el estado pedido.
+// Todos los controles con Enabled, y el temporizador, en el estado pedido. Lista (y su marco) se
+// bloquea en sus nodos y sigue desplazándose.
 bool TodosHabilitados(const frmNalvora& v, bool si) {
     const auto& c = v.Controls();
-    return v.Timer1->isActive() == si && std::all_of(c.begin(), c.end(), [si](QObject* o) {
+    return v.Timer1->isActive() == si && v.Lista->viewport()->isEnabled() == si &&
+           std::all_of(c.begin(), c.end(), [&v, si](QObject* o) {
                auto* w = qobject_cast<QWidget*>(o);
-               return !w || w->isEnabled() == si;
+               return !w || w == v.Lista || w == v.frmTareas || w->isEnabled() == si;
            });
+}
+
+// Las líneas aparecen en la bitácora en este orden; entre ellas puede haber otras.
+bool EnOrden(const std::string& bitacora, const std::vector<std::string>& lineas) {
+    size_t desde = 0;
+    for (const auto& l : lineas) {
+        desde = bitacora.find(l, desde);
+        if (desde == std::string::npos) {
+            qWarning("Falta en la bitácora, en su lugar: %s", l.c_str());
+            return false;
+        }
+        desde += l.size();
+    }
+    return true;
+}
+
+// El párrafo de las cuentas de una conexión, con las cuentas hechas con sqlite3 sobre su base.
+std::string CuentasEsperadas(const std::filesystem::path& base, const std::string& conexion,
+                             const std::string& checadas) {
+    BaseSqlite b(base);
+    std::string linea = conexion + ":";
+    const std::vector<std::tuple<std::string, std::string, std::string>> tablas = {
+        {checadas, "fechayhora", checadas},
+        {"kardex", "fecha", "kardex"},
+        {"bitacora", "fechahora", "bitácora"}};
+    for (const auto& [tabla, columna, nombre] : tablas) {
+        const long long total = b.Cuenta("SELECT count(*) FROM " + tabla);
+        const long long quedan =
+            b.Cuenta("SELECT count(*) FROM " + tabla + " WHERE " + columna + " < '2025-03-01' OR " + columna +
+                     " >= '2025-04-01' OR " + columna + " IS NULL");
+        linea += std::string(tabla == checadas ? " " : ", ") + nombre + " " + ConMiles(total - quedan) +
+                 " de " + ConMiles(total);
+    }
+    return linea + ".";
+}
+const std::string kCabeceraCuentas = "Filas que se eliminarán, de las que hay en cada tabla:\r\n";
+
+// El menú del clic derecho de Lista sobre el nodo k: elige la acción con ese texto.
+bool DelMenu(frmNalvora& v, int k, const QString& accion) {
+    QMenu* menu = MenuDeLista(v, k);
+    if (menu) {
+        Elige(menu, accion);
+    }
+    return menu;
 }
 
 QStringList TextosDe(const QTreeWidget* arbol) {
@@ -150,6 +200,10 @@ private slots:
     void sondeoYPlan();
     void laVentanaLateDuranteUnSondeoLargo();
     void corridasDesdeLaVentana();
+    void dosConexionesALaVista();
+    void pasoSinConexionYNadaQueCorrer();
+    void laVentanaLateDuranteUnaCorrida();
+    void unSobranteSeReponeDesdeLaVentana();
 };
 
 void PruebaVentanaDemo::sondeoYPlan() {
@@ -289,7 +343,8 @@ void PruebaVentanaDemo::laVentanaLateDuranteUnSondeoLargo() {
         if (i.row() == kEntradas / 2) {
             const QCursor* c = QApplication::overrideCursor();
             bloqueadaAMedias = TodosHabilitados(v, false) && c && c->shape() == Qt::WaitCursor &&
-                               !v.close() &&
+                               !v.close() && v.AvisoDeCierre() && v.AvisoDeCierre()->isVisible() &&
+                               v.AvisoDeCierre()->text().contains("no se puede detener") &&
                                ColorTexto(v.lblImportante) ==
                                    v.lblImportante->palette().color(QPalette::Disabled, QPalette::WindowText);
         }
@@ -304,7 +359,9 @@ void PruebaVentanaDemo::laVentanaLateDuranteUnSondeoLargo() {
     std::iota(enOrden.begin(), enOrden.end(), 0);
     QCOMPARE(filas, enOrden);
     QVERIFY(!fueraDeHilo && bloqueadaAMedias && TodosHabilitados(v, true) && !QApplication::overrideCursor());
-    QVERIFY(servicios.Mensajes.size() == 1 && EsAviso(servicios.Mensajes[0], "no se puede detener"));
+    // El aviso no detuvo nada y se cerró solo al terminar el sondeo.
+    QVERIFY(servicios.Mensajes.empty());
+    QVERIFY(!v.AvisoDeCierre() || !v.AvisoDeCierre()->isVisible());
     QCOMPARE(d.Bitacora(), kInicio); // el cierre rechazado no escribió el final
     QVERIFY(medidor.Latidos() > 10 && medidor.MayorIntervaloMs() < 1000);
 }
@@ -340,6 +397,7 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
         }
     });
 
+    const std::string cuentasSur = CuentasEsperadas(d.sur, "Planta Sur", "checadas");
     QVERIFY(corre(2));
     QStringList vistos;
     for (const auto& m : servicios.Mensajes) {
@@ -347,7 +405,8 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     }
     QCOMPARE(vistos,
              (QStringList{Q("pregunta | Advertencia | " + TextoPrimeraPregunta(kCaptionImportante)),
-                          Q("pregunta | Advertencia | " + TextoSegundaPregunta(kMarzo, kCaptionLabel1)),
+                          Q("pregunta | Advertencia | " + TextoSegundaPregunta(kMarzo, kCaptionLabel1) +
+                            "\r\n\r\n" + kCabeceraCuentas + cuentasSur),
                           Q("informa | " + kCaption + " | Proceso de depuración terminado.")}));
     // Cada nodo pasó por En proceso (flecha, negrita) y Terminado (palomita), y así se queda
     // aunque el sondeo de después escriba en List1; lo que hizo el obrero volvió al plan.
@@ -376,14 +435,14 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     QCOMPARE(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
     QVERIFY(!std::filesystem::exists(d.demo / "orvalo_temp.db"));
 
-    // Otra vez, con una fila conservada de la bitácora que un disparador rechaza al reponerla:
+    // Otra vez, con un disparador que no deja quitar filas de la bitácora:
     // el quinto paso Fallido con su texto, la bitácora como estaba, y los demás pasos corren.
     {
         BaseSqlite sur(d.sur);
+        sur.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2025-03-10 08:00:00', 'x')");
         sur.Ejecuta(
-            "INSERT INTO bitacora (fechahora, usuario, accion) VALUES ('2024-01-02 08:00:00', 'x', 'no')");
-        sur.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.accion = 'no' "
-                    "BEGIN SELECT RAISE(ABORT, 'fila rechazada'); END");
+            "CREATE TRIGGER rechaza BEFORE DELETE ON bitacora BEGIN SELECT RAISE(ABORT, 'fila rechazada'); "
+            "END");
     }
     QVERIFY(corre(3));
     for (int k = 1; k <= 8; ++k) {
@@ -405,6 +464,228 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     QVERIFY(EsAviso(servicios.Mensajes.back(), "error inesperado: se agotó la memoria del obrero"));
     QVERIFY(d.Bitacora().find(servicios.Mensajes.back().Texto) != std::string::npos);
     QCOMPARE(LeeArchivo(d.sur), antes);
+}
+
+// Dos conexiones, sus dieciséis pasos marcados desde el menú: cada paso que empieza se ve en la
+// lista y en la etiqueta de progreso; bloqueada, la lista se desplaza a mano y nada la marca; el
+// aviso de cierre se va antes del mensaje final.
+void PruebaVentanaDemo::dosConexionesALaVista() {
+    Demo d;
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QVERIFY(ActivaYEsperaSondeo(v));
+    v.List1->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    // Sin bloqueo, un clic en la casilla marca el nodo.
+    QTreeWidgetItem* primero = v.Lista->topLevelItem(0);
+    const QRect r = v.Lista->visualItemRect(primero);
+    auto clicEnCasilla = [&](QTreeWidgetItem* n) {
+        const QRect c = v.Lista->visualItemRect(n);
+        QTest::mouseClick(v.Lista->viewport(), Qt::LeftButton, {}, QPoint(c.left() + 10, c.center().y()));
+    };
+    clicEnCasilla(primero);
+    QCOMPARE(primero->checkState(0), Qt::Checked);
+    QVERIFY(r.height() * 16 > v.Lista->viewport()->height()); // no caben: hay que desplazarse
+    QVERIFY(DelMenu(v, 9, "Marcar todos los pasos"));
+    v.DTPicker1[0]->setDate(AQDate(kMarzo.Desde));
+    v.DTPicker1[1]->setDate(AQDate(kMarzo.Hasta));
+    const std::string cuentas = kCabeceraCuentas +
+                                CuentasEsperadas(d.norte, "Planta Norte", "transacciones") + "\r\n" +
+                                CuentasEsperadas(d.sur, "Planta Sur", "checadas");
+    const QString textoLabel2 = v.Label2->text();
+    const QRect lugarLabel2 = v.Label2->geometry();
+
+    QStringList progreso;
+    int fueraDeVista = 0;
+    bool bloqueoProbado = false, avisoAbiertoAlFinal = true, etiquetaDeVuelta = false;
+    connect(v.Lista, &QTreeWidget::itemChanged, &v, [&](QTreeWidgetItem* n) {
+        if (ImagenDe(n) != 2 || !n->font(0).bold()) {
+            return;
+        }
+        progreso << v.Label2->toolTip();
+        fueraDeVista += v.Lista->viewport()->rect().contains(v.Lista->visualItemRect(n)) ? 0 : 1;
+        if (v.Lista->indexOfTopLevelItem(n) == 2) {
+            QScrollBar* barra = v.Lista->verticalScrollBar();
+            const int antes = barra->value();
+            const QPointF dentro(20, 20);
+            QWheelEvent rueda(dentro, v.Lista->viewport()->mapToGlobal(dentro), {}, QPoint(0, -240),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(v.Lista->viewport(), &rueda);
+            QTreeWidgetItem* visible = v.Lista->itemAt(dentro.toPoint());
+            clicEnCasilla(visible);
+            v.Lista->setCurrentItem(visible);
+            QTest::keyClick(v.Lista, Qt::Key_Space);
+            bloqueoProbado = barra->isEnabled() && barra->value() > antes &&
+                             visible->checkState(0) == Qt::Checked && !v.close() && v.AvisoDeCierre() &&
+                             v.AvisoDeCierre()->isVisible();
+        }
+    });
+    servicios.AlMostrar = [&](const ServiciosDePrueba::Mensaje& m) {
+        if (m.Tipo == "informa") {
+            avisoAbiertoAlFinal = v.AvisoDeCierre() && v.AvisoDeCierre()->isVisible();
+            etiquetaDeVuelta = v.Label2->text() == textoLabel2 && v.Label2->geometry() == lugarLabel2;
+        }
+    };
+    servicios.Respuestas = {true, true};
+    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 60000));
+
+    QCOMPARE(servicios.Mensajes[1].Texto,
+             TextoSegundaPregunta(kMarzo, kCaptionLabel1) + "\r\n\r\n" + cuentas);
+    QCOMPARE(progreso.size(), 16);
+    for (int k = 1; k <= 16; ++k) {
+        QCOMPARE(progreso[k - 1], Q(TextoPaso(k, 16, v.Tareas.TareaEn(k).EnProceso, {}, {})));
+    }
+    QCOMPARE(fueraDeVista, 0);
+    QVERIFY(bloqueoProbado);
+    QVERIFY(!avisoAbiertoAlFinal && etiquetaDeVuelta);
+    QCOMPARE(servicios.Mensajes.back().Texto, std::string(kMensajeTerminado));
+    // Tras el terminado de cada paso de datos, una línea más con sus cifras y su conexión; tras los
+    // demás, el paso siguiente.
+    const std::string bitacora = d.Bitacora();
+    size_t desde = 0;
+    for (int k = 1; k <= 16; ++k) {
+        const Tarea& t = v.Tareas.TareaEn(k);
+        desde = bitacora.find(Linea(t.EnProceso) + Linea(t.Terminado), desde);
+        QVERIFY2(desde != std::string::npos, t.Terminado.c_str());
+        desde = bitacora.find("\r\n", desde) + 2;
+        desde = bitacora.find("\r\n", desde) + 2;
+        const std::string siguiente = bitacora.substr(desde, bitacora.find("\r\n", desde) + 2 - desde);
+        const std::string otroPaso = k < 16 ? Linea(v.Tareas.TareaEn(k + 1).EnProceso)
+                                            : Linea("Termina depuración del 2025-03-01 al 2025-03-31.");
+        if (TablaDeClave(t.Clave)) {
+            QVERIFY2(siguiente != otroPaso && siguiente.find(t.Conexion) != std::string::npos,
+                     siguiente.c_str());
+        } else {
+            QCOMPARE(siguiente, otroPaso);
+        }
+    }
+}
+
+// Corporativo SQL nunca abre: su fila atenuada y el paso que no corrió dicen por qué, igual que la
+// bitácora y la segunda pregunta. Sin pasos marcados, la pregunta y el aviso final dicen que no se
+// elimina nada.
+void PruebaVentanaDemo::pasoSinConexionYNadaQueCorrer() {
+    Demo d;
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QVERIFY(ActivaYEsperaSondeo(v));
+    QTreeWidgetItem* corporativo = v.List1->topLevelItem(2);
+    const QString prefijo = QStringLiteral("No se pudo abrir la conexión. ");
+    const QString porQue = QString(corporativo->toolTip(0)).replace(u'\n', u' ');
+    QVERIFY(corporativo->toolTip(0).contains(u'\n')); // partida en renglones: no pasa de la pantalla
+    QVERIFY2(porQue.startsWith(prefijo) && porQue.size() > prefijo.size() + 5, qPrintable(porQue));
+    QCOMPARE(corporativo->toolTip(5), corporativo->toolTip(0));
+    QVERIFY(v.List1->topLevelItem(0)->toolTip(0).isEmpty());
+    const std::string error = S(porQue.mid(prefijo.size()));
+
+    corporativo->setCheckState(0, Qt::Checked);
+    QVERIFY(DelMenu(v, 1, "Marcar los pasos de Corporativo SQL"));
+    const Rango hoy{Hoy(kReloj), Hoy(kReloj)};
+    auto corre = [&](int sondeos) {
+        servicios.Respuestas = {true, true};
+        QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+        return QTest::qWaitFor([&] { return v.Corrio(sondeos); }, 60000);
+    };
+    QVERIFY(corre(2));
+    QCOMPARE(servicios.Mensajes[1].Texto, TextoSegundaPregunta(hoy, kCaptionLabel1) + "\r\n\r\n" +
+                                              kCabeceraCuentas +
+                                              "Corporativo SQL: no se pudo abrir la conexión, " + error +
+                                              (error.back() == '.' ? "" : "."));
+    // El paso se queda En proceso, como siempre; su ayuda emergente y la bitácora dicen por qué.
+    const QTreeWidgetItem* paso = v.Lista->topLevelItem(0);
+    QVERIFY(ImagenDe(paso) == 2 && paso->font(0).bold());
+    QCOMPARE(paso->text(0), Q(v.Tareas.TareaEn(1).EnProceso));
+    QCOMPARE(paso->toolTip(0), Ayuda("El paso no corrió: no se pudo abrir su conexión. " + error));
+    QVERIFY(EnOrden(d.Bitacora(),
+                    {Linea(v.Tareas.TareaEn(1).EnProceso),
+                     Linea("No se pudo abrir la conexión Corporativo SQL; el paso no corrió. " + error)}));
+    const auto& final = servicios.Mensajes.back();
+    QVERIFY(EsAviso(final, kMensajeSinConexion) && EsAviso(final, kMensajeNadaCorrio));
+
+    // Sur sin ningún paso marcado, y luego sin conexiones marcadas: nada que contar ni que correr.
+    corporativo->setCheckState(0, Qt::Unchecked);
+    v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    const std::string nada = std::string(kMensajeTerminado) + "\r\n" + kMensajeNadaCorrio;
+    for (int sondeos : {3, 4}) {
+        QVERIFY(corre(sondeos));
+        QCOMPARE(servicios.Mensajes[servicios.Mensajes.size() - 2].Texto,
+                 TextoSegundaPregunta(hoy, kCaptionLabel1) +
+                     "\r\n\r\nNo hay marcado ningún paso que elimine datos: no se eliminará ninguna fila.");
+        QCOMPARE(servicios.Mensajes.back().Tipo, std::string("informa"));
+        QCOMPARE(servicios.Mensajes.back().Texto, nada);
+        v.List1->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    }
+}
+
+// Cuentas y corrida en el obrero: el bucle de eventos de la ventana nunca se detiene más de 100 ms.
+// Con OV_CHECADAS_LATIDOS=1000000 se mide sobre un millón de checadas por base.
+void PruebaVentanaDemo::laVentanaLateDuranteUnaCorrida() {
+    const int checadas = qEnvironmentVariableIsSet("OV_CHECADAS_LATIDOS")
+                             ? qEnvironmentVariableIntValue("OV_CHECADAS_LATIDOS")
+                             : 30000;
+    Demo d(checadas);
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QVERIFY(ActivaYEsperaSondeo(v));
+    v.List1->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    QVERIFY(DelMenu(v, 1, "Marcar todos los pasos"));
+    // Año y medio de los tres: cerca de la mitad de las filas se va.
+    v.DTPicker1[0]->setDate(QDate(2024, 1, 1));
+    v.DTPicker1[1]->setDate(QDate(2025, 6, 30));
+    MedidorDeLatidos medidor;
+    servicios.Respuestas = {true, true};
+    QElapsedTimer reloj;
+    reloj.start();
+    medidor.Inicia();
+    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 1800000));
+    medidor.Detiene();
+    qInfo("Corrida de 16 pasos sobre %d checadas por base en %lld ms: %d latidos; mayor intervalo entre "
+          "vueltas "
+          "del bucle: %lld ms",
+          checadas, reloj.elapsed(), medidor.Latidos(), medidor.MayorIntervaloMs());
+    QCOMPARE(servicios.Mensajes.back().Texto, std::string(kMensajeTerminado));
+    QVERIFY2(medidor.MayorIntervaloMs() < 100, qPrintable(QString::number(medidor.MayorIntervaloMs())));
+}
+
+// Una orvalo_temp que dejó otra versión con filas de Sur: la corrida se rechaza, la ventana ofrece
+// reponerlas, las repone en el obrero y vuelve a sondear.
+void PruebaVentanaDemo::unSobranteSeReponeDesdeLaVentana() {
+    Demo d;
+    long long total = 0, copiadas = 0;
+    {
+        BaseSqlite s(d.sur, true);
+        s.Ejecuta("ATTACH DATABASE '" + (d.demo / "orvalo_temp.db").string() + "' AS orvalo_temp");
+        s.Ejecuta(
+            "CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas WHERE fechayhora < '2024-06-01'");
+        total = s.Cuenta("SELECT count(*) FROM checadas");
+        copiadas = s.Cuenta("SELECT count(*) FROM orvalo_temp.checadas");
+        s.Ejecuta("DELETE FROM checadas WHERE fechayhora < '2024-06-01'");
+    }
+    QVERIFY(copiadas > 0);
+    ServiciosDePrueba servicios(kReloj);
+    VentanaContada v(servicios, d);
+    QVERIFY(ActivaYEsperaSondeo(v));
+    v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    v.Lista->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    servicios.Respuestas = {true, true, true};
+    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 60000));
+    QCOMPARE(servicios.Mensajes.size(), size_t{4});
+    const auto& oferta = servicios.Mensajes[2];
+    QCOMPARE(oferta.Tipo, std::string("pregunta"));
+    QVERIFY2(oferta.Texto.find("origen desconocido") != std::string::npos &&
+                 oferta.Texto.find("¿Desea reponer ahora esas filas") != std::string::npos,
+             oferta.Texto.c_str());
+    QCOMPARE(servicios.Mensajes[3].Tipo, std::string("informa"));
+    QVERIFY2(servicios.Mensajes[3].Texto.find("checadas: " + std::to_string(copiadas) + " filas repuestas") !=
+                 std::string::npos,
+             servicios.Mensajes[3].Texto.c_str());
+    QCOMPARE(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), total);
+    QVERIFY(!std::filesystem::exists(d.demo / "orvalo_temp.db"));
+    QVERIFY(d.Bitacora().find("filas repuestas") != std::string::npos);
 }
 
 QTEST_MAIN(PruebaVentanaDemo)

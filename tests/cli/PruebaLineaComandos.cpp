@@ -49,7 +49,7 @@ TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
 
 TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
     const auto antes = LeeArchivo(demo / "orvalo_norte.db");
-    const auto r = Corre(Depurar({"--simular", "--pasos", "1,3"}));
+    const auto r = Corre(Depurar({"--simular", "--pasos", "1,3", "--estrategia", "copia"}));
     ASSERT_EQ(r.codigo, 0) << r.errores;
     BaseSqlite n(demo / "orvalo_norte.db");
     const long long total = n.Cuenta("SELECT count(*) FROM transacciones");
@@ -57,12 +57,19 @@ TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
         n.Cuenta("SELECT count(*) FROM transacciones WHERE fechayhora < '2025-03-01' OR "
                  "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
     EXPECT_NE(r.salida.find("Planta Norte\ttransacciones\t" + std::to_string(total - conservar) + "\t" +
-                            std::to_string(conservar) + "\n"),
+                            std::to_string(conservar) + "\tcopia\n"),
               std::string::npos)
         << r.salida;
     EXPECT_NE(r.salida.find("\nDELETE FROM transacciones;\n"), std::string::npos) << r.salida;
     EXPECT_NE(r.salida.find("\nCOMMIT;\nGO\n"), std::string::npos);
     EXPECT_EQ(r.salida.find("VACUUM"), std::string::npos) << "solo los pasos marcados";
+    // Sola, con un mes de tres años, elige borrar en su lugar, y lo dice.
+    const auto sola = Corre(Depurar({"--simular", "--pasos", "1"}));
+    EXPECT_NE(sola.salida.find("\tborrado\n"), std::string::npos) << sola.salida;
+    EXPECT_NE(sola.salida.find("DELETE FROM transacciones where fechayhora >= '2025-03-01' and fechayhora < "
+                               "'2025-04-01';\n"),
+              std::string::npos)
+        << sola.salida;
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
 
@@ -80,6 +87,13 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
         << si.salida;
     EXPECT_NE(si.salida.find("2026-12-06 10:00\tInicia depuración del 2025-03-01 al 2025-03-31.\n"),
               std::string::npos);
+    // La segunda pregunta trae lo que se eliminará por tabla, y cada tabla depurada su línea de cifras.
+    EXPECT_NE(si.salida.find(
+                  "Filas que se eliminarán, de las que hay en cada tabla:\nPlanta Norte: transacciones "),
+              std::string::npos)
+        << si.salida;
+    EXPECT_NE(si.salida.find("\ttransacciones de Planta Norte: "), std::string::npos);
+    EXPECT_NE(si.salida.find(" conservadas, 0 s, por borrado.\n"), std::string::npos);
     EXPECT_NE(si.salida.find("Proceso de depuración terminado."), std::string::npos);
     const std::string log = LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log");
     EXPECT_NE(log.find("\tCifras de uso actualizadas de Planta Norte.\r\n"), std::string::npos);
@@ -93,7 +107,7 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
         n.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.usuario = 'rechazar' "
                   "BEGIN SELECT RAISE(ABORT, 'no'); END");
     }
-    EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "5"})).codigo, 1);
+    EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "5", "--estrategia", "copia"})).codigo, 1);
     EXPECT_FALSE(fs::exists(demo / "orvalo_temp.db"));
     {
         BaseSqlite t(demo / "orvalo_temp.db", true);

@@ -24,7 +24,8 @@ class AbreConexion : public testing::Test {
 protected:
     void SetUp() override {
         for (const auto& base : {uno_, dos_}) {
-            db::Conexion c; // con una tabla, para que exista el archivo
+            prueba::EscribeArchivo(base, ""); // un archivo vacío es una base SQLite vacía
+            db::Conexion c;
             c.Open(Sqlite(base));
             c.Execute("CREATE TABLE marca(nombre varchar(20))");
         }

@@ -1,4 +1,4 @@
-#include "ErrorDe.h"
+#include "apoyo/ErrorDe.h"
 #include "db/Lote.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +78,15 @@ TEST(AgotaLote, AvisosDeDbccYSinDatosNoSonErroresYSoloSeLeeElPrimerResultado) {
     ASSERT_TRUE(r.Registros);
     EXPECT_EQ(r.Registros->Campos.size(), 2u);
     EXPECT_EQ(lote.lecturas, 1);
+    // Los avisos de cada resultado quedan, sin su fuente, en el orden en que llegaron.
+    EXPECT_EQ(r.Mensajes,
+              (std::vector<std::string>{"DBCC execution completed.", "DBCC execution completed."}));
+    // El driver de SQLite repite el número al final del mensaje: se quita, el número ya va aparte.
+    const ErrorBD sqlite = ErrorDeDiagnostico({"S1000", 19, "[SQLite]UNIQUE constraint failed: t.id (19)"});
+    EXPECT_EQ(sqlite.Fuente, "[SQLite]");
+    EXPECT_EQ(sqlite.Descripcion, "UNIQUE constraint failed: t.id");
+    EXPECT_EQ(ErrorDeDiagnostico({"S1000", 1, "[SQLite]near \"(19)\": syntax error (1)"}).Descripcion,
+              "near \"(19)\": syntax error");
     // unixODBC antepone su nombre al del driver; la fuente es quien habla.
     EXPECT_EQ(ErrorDeDiagnostico({"08S01", 20009, "[unixODBC][FreeTDS][SQL Server]Sin red"}).Fuente,
               "[FreeTDS][SQL Server]");

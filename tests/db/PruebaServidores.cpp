@@ -1,5 +1,5 @@
-#include "ErrorDe.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/ErrorDe.h"
 #include "db/SqlServer.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ TEST(FreeTds, PuertoCerradoFallaEnseguidaCon08S01SinMostrarLaContrasena) {
 }
 
 // Para SQL Server sólo cuentan los textos: se fingen las respuestas del servidor.
-TEST(SqlServer, FechasAnoMesDiaYComprobacionDeLaBase) {
+TEST(SqlServer, FechasAnoMesDiaCuentasDeFilasYComprobacionDeLaBase) {
     std::vector<std::string> enviadas;
     std::string base = "ORVALO";
     const Ejecutor ejecuta = [&](const std::string& sql) {
@@ -54,8 +54,8 @@ TEST(SqlServer, FechasAnoMesDiaYComprobacionDeLaBase) {
     };
     PreparaSqlServer(ejecuta, "Orvalo");
     PreparaSqlServer(ejecuta, "");
-    EXPECT_EQ(enviadas,
-              (std::vector<std::string>{"SET DATEFORMAT ymd", "SELECT DB_NAME()", "SET DATEFORMAT ymd"}));
+    EXPECT_EQ(enviadas, (std::vector<std::string>{"SET DATEFORMAT ymd\r\nSET NOCOUNT OFF", "SELECT DB_NAME()",
+                                                  "SET DATEFORMAT ymd\r\nSET NOCOUNT OFF"}));
     // FreeTDS ignora en silencio una clave que no conoce y deja la base por omisión.
     base = "master";
     EXPECT_EQ(ErrorDe([&] { PreparaSqlServer(ejecuta, "Orvalo"); }).Descripcion,

@@ -1,4 +1,4 @@
-#include "ErrorDe.h"
+#include "apoyo/ErrorDe.h"
 #include "db/CadenaConexion.h"
 
 #include <gtest/gtest.h>

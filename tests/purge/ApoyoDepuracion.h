@@ -37,6 +37,7 @@ protected:
                 std::chrono::local_days{std::chrono::year{2025} / 3 / 31}};
     std::unique_ptr<ArchivoReg> registro;
     ObservadorPrueba observador;
+    Estrategia estrategia = Estrategia::Auto;
 
     void SetUp() override {
         GeneraDemo(demo, 3000);
@@ -102,6 +103,7 @@ protected:
         ModNalvora modulo(*registro);
         const Bitacora bitacora(RutaLog(), reloj);
         Depuracion depuracion(modulo, bitacora, observador);
+        depuracion.FijaEstrategia(estrategia);
         return depuracion.Corre(plan, marzo);
     }
 };

@@ -9,8 +9,9 @@ using namespace ov;
 using namespace std::chrono;
 
 namespace {
+constexpr Estrategia kCopia = Estrategia::Copia;
 const Rango kPrimerTrimestre{local_days{2024y / January / 1}, local_days{2024y / March / 31}};
-}
+} // namespace
 
 TEST(SentenciasSqlServer, LaCopiaConservaAntesDeDesdeDesdeElDiaSiguienteAHastaYLoSinFecha) {
     EXPECT_EQ(sqlserver::Copia({"kardex", "fecha"}, kPrimerTrimestre),
@@ -100,6 +101,10 @@ public:
             identidad = tras; // la siguiente lectura es la de después de reponer
         } else if (sql.rfind("select count_big(*) as filas from orvalo_temp", 0) == 0) {
             fila({"filas"}, {"40"});
+        } else if (sql.rfind("select count_big(*) as filas from transacciones where", 0) == 0) {
+            fila({"filas"}, {"60"}); // las que salen
+        } else if (sql.rfind("delete from", 0) == 0) {
+            r.FilasAfectadas = {borradas};
         } else if (sql.rfind("select count_big(*) as filas from dbo.", 0) == 0) {
             fila({"filas"}, {++cuentas == 1 ? "100" : repuestas});
         } else if (sql == sqlserver::kTransaccionesAbiertas) {
@@ -117,6 +122,7 @@ public:
     int cuentas = 0;
     std::string abiertas = "1";
     std::string repuestas = "40";
+    long long borradas = 60;
 };
 
 class DialectoSqlServerPrueba : public ::testing::Test {
@@ -129,7 +135,7 @@ protected:
 
 TEST_F(DialectoSqlServerPrueba, UnaTablaEsUnaTransaccionEnOrdenYConfirmaAlFinal) {
     const auto reposicion = Reposicion();
-    const auto c = dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion);
+    const auto c = dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion, kCopia);
     EXPECT_EQ(c.Antes, 100);
     EXPECT_EQ(c.Conservadas, 40);
     const std::vector<std::string> esperados{
@@ -156,7 +162,8 @@ TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
     for (int falla = 1; falla <= 15; ++falla) {
         SesionGrabada otra;
         otra.fallaEn = falla;
-        EXPECT_THROW(dialecto.DepuraTabla(otra, transacciones, kPrimerTrimestre, reposicion), db::ErrorBD)
+        EXPECT_THROW(dialecto.DepuraTabla(otra, transacciones, kPrimerTrimestre, reposicion, kCopia),
+                     db::ErrorBD)
             << falla;
         EXPECT_EQ(otra.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION") << falla;
         EXPECT_EQ(std::count(otra.lotes.begin(), otra.lotes.end(), "COMMIT TRANSACTION"), falla == 15 ? 1 : 0)
@@ -164,14 +171,15 @@ TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
     }
     // El servidor ya terminó la transacción por su cuenta: no se manda COMMIT.
     cn.abiertas = "0";
-    EXPECT_THROW(dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion), db::ErrorBD);
+    EXPECT_THROW(dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion, kCopia), db::ErrorBD);
     EXPECT_EQ(std::count(cn.lotes.begin(), cn.lotes.end(), "COMMIT TRANSACTION"), 0);
 }
 
 TEST_F(DialectoSqlServerPrueba, UnaCuentaQueNoCuadraDeshace) {
     SesionGrabada corta;
     corta.repuestas = "39"; // la tabla no vuelve a tener las 40 copiadas
-    EXPECT_THROW(dialecto.DepuraTabla(corta, transacciones, kPrimerTrimestre, Reposicion()), db::ErrorBD);
+    EXPECT_THROW(dialecto.DepuraTabla(corta, transacciones, kPrimerTrimestre, Reposicion(), kCopia),
+                 db::ErrorBD);
     EXPECT_EQ(corta.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
 }
 
@@ -187,11 +195,56 @@ TEST_F(DialectoSqlServerPrueba, IdentidadConIncrementoNegativo) {
     cn.identidad = -500;
     cn.incremento = -1;
     cn.tras = -300; // tras reponer el contador quedó en valores ya usados
-    dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, Reposicion());
+    dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, Reposicion(), kCopia);
     EXPECT_NE(
         std::find(cn.lotes.begin(), cn.lotes.end(), "DBCC CHECKIDENT ('dbo.transacciones', RESEED, -501)"),
         cn.lotes.end());
     EXPECT_NE(
         std::find(cn.lotes.begin(), cn.lotes.end(), "DBCC CHECKIDENT ('dbo.transacciones', RESEED, -500)"),
         cn.lotes.end());
+}
+
+// Con pocas filas que salen se borra en su lugar: sin copia, sin vaciar ni resembrar.
+TEST_F(DialectoSqlServerPrueba, BorrarEnSuLugarConElComplementoExactoYLaCuentaVerificada) {
+    EXPECT_EQ(dialecto.Elige(Estrategia::Auto, 100, 60), Estrategia::Borrado);
+    EXPECT_EQ(dialecto.Elige(Estrategia::Auto, 100, 40), Estrategia::Copia) << "salen más de la mitad";
+    EXPECT_EQ(dialecto.Elige(Estrategia::Copia, 100, 99), Estrategia::Copia);
+    cn.repuestas = "40";
+    cn.borradas = 60;
+    const auto c =
+        dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, Reposicion(), Estrategia::Borrado);
+    EXPECT_EQ(c.Usada, Estrategia::Borrado);
+    EXPECT_EQ(c.Eliminadas(), 60);
+    EXPECT_NE(std::find(cn.lotes.begin(), cn.lotes.end(),
+                        "delete from transacciones where fechayhora >= { d '2024-01-01'} and fechayhora < { "
+                        "d'2024-04-01'}"),
+              cn.lotes.end());
+    EXPECT_EQ(std::count_if(cn.lotes.begin(), cn.lotes.end(),
+                            [](const std::string& l) {
+                                return l.find("orvalo_temp") != std::string::npos ||
+                                       l.find("CHECKIDENT") != std::string::npos;
+                            }),
+              0);
+    EXPECT_EQ(cn.lotes.back(), "COMMIT TRANSACTION");
+
+    SesionGrabada otra; // el servidor dice que borró otra cantidad: se deshace
+    otra.repuestas = "40";
+    otra.borradas = 59;
+    EXPECT_THROW(
+        dialecto.DepuraTabla(otra, transacciones, kPrimerTrimestre, Reposicion(), Estrategia::Borrado),
+        db::ErrorBD);
+    EXPECT_EQ(otra.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
+}
+
+// Un servidor que no es SQL Server ni SQLite no recibe las sentencias de SQL Server.
+TEST(DialectoDeLaConexion, UnServidorDesconocidoSeRechazaNombrandoloComoSeNombra) {
+    EXPECT_NE(dynamic_cast<DialectoSqlServer*>(DialectoPara(db::Dialecto::SqlServer, "").get()), nullptr);
+    try {
+        DialectoPara(db::Dialecto::Otro, "PostgreSQL");
+        ADD_FAILURE() << "se aceptó PostgreSQL";
+    } catch (const db::ErrorBD& e) {
+        EXPECT_EQ(e.Descripcion,
+                  "El servidor se identifica como \"PostgreSQL\"; solo se depuran bases de SQL "
+                  "Server y SQLite.");
+    }
 }

@@ -69,8 +69,13 @@ TEST(Plan, AspectosYTextoDeFalla) {
     t.DescripcionError = "Invalid object name 'kardex'.";
     AplicaAspecto(n, t, Aspecto::Fallido);
     EXPECT_EQ(n.Texto,
-              "Error: -2147217865[[FreeTDS][SQL Server]] Invalid object name 'kardex'. Tarea: Asistencias y "
+              "Error: -2147217865[FreeTDS][SQL Server] Invalid object name 'kardex'. Tarea: Asistencias y "
               "programaciones eliminadas de A.");
+    // La fuente una sola vez entre corchetes sencillos, la guarde el error con ellos o sin ellos.
+    EXPECT_EQ(TextoError(19, "[SQLite]", "UNIQUE constraint failed: kardex.id"),
+              "Error: 19[SQLite] UNIQUE constraint failed: kardex.id");
+    EXPECT_EQ(TextoError(0, "ovNalvora", "x"), "Error: 0[ovNalvora] x");
+    EXPECT_EQ(TextoError(0, "", "x"), "Error: 0[] x");
     EXPECT_EQ(n.Image, Imagen::Cruz);
     EXPECT_FALSE(n.Bold);
     // Reinicio quita imagen y negritas pero deja el texto de la corrida anterior.

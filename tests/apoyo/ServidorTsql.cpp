@@ -1,0 +1,197 @@
+#include "apoyo/ServidorTsql.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace ov::prueba {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string PrimeraLinea(const fs::path& archivo) {
+    std::ifstream f(archivo);
+    std::string linea;
+    std::getline(f, linea);
+    return linea;
+}
+
+// Arranca un servidor para este proceso cuando la prueba se corre sin CTest; se detiene al salir.
+struct ServidorPropio {
+    fs::path carpeta;
+    std::string cadena;
+    std::string error;
+
+    ServidorPropio() {
+        carpeta = fs::temp_directory_path() / ("ovnalvora-tsql-" + std::to_string(getpid()));
+        const std::string orden = "bash '" OV_SERVIDOR_TSQL_SH "' inicia '" + carpeta.string() + "' '" +
+                                  OV_BABELFISH "' >'" + (carpeta.string() + ".log") + "' 2>&1";
+        if (std::system(orden.c_str()) != 0) {
+            error = "no arrancó el servidor de " OV_BABELFISH " (ver " + carpeta.string() + ".log)";
+            return;
+        }
+        cadena = PrimeraLinea(carpeta / "cadena.txt");
+    }
+    ~ServidorPropio() {
+        const std::string orden = "bash '" OV_SERVIDOR_TSQL_SH "' detiene '" + carpeta.string() + "' '" +
+                                  OV_BABELFISH "' borra >/dev/null 2>&1";
+        std::system(orden.c_str());
+        std::error_code ec;
+        fs::remove_all(carpeta, ec);
+        fs::remove(carpeta.string() + ".log", ec);
+    }
+};
+
+ServidorTsql Busca() {
+    ServidorTsql s;
+    if (const char* propia = std::getenv("OVNALVORA_PRUEBA_SQLSERVER");
+        propia != nullptr && *propia != '\0') {
+        s.Cadena = propia;
+    } else if (fs::exists(OV_CADENA_TSQL)) {
+        s.Cadena = PrimeraLinea(OV_CADENA_TSQL);
+        s.Motivo = "el servidor que arrancó CTest no dejó su cadena";
+    } else if (fs::exists(fs::path(OV_BABELFISH) / "servidor-tsql.sh")) {
+        static ServidorPropio propio;
+        s.Cadena = propio.cadena;
+        s.Motivo = propio.error;
+    } else {
+        s.Motivo = "no está OVNALVORA_PRUEBA_SQLSERVER ni " OV_BABELFISH;
+    }
+    if (!s.Cadena.empty()) {
+        db::Conexion cn;
+        cn.Open(s.Cadena);
+        const auto r = cn.Execute("SELECT @@VERSION");
+        s.Babelfish = r.Registros && !r.Registros->Filas.empty() && r.Registros->Filas[0][0] &&
+                      r.Registros->Filas[0][0]->find("Babelfish") != std::string::npos;
+    }
+    return s;
+}
+
+std::string ConBase(const std::string& cadena, const std::string& base) {
+    std::string c = cadena;
+    if (!c.empty() && c.back() != ';') {
+        c += ';';
+    }
+    return c + "Database=" + base;
+}
+
+} // namespace
+
+const ServidorTsql& ServidorDePruebas() {
+    static const ServidorTsql servidor = Busca();
+    return servidor;
+}
+
+void EjecutaEnServidor(const std::string& sql) {
+    db::Conexion cn;
+    cn.Open(ServidorDePruebas().Cadena);
+    cn.Execute(sql);
+}
+
+void BorraOrvaloTemp() {
+    try {
+        EjecutaEnServidor("IF DB_ID('orvalo_temp') IS NOT NULL DROP DATABASE orvalo_temp");
+    } catch (const db::ErrorBD&) {
+    }
+}
+
+BaseTsql::BaseTsql(const std::string& prefijo) {
+    static std::atomic<int> cuenta{0};
+    nombre_ = prefijo + "_" + std::to_string(getpid()) + "_" + std::to_string(++cuenta);
+    EjecutaEnServidor("CREATE DATABASE " + nombre_);
+    cn_.Open(Cadena());
+}
+
+BaseTsql::~BaseTsql() {
+    try {
+        if (cn_.Abierta()) {
+            cn_.Close();
+        }
+        EjecutaEnServidor("DROP DATABASE " + nombre_);
+    } catch (const db::ErrorBD& e) {
+        ADD_FAILURE() << "no se pudo borrar la base " << nombre_ << ": " << e.Descripcion;
+    }
+}
+
+std::string BaseTsql::Cadena() const {
+    return ConBase(ServidorDePruebas().Cadena, nombre_);
+}
+
+std::vector<std::string> BaseTsql::Filas(const std::string& sql) {
+    const auto r = cn_.Execute(sql);
+    std::vector<std::string> filas;
+    if (!r.Registros) {
+        return filas;
+    }
+    for (const auto& f : r.Registros->Filas) {
+        std::string linea;
+        for (size_t i = 0; i < f.size(); ++i) {
+            linea += (i ? "|" : "") + f[i].value_or("NULL");
+        }
+        filas.push_back(linea);
+    }
+    return filas;
+}
+
+std::string BaseTsql::Valor(const std::string& sql) {
+    const auto r = cn_.Execute(sql);
+    if (!r.Registros || r.Registros->Filas.empty() || r.Registros->Filas[0].empty()) {
+        throw std::runtime_error("sin filas: " + sql);
+    }
+    return r.Registros->Filas[0][0].value_or("");
+}
+
+void CreaBaseOrvalo(BaseTsql& b, bool conTransacciones) {
+    const std::string checadas = conTransacciones ? "Transacciones" : "checadas";
+    b.Ejecuta("CREATE TABLE " + checadas +
+              " (id int IDENTITY(1,1) PRIMARY KEY, empleado int, fechayhora datetime, reloj varchar(18))");
+    b.Ejecuta("CREATE TABLE kardex (empleado int, fecha datetime, tipo varchar(10))");
+    b.Ejecuta(
+        "CREATE TABLE bitacora (id int IDENTITY(1,1) PRIMARY KEY, fechahora datetime, texto varchar(100))");
+    for (int empleado = 1; empleado <= 3; ++empleado) {
+        const std::string e = std::to_string(empleado);
+        for (const char* fecha : kFechasOrvalo) {
+            const std::string f = fecha ? "{ts '" + std::string(fecha) + "'}" : "NULL";
+            b.Ejecuta("INSERT INTO " + checadas + " (empleado, fechayhora, reloj) VALUES (" + e + ", " + f +
+                      ", 'R" + e + "')");
+            b.Ejecuta("INSERT INTO kardex (empleado, fecha, tipo) VALUES (" + e + ", " + f + ", 'A')");
+            b.Ejecuta("INSERT INTO bitacora (fechahora, texto) VALUES (" + f + ", 'empleado " + e + "')");
+        }
+    }
+    // El disparador va al final: así la bitácora tiene solo las filas sembradas.
+    b.Ejecuta("CREATE TRIGGER kardex_bitacora ON kardex AFTER INSERT AS INSERT INTO bitacora (fechahora, "
+              "texto) SELECT GETDATE(), 'kardex' FROM inserted");
+}
+
+std::vector<std::string> FilasDe(BaseTsql& b, const std::string& tabla) {
+    auto filas = b.Filas("SELECT * FROM " + tabla);
+    std::sort(filas.begin(), filas.end());
+    return filas;
+}
+
+std::string ArchivoRegCon(const std::vector<std::pair<std::string, std::string>>& entradas) {
+    auto escapa = [](const std::string& t) {
+        std::string s;
+        for (char c : t) {
+            if (c == '\\' || c == '"') {
+                s += '\\';
+            }
+            s += c;
+        }
+        return s;
+    };
+    std::string reg = "REGEDIT4\r\n\r\n";
+    for (size_t n = 0; n < entradas.size(); ++n) {
+        reg += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
+               "]\r\n\"Name\"=\"" + escapa(entradas[n].first) + "\"\r\n\"Conn\"=\"" +
+               escapa(entradas[n].second) + "\"\r\n\r\n";
+    }
+    return reg;
+}
+
+} // namespace ov::prueba

@@ -1,0 +1,154 @@
+// Lo que la línea de comandos rechaza antes de tocar nada, y lo que nunca deja escapar.
+#include "apoyo/BaseSqlite.h"
+#include "apoyo/CarpetaTemporal.h"
+#include "cli/LineaComandos.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+
+using namespace ov;
+using namespace ov::prueba;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Salida {
+    int codigo;
+    std::string salida, errores;
+};
+
+Salida Corre(const CarpetaTemporal& tmp, const std::vector<std::string>& args) {
+    std::istringstream entrada;
+    std::ostringstream salida, errores;
+    EntornoConsola e{entrada, salida, errores, false, tmp.Ruta(), nullptr};
+    const int codigo = CorreLineaComandos(args, e);
+    return {codigo, salida.str(), errores.str()};
+}
+
+std::vector<std::string> Depurar(const fs::path& reg, const std::string& desde, const std::string& hasta,
+                                 std::vector<std::string> extra = {}) {
+    std::vector<std::string> a{"--registro", reg.string(), "--depurar", "--conexion", "Planta Sur",
+                               "--desde",    desde,        "--hasta",   hasta};
+    a.insert(a.end(), extra.begin(), extra.end());
+    return a;
+}
+
+} // namespace
+
+// Un almacén que no es un archivo común (no está, es una carpeta, /dev/zero) o que pasa de 16 MB se
+// rechaza con su motivo y el código 2, sin colgarse.
+TEST(Rechazos, AlmacenQueNoEsUnArchivo) {
+    CarpetaTemporal tmp;
+    EscribeArchivo(tmp / "grande.reg", "REGEDIT4\r\n");
+    fs::resize_file(tmp / "grande.reg", 17u * 1024u * 1024u);
+    const std::pair<fs::path, std::string> casos[] = {
+        {tmp / "no_esta.reg", "No existe el archivo de conexiones"},
+        {tmp.Ruta(), "no es un archivo común"},
+        {"/dev/zero", "no es un archivo común"},
+        {tmp / "grande.reg", "más de 16 MB"}};
+    for (const auto& [archivo, motivo] : casos) {
+        const auto inicio = std::chrono::steady_clock::now();
+        for (const auto& orden : {std::vector<std::string>{"--registro", archivo.string(), "--conexiones"},
+                                  Depurar(archivo, "2025-03-01", "2025-03-31", {"--simular"})}) {
+            const auto r = Corre(tmp, orden);
+            EXPECT_EQ(r.codigo, 2) << archivo;
+            EXPECT_NE(r.errores.find(motivo), std::string::npos) << r.errores;
+            EXPECT_EQ(r.salida, "");
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5)) << archivo;
+    }
+}
+
+// Fechas que el servidor no guarda y esperas mal escritas se rechazan antes de preguntar nada.
+TEST(Rechazos, FechasFueraDeLoQueGuardaElServidorYEsperasMalas) {
+    CarpetaTemporal tmp;
+    GeneraDemo(tmp / "demo", 300);
+    const fs::path reg = tmp / "demo" / "orvalo.reg";
+    const auto antes = LeeArchivo(tmp / "demo" / "orvalo_sur.db");
+    for (const auto& [desde, hasta] : std::vector<std::pair<std::string, std::string>>{
+             {"1752-12-31", "2025-03-31"}, {"0001-01-01", "9999-12-31"}, {"2025-03-01", "10000-01-01"}}) {
+        const auto r = Corre(tmp, Depurar(reg, desde, hasta, {"--si"}));
+        EXPECT_EQ(r.codigo, 2) << desde << " " << hasta;
+        EXPECT_NE(r.errores.find(desde == "2025-03-01" ? "Fecha no válida" : "1753-01-01 al 9999-12-31"),
+                  std::string::npos)
+            << r.errores;
+    }
+    for (const std::string espera : {"-1", "x", "", "2147484", "1.5"}) {
+        const auto r = Corre(tmp, Depurar(reg, "2025-03-01", "2025-03-31", {"--espera", espera, "--si"}));
+        EXPECT_EQ(r.codigo, 2) << espera;
+        EXPECT_NE(r.errores.find("spera"), std::string::npos) << r.errores;
+    }
+    EXPECT_EQ(Corre(tmp, {"--registro", reg.string(), "--conexiones", "--espera", "5"}).codigo, 2);
+    const auto limites = Corre(tmp, Depurar(reg, "1753-01-01", "9999-12-31", {"--espera", "0", "--simular"}));
+    EXPECT_EQ(limites.codigo, 0) << limites.errores;
+    EXPECT_EQ(LeeArchivo(tmp / "demo" / "orvalo_sur.db"), antes);
+}
+
+// Una ruta de SQLite mal escrita no crea la base ni con --conexiones ni con --simular.
+TEST(Rechazos, NingunaOrdenCreaUnaBaseQueNoExiste) {
+    CarpetaTemporal tmp;
+    const fs::path falta = tmp / "orvalo_srur.db";
+    EscribeArchivo(tmp / "o.reg",
+                   "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\0]\r\n"
+                   "\"Name\"=\"Planta Sur\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" +
+                       falta.string() + "\"\r\n");
+    const auto lista = Corre(tmp, {"--registro", (tmp / "o.reg").string(), "--conexiones"});
+    EXPECT_NE(lista.salida.find("Planta Sur\t\t\t\t\t\tsin conexión"), std::string::npos) << lista.salida;
+    const auto simula = Corre(tmp, Depurar(tmp / "o.reg", "2025-03-01", "2025-03-31", {"--simular"}));
+    EXPECT_NE(simula.codigo, 0);
+    EXPECT_FALSE(fs::exists(falta));
+    EXPECT_FALSE(fs::exists(tmp / "orvalo_temp.db"));
+}
+
+// Nada escapa de la línea de comandos: cualquier excepción termina con un mensaje en español y el
+// código 1, nunca con un aborto. Aquí falla la escritura misma de la salida.
+TEST(Rechazos, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {
+    CarpetaTemporal tmp;
+    struct Rota final : std::streambuf {
+        int overflow(int) override { return traits_type::eof(); }
+    } rota;
+    std::istringstream entrada;
+    std::ostream salida(&rota);
+    std::ostringstream errores;
+    salida.exceptions(std::ios::badbit);
+    EntornoConsola e{entrada, salida, errores, false, tmp.Ruta(), nullptr};
+    EXPECT_EQ(CorreLineaComandos({"--version"}, e), 1);
+    EXPECT_EQ(errores.str().rfind("Error inesperado: ", 0), 0u) << errores.str();
+    EXPECT_NE(errores.str().find("La operación no terminó."), std::string::npos);
+}
+
+// Un contador de identidad ilegible (sqlite_sequence.seq = 'x') hacía abortar el programa con 134
+// sin decir nada: ahora la orden termina con 1 y un mensaje.
+TEST(Rechazos, UnContadorDeIdentidadIlegibleNoAbortaElPrograma) {
+    CarpetaTemporal tmp;
+    GeneraDemo(tmp / "demo", 300);
+    {
+        BaseSqlite b(tmp / "demo" / "orvalo_sur.db");
+        b.Ejecuta("UPDATE sqlite_sequence SET seq = 'x' WHERE name = 'checadas'");
+    }
+    const auto r = Corre(
+        tmp, Depurar(tmp / "demo" / "orvalo.reg", "2025-03-01", "2025-03-31", {"--pasos", "1", "--si"}));
+    EXPECT_EQ(r.codigo, 1) << r.salida << r.errores;
+    EXPECT_FALSE(r.errores.empty());
+}
+
+// --espera llega a cada conexión de la orden: con la base retenida por otro proceso, la orden no se
+// queda esperando el minuto por omisión (ni para siempre), falla en lo dicho y no toca nada.
+TEST(Rechazos, UnaBaseRetenidaPorOtroProcesoFallaTrasLaEsperaDada) {
+    CarpetaTemporal tmp;
+    GeneraDemo(tmp / "demo", 300);
+    BaseSqlite otra(tmp / "demo" / "orvalo_sur.db");
+    const long long antes = otra.Cuenta("SELECT count(*) FROM checadas");
+    otra.Ejecuta("BEGIN EXCLUSIVE");
+    otra.Ejecuta("DELETE FROM checadas WHERE 0");
+    const auto inicio = std::chrono::steady_clock::now();
+    const auto r = Corre(tmp, Depurar(tmp / "demo" / "orvalo.reg", "2025-03-01", "2025-03-31",
+                                      {"--pasos", "1", "--si", "--espera", "1"}));
+    const auto espera = std::chrono::steady_clock::now() - inicio;
+    otra.Ejecuta("COMMIT");
+    EXPECT_NE(r.codigo, 0) << r.salida << r.errores;
+    EXPECT_LT(espera, std::chrono::seconds(30));
+    EXPECT_EQ(otra.Cuenta("SELECT count(*) FROM checadas"), antes);
+}

@@ -1,0 +1,166 @@
+// El acceso a datos contra un servidor T-SQL de verdad, por FreeTDS (o el driver de la cadena dada).
+#include "apoyo/CarpetaTemporal.h"
+#include "apoyo/ErrorDe.h"
+#include "apoyo/ServidorTsql.h"
+#include "connections/ArchivoReg.h"
+#include "connections/modNalvora.h"
+#include "db/CadenaConexion.h"
+#include "db/Espera.h"
+#include "db/SqlServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace ov;
+using namespace ov::prueba;
+
+namespace {
+
+using db::ErrorDe;
+
+// La cadena del producto (OLE DB) que apunta al mismo servidor, si la de pruebas dice servidor y puerto.
+std::string CadenaOleDb(const std::string& base) {
+    const std::string odbc = ServidorDePruebas().Cadena;
+    const std::string servidor = db::ValorDeClave(odbc, "Server"), puerto = db::ValorDeClave(odbc, "Port");
+    if (servidor.empty() || puerto.empty()) {
+        return {};
+    }
+    return "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=" + db::ValorDeClave(odbc, "UID") +
+           ";Password=" + db::ValorDeClave(odbc, "PWD") + ";Initial Catalog=" + base +
+           ";Data Source=" + servidor + "," + puerto;
+}
+
+} // namespace
+
+// Se abre en la base que nombra la cadena, ODBC o la OLE DB del producto traducida a FreeTDS.
+TEST(ServidorTsql, ConexionDialectoYBaseActual) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BaseTsql b;
+    for (const std::string& cadena : {b.Cadena(), CadenaOleDb(b.Nombre())}) {
+        if (cadena.empty()) {
+            continue;
+        }
+        db::Conexion cn;
+        cn.Open(cadena);
+        EXPECT_EQ(cn.NombreDBMS(), "Microsoft SQL Server");
+        EXPECT_EQ(cn.dialecto(), db::Dialecto::SqlServer);
+        EXPECT_EQ(cn.DefaultDatabase(), b.Nombre());
+        cn.Close();
+        EXPECT_FALSE(cn.Abierta());
+    }
+}
+
+// Una base que no existe nunca deja la conexión abierta en otra (la del inicio de sesión).
+TEST(ServidorTsql, LaBaseNombradaTieneQueSerLaDeLaConexion) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    db::Conexion cn;
+    const auto e = ErrorDe([&] { cn.Open(ServidorDePruebas().Cadena + ";Database=ovp_no_existe_nunca"); });
+    EXPECT_FALSE(cn.Abierta());
+    EXPECT_FALSE(e.Descripcion.empty());
+    // Sin base en la cadena se queda en la del inicio de sesión, sin comprobación que hacer.
+    cn.Open(ServidorDePruebas().Cadena);
+    EXPECT_FALSE(cn.DefaultDatabase().empty());
+}
+
+// FreeTDS manda { d '…'} como texto; con SET DATEFORMAT ymd el servidor lo lee año-mes-día aunque
+// la sesión estuviera en día-mes-año (así lee 'aaaa-mm-dd' un inicio de sesión en español).
+TEST(ServidorTsql, FechasAnoMesDiaConEscapesOdbc) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BaseTsql b;
+    b.Ejecuta("CREATE TABLE kardex (fecha datetime)");
+    b.Ejecuta("SET DATEFORMAT dmy");
+    db::PreparaSqlServer([&](const std::string& sql) { return b.cn().Execute(sql); }, b.Nombre());
+    b.Ejecuta("INSERT INTO kardex VALUES ({ d '2025-04-03'}), ({ts '2025-12-01 23:59:59'})");
+    EXPECT_EQ(b.Filas("SELECT MONTH(fecha), DAY(fecha) FROM kardex ORDER BY fecha"),
+              (std::vector<std::string>{"4|3", "12|1"}));
+    EXPECT_EQ(
+        b.Cuenta("SELECT COUNT(*) FROM kardex WHERE fecha < { d '2025-04-04'} or fecha > { d'2025-12-01'}"),
+        2);
+    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM kardex WHERE fecha > { d'2025-04-03'}"), 1);
+}
+
+// La reinserción se cuenta por las filas que informa el lote. Con NOCOUNT encendido (por ejemplo en
+// las opciones de usuario del servidor) no informa ninguna; la sesión que abre el programa lo apaga.
+TEST(ServidorTsql, CuentaDeFilasDeUnLoteConSetInsertYSet) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BaseTsql b;
+    b.Ejecuta("CREATE TABLE origen (id int IDENTITY(1,1) PRIMARY KEY, x varchar(5))");
+    b.Ejecuta("CREATE TABLE destino (id int IDENTITY(1,1) PRIMARY KEY, x varchar(5))");
+    b.Ejecuta("INSERT INTO origen (x) VALUES ('a'), ('b'), ('c')");
+    const std::string lote =
+        " SET IDENTITY_INSERT dbo.destino on\r\ninsert into dbo.destino ( [id],[x] ) select * "
+        "from origen t \r\n SET IDENTITY_INSERT dbo.destino off";
+    EXPECT_EQ(b.cn().Execute(lote).UltimaCuenta(), 3);
+
+    b.Ejecuta("DELETE FROM destino");
+    b.Ejecuta("SET NOCOUNT ON");
+    // Sin cuenta que leer: -1, o 0 como da Babelfish, que es lo que hacía fallar cada reposición.
+    EXPECT_LE(b.cn().Execute(lote).UltimaCuenta(), 0) << "con NOCOUNT no hay cuenta que leer";
+    b.Ejecuta("DELETE FROM destino");
+    b.Ejecuta(db::kPreparaSesion);
+    EXPECT_EQ(b.cn().Execute(lote).UltimaCuenta(), 3);
+
+    // Una conexión nueva del programa cuenta aunque el servidor la haya abierto con NOCOUNT.
+    db::Conexion nueva;
+    nueva.Open(b.Cadena());
+    EXPECT_EQ(nueva.Execute("UPDATE destino SET x = x").UltimaCuenta(), 3);
+}
+
+// Cada resultado del lote se agota: un error en la segunda o tercera sentencia es error del lote,
+// y los avisos (PRINT, DBCC) de todos los resultados llegan, sin contar como error.
+TEST(ServidorTsql, ErroresYAvisosDeCadaResultadoDelLote) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BaseTsql b;
+    b.Ejecuta("CREATE TABLE t (id int PRIMARY KEY)");
+    const auto avisos =
+        b.cn().Execute("PRINT 'uno'\r\nSELECT 1 AS x\r\nPRINT 'dos'\r\nINSERT INTO t VALUES (1)");
+    EXPECT_EQ(avisos.Mensajes, (std::vector<std::string>{"uno", "dos"}));
+    EXPECT_EQ(avisos.UltimaCuenta(), 1);
+
+    const auto segunda = ErrorDe([&] { b.Ejecuta("INSERT INTO t VALUES (2)\r\nINSERT INTO t VALUES (2)"); });
+    EXPECT_EQ(segunda.Numero, 2627) << segunda.Descripcion; // violación de la clave primaria
+    EXPECT_EQ(segunda.Fuente.find("[ovNalvora]"), std::string::npos);
+    const auto tercera =
+        ErrorDe([&] { b.Ejecuta("SELECT 1\r\nPRINT 'antes'\r\nSELECT * FROM no_existe_esta_tabla"); });
+    // Invalid object name es el 208; Babelfish da su número genérico 33557097 con el texto de PostgreSQL.
+    EXPECT_EQ(tercera.Numero, ServidorDePruebas().Babelfish ? 33557097 : 208) << tercera.Descripcion;
+    EXPECT_NE(tercera.Descripcion.find("no_existe_esta_tabla"), std::string::npos);
+    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM t"), 2) << "lo que corrió antes del error queda hecho";
+}
+
+// --espera: SET LOCK_TIMEOUT en cada conexión; el error de la espera agotada es el 1222.
+TEST(ServidorTsql, UnaTablaBloqueadaFallaAlAgotarLaEsperaConEl1222) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BaseTsql b;
+    b.Ejecuta("CREATE TABLE kardex (empleado int)");
+    b.Ejecuta("INSERT INTO kardex VALUES (1), (2)");
+    db::Conexion otra;
+    otra.Open(b.Cadena());
+    otra.Comienza();
+    otra.Execute("UPDATE kardex SET empleado = empleado + 10");
+
+    db::FijaEspera(b.cn(), std::chrono::seconds(1));
+    EXPECT_EQ(b.Valor("SELECT @@LOCK_TIMEOUT"), "1000");
+    const auto inicio = std::chrono::steady_clock::now();
+    const auto e = ErrorDe([&] { b.Ejecuta("TRUNCATE TABLE kardex"); });
+    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(20));
+    EXPECT_TRUE(db::EsEsperaAgotada(e)) << e.Numero << " " << e.Estado << " " << e.Descripcion;
+    EXPECT_EQ(e.Numero, ServidorDePruebas().Babelfish ? 33557097 : 1222);
+    otra.Deshace();
+    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM kardex"), 2) << "la tabla quedó como estaba";
+
+    db::FijaEspera(b.cn(), std::chrono::seconds(0));
+    EXPECT_EQ(b.Valor("SELECT @@LOCK_TIMEOUT"), "-1") << "0 es sin límite";
+
+    // Cada conexión que abre ModNalvora lleva el límite: 60 s si nadie dice otra cosa.
+    prueba::CarpetaTemporal tmp;
+    prueba::EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}}));
+    ArchivoReg registro(tmp / "orvalo.reg");
+    ModNalvora modulo(registro);
+    ASSERT_EQ(modulo.AbreConexion("Planta"), 0) << modulo.UltimoError();
+    EXPECT_EQ(*modulo.cnBD().Execute("SELECT @@LOCK_TIMEOUT").Registros->Filas.at(0).at(0), "60000");
+    modulo.FijaEspera(std::chrono::seconds(2));
+    ASSERT_EQ(modulo.AbreConexion("Planta"), 0);
+    EXPECT_EQ(*modulo.cnBD().Execute("SELECT @@LOCK_TIMEOUT").Registros->Filas.at(0).at(0), "2000");
+}
