@@ -15,6 +15,10 @@ namespace ov::prueba {
 
 BaseSqlite::BaseSqlite(const std::filesystem::path& archivo, bool crea)
     : cn_(std::make_unique<db::Conexion>()) {
+    // El acceso a datos nunca crea una base SQLite: si hay que crearla, un archivo vacío es una base vacía.
+    if (crea && !std::filesystem::exists(archivo)) {
+        EscribeArchivo(archivo, "");
+    }
     db::CadenaOdbc cadena;
     cadena.Texto =
         "Driver=SQLite3;Database=" + archivo.generic_string() + ";Timeout=5000" + (crea ? "" : ";NoCreat=1");

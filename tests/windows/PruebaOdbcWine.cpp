@@ -1,9 +1,9 @@
 // El acceso a datos de Windows por las funciones W de ODBC, bajo wine: su odbc32 pasa las W al
 // unixODBC del anfitrión y a su driver SQLite3 (las A abortarían el proceso).
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/ErrorDe.h"
 #include "db/CadenaConexion.h"
 #include "db/Conexion.h"
-#include "db/ErrorDe.h"
 #include "db/TextoOdbc.h"
 #include "windows/ApoyoWine.h"
 
@@ -25,6 +25,7 @@ TEST(FronteraUtf16, IdaYVueltaConAcentosYParesSustitutos) {
 class OdbcWine : public testing::Test {
 protected:
     void SetUp() override {
+        prueba::EscribeArchivo(carpeta_ / "Orvalo_Planta.db", ""); // una base vacía: Open no crea bases
         unix_ = prueba::RutaUnix(carpeta_ / "Orvalo_Planta.db");
         ASSERT_FALSE(unix_.empty()) << "estas pruebas corren bajo wine";
     }

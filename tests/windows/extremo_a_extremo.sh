@@ -90,7 +90,7 @@ simula=(--depurar --conexion 'PLANTA NORTE' --conexion 'PLANTA SUR ÑUÑOA' --de
 wine "$prog" "${simula[@]}" | sin_cr >"$tmp/simula_wine.txt" || falla "--simular terminó con error"
 "$linux/ovnalvora" --registro "$tmp/orvalo.reg" "${simula[@]}" | sin_cr >"$tmp/simula_linux.txt"
 diff -u "$tmp/simula_linux.txt" "$tmp/simula_wine.txt" || falla "--simular difiere del de Linux"
-grep -q $'^  Planta Norte  \ttransacciones\t[0-9]*\t[0-9]*$' "$tmp/simula_wine.txt" ||
+grep -q $'^  Planta Norte  \ttransacciones\t[0-9][0-9]*\t[0-9][0-9]*' "$tmp/simula_wine.txt" ||
     falla "--simular no trae las cuentas de la 0"
 # La corrida de verdad sobre Planta Sur: su bitácora, junto al .exe, va en Windows-1252.
 wine "$prog" --depurar --conexion 'planta sur ñuñoa' --desde 2025-03-01 --hasta 2025-03-31 --si >"$tmp/corrida.txt" ||
