@@ -196,16 +196,16 @@ std::unique_ptr<DialectoDepuracion> DialectoPara(db::Dialecto d, const std::stri
 // Los literales de fecha conservan su espaciado: con blanco el de Desde, sin él el de Hasta.
 // Con Hasta en el último día del calendario no hay día siguiente: nada posterior que conservar.
 std::string CondicionConservar(const TablaDatos& t, const Rango& r) {
-    const std::string hasta = FormatoFecha(DiaSiguiente(r.Hasta));
+    const auto hasta = DiaTrasHasta(r);
     return " where " + t.Columna + " < { d '" + FormatoFecha(r.Desde) + "'} or " +
-           (hasta.size() == 10 ? t.Columna + " >= { d'" + hasta + "'} or " : std::string()) + t.Columna +
+           (hasta ? t.Columna + " >= { d'" + FormatoFecha(*hasta) + "'} or " : std::string()) + t.Columna +
            " is null";
 }
 
 std::string CondicionEliminar(const TablaDatos& t, const Rango& r) {
-    const std::string hasta = FormatoFecha(DiaSiguiente(r.Hasta));
+    const auto hasta = DiaTrasHasta(r);
     return " where " + t.Columna + " >= { d '" + FormatoFecha(r.Desde) + "'}" +
-           (hasta.size() == 10 ? " and " + t.Columna + " < { d'" + hasta + "'}" : std::string());
+           (hasta ? " and " + t.Columna + " < { d'" + FormatoFecha(*hasta) + "'}" : std::string());
 }
 
 std::string Delimita(const std::string& texto, char abre, char cierra) {

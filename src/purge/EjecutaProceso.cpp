@@ -1,6 +1,7 @@
 #include "purge/EjecutaProceso.h"
 
 #include "connections/Estadisticas.h"
+#include "db/Espera.h"
 #include "log/Fechas.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/Dialecto.h"
@@ -28,6 +29,11 @@ void GuardaError(Tarea& t, const db::ErrorBD& e) {
     // Un error sin número no debe pasar por éxito.
     t.NumError = e.Numero != 0 ? e.Numero : -1;
     t.DescripcionError = e.Descripcion;
+    if (db::EsEsperaAgotada(e)) {
+        t.DescripcionError = "La base de datos está ocupada: otro proceso la retiene y se agotó la espera; "
+                             "no se cambió nada. (" +
+                             e.Descripcion + ")";
+    }
     t.FuenteError = e.Fuente;
 }
 

@@ -1,5 +1,4 @@
-// La ventana sola, sin bases, en la plataforma offscreen: controles y parpadeo, de la primera
-// activación a cada salida con su bitácora, y el tope de conexiones marcadas.
+// La ventana sola, sin bases, en offscreen: controles, salidas con su bitácora, teclado y tope de marcas.
 #include "ServiciosDePrueba.h"
 #include "app/ArbolTareas.h"
 #include "app/ConversionesQt.h"
@@ -71,18 +70,12 @@ void PruebaVentana::controlesYParpadeo() {
     VentanaDePrueba v(servicios, carpeta.Ruta());
 
     QCOMPARE(v.windowTitle(), QString::fromStdString(kCaption));
-    QCOMPARE(v.size(), QSize(585, 521));
     QCOMPARE(v.minimumSize(), v.maximumSize());
     QVERIFY(!(v.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!v.windowIcon().isNull());
     QCOMPARE(v.pos() + v.rect().center(), v.screen()->availableGeometry().center());
-    QCOMPARE(v.DTPicker1[0]->date(), QDate(2031, 3, 15));
-    QCOMPARE(v.DTPicker1[1]->date(), QDate(2031, 3, 15));
-    // Twips del diseño entre 15; Lista, dentro de su marco.
-    QCOMPARE((QList<QRect>{v.List1->geometry(), v.Lista->geometry(), v.btnSalir->geometry()}),
-             (QList<QRect>{{3, 114, 579, 92}, {5, 13, 571, 150}, {309, 488, 111, 26}}));
+    QVERIFY(v.DTPicker1[0]->date() == QDate(2031, 3, 15) && v.DTPicker1[1]->date() == QDate(2031, 3, 15));
     QCOMPARE(v.Lista->parentWidget(), v.frmTareas);
-    QCOMPARE(v.List1->columnWidth(0), 579 / 3);
     // Las imágenes vienen de los recursos de una biblioteca estática: deben cargarse de verdad.
     QCOMPARE(v.ImageList1->Count(), 5);
     for (int i = 1; i <= 5; ++i) {
@@ -91,8 +84,7 @@ void PruebaVentana::controlesYParpadeo() {
 
     QCOMPARE(v.Sondeos, 0); // el sondeo espera a la primera activación
 
-    // El parpadeo: rojo pasa a azul; cualquier otro color, aun casi rojo, pasa a rojo; y el
-    // temporizador lo hace por sí solo. El bloqueo, con el temporizador, está en prueba_ventana_demo.
+    // Rojo pasa a azul, cualquier otro color a rojo; el temporizador lo hace solo.
     for (const QColor antes : {kRojo, kAzul, QColor(254, 0, 0), QColor(0, 128, 0)}) {
         FijaColorTexto(v.lblImportante, antes);
         v.Timer1_Timer();
@@ -356,11 +348,9 @@ void PruebaVentana::progresoCadaSegundo() {
     QCOMPARE(etiqueta->text(), QStringLiteral("Para iniciar con la depuración oprima el botón <Iniciar>."));
     QCOMPARE(etiqueta->geometry(), QRect(165, 431, 268, 13));
     QCOMPARE(etiqueta->toolTip(), QString());
-    QCOMPARE(TextoDuracion(std::chrono::seconds(59)), std::string("0:59"));
     // Las ayudas largas se parten en los blancos; una palabra más larga que el renglón queda entera.
     QCOMPARE(Ayuda("uno dos tres cuatro", 8), QStringLiteral("uno dos\ntres\ncuatro"));
     QCOMPARE(Ayuda(std::string(12, 'x') + " y", 8), Q(std::string(12, 'x') + "\ny"));
-    QCOMPARE(Ayuda("corto", 8), QStringLiteral("corto"));
     QCOMPARE(TextoDuracion(std::chrono::seconds(3600 * 25 + 61)), std::string("25:01:01"));
 }
 

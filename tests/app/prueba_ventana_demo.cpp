@@ -1,6 +1,4 @@
-// La ventana sobre la demostración, en la plataforma offscreen: el sondeo desde la ventana, el plan
-// que sigue a las marcas y al orden de List1, la ventana bloqueada pero viva durante un sondeo largo
-// en el obrero, y la corrida con sus preguntas, los aspectos de los nodos, la bitácora y el sondeo final.
+// La ventana sobre la demostración, en offscreen: sondeo, plan, corridas en el obrero y bitácora.
 #include "ServiciosDePrueba.h"
 #include "apoyo/BaseSqlite.h"
 #include "app/ArbolTareas.h"
@@ -63,10 +61,18 @@ struct Demo {
 class VentanaContada : public frmNalvora {
 public:
     VentanaContada(ServiciosDePrueba& s, const Demo& d, const Registro* otro = nullptr)
-        : frmNalvora({s, kReloj, d.carpeta.Ruta(), otro ? *otro : d.registro}) {}
+        : frmNalvora({s, kReloj, d.carpeta.Ruta(), otro ? *otro : d.registro}), s_(s) {}
     int Sondeos = 0;
     bool LanzaAlCorrer = false;
     bool Corrio(int sondeos) const { return Sondeos == sondeos && !Bloqueada(); }
+    // Iniciar con esas respuestas: la ventana se bloquea y espera, sin bucles anidados, al sondeo final.
+    bool Inicia(int sondeos, std::deque<bool> respuestas = {true, true}, int ms = 60000) {
+        s_.Respuestas = std::move(respuestas);
+        QTest::mouseClick(btnIniciar, Qt::LeftButton);
+        const bool bloqueada = Bloqueada();
+        return bloqueada && QTest::qWaitFor([&] { return Corrio(sondeos); }, ms) &&
+               !QApplication::overrideCursor() && btnIniciar->isEnabled() && List1->isEnabled();
+    }
 
 protected:
     void ActualizaEstadisticas() override {
@@ -79,6 +85,9 @@ protected:
         }
         return frmNalvora::CorreDepuracion(plan, rango, observador);
     }
+
+private:
+    ServiciosDePrueba& s_;
 };
 
 // Activa la ventana y espera a que el primer sondeo suelte los controles.
@@ -86,8 +95,7 @@ bool ActivaYEsperaSondeo(frmNalvora& v) {
     return Activa(v) && QTest::qWaitFor([&v] { return !v.Bloqueada(); }, 30000);
 }
 
-// Todos los controles con Enabled, y el temporizador, en el estado pedido. Lista (y su marco) se
-// bloquea en sus nodos y sigue desplazándose.
+// Controles y temporizador en el estado pedido; Lista se bloquea en sus nodos y sigue desplazándose.
 bool TodosHabilitados(const frmNalvora& v, bool si) {
     const auto& c = v.Controls();
     return v.Timer1->isActive() == si && v.Lista->viewport()->isEnabled() == si &&
@@ -251,8 +259,7 @@ void PruebaVentanaDemo::sondeoYPlan() {
     norte->setText(1, QStringLiteral("          99.00 MB"));
     QCOMPARE(v.Lista->topLevelItem(0)->checkState(0), Qt::Checked);
 
-    // Ordenar no toca el árbol. Cada clic invierte la dirección, sea cual sea la columna; el
-    // primero, desde el ascendente de arranque, ordena de mayor a menor.
+    // Ordenar no toca el árbol; cada clic invierte la dirección, el primero desde la ascendente.
     const std::vector<std::pair<int, QStringList>> clics = {
         {0, {"Planta Sur", "Planta Norte", "Corporativo SQL"}},
         {1, {"Corporativo SQL", "Planta Sur", "Planta Norte"}}, // Tamaño: vacío, 10.xx MB, 99.00 MB
@@ -277,13 +284,11 @@ void PruebaVentanaDemo::sondeoYPlan() {
     QCOMPARE(TextosDe(v.Lista), Pendientes("Corporativo SQL") + Pendientes("Planta Sur"));
     QVERIFY(NodosRecienCreados(v.Lista));
 
-    // Norte sin kardex y Sur sin checadas; No a la primera pregunta: ni segunda pregunta ni
-    // bitácora, solo el sondeo. Norte muestra el error y conserva sus cifras, y Sur se sondea igual.
+    // No a la primera pregunta: solo el sondeo; Norte sin kardex dice el error y conserva sus cifras.
     const QStringList cifrasNorte = CifrasDe(norte);
     BaseSqlite(d.norte).Ejecuta("DROP TABLE kardex");
     BaseSqlite(d.sur).Ejecuta("DELETE FROM checadas");
-    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
-    QTRY_VERIFY(v.Corrio(2));
+    QVERIFY(v.Inicia(2, {}));
     QCOMPARE(servicios.Mensajes.size(), size_t{1});
     QCOMPARE(d.Bitacora(), kInicio);
     QCOMPARE(CifrasDe(norte), cifrasNorte);
@@ -329,9 +334,7 @@ void PruebaVentanaDemo::laVentanaLateDuranteUnSondeoLargo() {
     const auto& controles = v.Controls();
     QVERIFY(controles.size() == 16 && controles.back() == v.ImageList1); // sin Enabled: el bloqueo la salta
 
-    // Las cifras llegan fila por fila, en orden y en el hilo de la ventana, mientras ésta sigue
-    // bloqueada (fechas y temporizador incluidos) con el reloj de arena. A medio sondeo el cuadro
-    // de cierre se rechaza, y el aviso, sin latidos, se ve en su color y no en gris.
+    // Fila por fila, en orden y en el hilo de la ventana, bloqueada; a medias el cierre se rechaza con aviso.
     std::vector<int> filas;
     bool fueraDeHilo = false, bloqueadaAMedias = false;
     connect(v.List1->model(), &QAbstractItemModel::dataChanged, &v, [&](const QModelIndex& i) {
@@ -381,13 +384,6 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     }
     v.DTPicker1[0]->setDate(AQDate(kMarzo.Desde));
     v.DTPicker1[1]->setDate(AQDate(kMarzo.Hasta));
-    // El obrero corre y la ventana espera bloqueada, sin bucles anidados, hasta el sondeo final.
-    auto corre = [&](int sondeos) {
-        servicios.Respuestas = {true, true};
-        QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
-        return v.Bloqueada() && QTest::qWaitFor([&] { return v.Corrio(sondeos); }, 60000) &&
-               !QApplication::overrideCursor() && v.btnIniciar->isEnabled() && v.List1->isEnabled();
-    };
     // La sucesión de (imagen, negrita) por la que pasa cada nodo, sin repeticiones seguidas.
     std::map<int, std::vector<std::pair<int, bool>>> historial;
     connect(v.Lista, &QTreeWidget::itemChanged, &v, [&](QTreeWidgetItem* n) {
@@ -398,7 +394,7 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     });
 
     const std::string cuentasSur = CuentasEsperadas(d.sur, "Planta Sur", "checadas");
-    QVERIFY(corre(2));
+    QVERIFY(v.Inicia(2));
     QStringList vistos;
     for (const auto& m : servicios.Mensajes) {
         vistos << Q(m.Tipo + " | " + m.Titulo + " | " + m.Texto);
@@ -408,8 +404,7 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
                           Q("pregunta | Advertencia | " + TextoSegundaPregunta(kMarzo, kCaptionLabel1) +
                             "\r\n\r\n" + kCabeceraCuentas + cuentasSur),
                           Q("informa | " + kCaption + " | Proceso de depuración terminado.")}));
-    // Cada nodo pasó por En proceso (flecha, negrita) y Terminado (palomita), y así se queda
-    // aunque el sondeo de después escriba en List1; lo que hizo el obrero volvió al plan.
+    // Cada nodo pasó por En proceso y Terminado y así se queda; lo que hizo el obrero volvió al plan.
     std::string esperada = kInicio + Linea("Inicia depuración del 2025-03-01 al 2025-03-31.");
     for (int k = 1; k <= 8; ++k) {
         const Tarea& t = v.Tareas.TareaEn(k);
@@ -435,8 +430,7 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     QCOMPARE(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
     QVERIFY(!std::filesystem::exists(d.demo / "orvalo_temp.db"));
 
-    // Otra vez, con un disparador que no deja quitar filas de la bitácora:
-    // el quinto paso Fallido con su texto, la bitácora como estaba, y los demás pasos corren.
+    // Un disparador impide borrar en la bitácora: el quinto paso falla con su texto y los demás corren.
     {
         BaseSqlite sur(d.sur);
         sur.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2025-03-10 08:00:00', 'x')");
@@ -444,7 +438,7 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
             "CREATE TRIGGER rechaza BEFORE DELETE ON bitacora BEGIN SELECT RAISE(ABORT, 'fila rechazada'); "
             "END");
     }
-    QVERIFY(corre(3));
+    QVERIFY(v.Inicia(3));
     for (int k = 1; k <= 8; ++k) {
         const QTreeWidgetItem* n = v.Lista->topLevelItem(k - 1);
         QCOMPARE(ImagenDe(n), k == 5 ? 5 : 3);
@@ -460,15 +454,13 @@ void PruebaVentanaDemo::corridasDesdeLaVentana() {
     // Lo que escapa del obrero: la ventana se desbloquea, lo dice en español, lo anota y sondea.
     const auto antes = LeeArchivo(d.sur);
     v.LanzaAlCorrer = true;
-    QVERIFY(corre(4));
+    QVERIFY(v.Inicia(4));
     QVERIFY(EsAviso(servicios.Mensajes.back(), "error inesperado: se agotó la memoria del obrero"));
     QVERIFY(d.Bitacora().find(servicios.Mensajes.back().Texto) != std::string::npos);
     QCOMPARE(LeeArchivo(d.sur), antes);
 }
 
-// Dos conexiones, sus dieciséis pasos marcados desde el menú: cada paso que empieza se ve en la
-// lista y en la etiqueta de progreso; bloqueada, la lista se desplaza a mano y nada la marca; el
-// aviso de cierre se va antes del mensaje final.
+// Dieciséis pasos: cada uno a la vista y en la etiqueta; la lista bloqueada se desplaza sin marcarse.
 void PruebaVentanaDemo::dosConexionesALaVista() {
     Demo d;
     ServiciosDePrueba servicios(kReloj);
@@ -526,10 +518,7 @@ void PruebaVentanaDemo::dosConexionesALaVista() {
             etiquetaDeVuelta = v.Label2->text() == textoLabel2 && v.Label2->geometry() == lugarLabel2;
         }
     };
-    servicios.Respuestas = {true, true};
-    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 60000));
-
+    QVERIFY(v.Inicia(2));
     QCOMPARE(servicios.Mensajes[1].Texto,
              TextoSegundaPregunta(kMarzo, kCaptionLabel1) + "\r\n\r\n" + cuentas);
     QCOMPARE(progreso.size(), 16);
@@ -540,8 +529,7 @@ void PruebaVentanaDemo::dosConexionesALaVista() {
     QVERIFY(bloqueoProbado);
     QVERIFY(!avisoAbiertoAlFinal && etiquetaDeVuelta);
     QCOMPARE(servicios.Mensajes.back().Texto, std::string(kMensajeTerminado));
-    // Tras el terminado de cada paso de datos, una línea más con sus cifras y su conexión; tras los
-    // demás, el paso siguiente.
+    // Tras cada paso de datos, su línea de cifras con la conexión; tras los demás, el paso siguiente.
     const std::string bitacora = d.Bitacora();
     size_t desde = 0;
     for (int k = 1; k <= 16; ++k) {
@@ -562,9 +550,7 @@ void PruebaVentanaDemo::dosConexionesALaVista() {
     }
 }
 
-// Corporativo SQL nunca abre: su fila atenuada y el paso que no corrió dicen por qué, igual que la
-// bitácora y la segunda pregunta. Sin pasos marcados, la pregunta y el aviso final dicen que no se
-// elimina nada.
+// La conexión que no abre dice por qué en todas partes; sin pasos marcados, que no se elimina nada.
 void PruebaVentanaDemo::pasoSinConexionYNadaQueCorrer() {
     Demo d;
     ServiciosDePrueba servicios(kReloj);
@@ -582,12 +568,7 @@ void PruebaVentanaDemo::pasoSinConexionYNadaQueCorrer() {
     corporativo->setCheckState(0, Qt::Checked);
     QVERIFY(DelMenu(v, 1, "Marcar los pasos de Corporativo SQL"));
     const Rango hoy{Hoy(kReloj), Hoy(kReloj)};
-    auto corre = [&](int sondeos) {
-        servicios.Respuestas = {true, true};
-        QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return v.Corrio(sondeos); }, 60000);
-    };
-    QVERIFY(corre(2));
+    QVERIFY(v.Inicia(2));
     QCOMPARE(servicios.Mensajes[1].Texto, TextoSegundaPregunta(hoy, kCaptionLabel1) + "\r\n\r\n" +
                                               kCabeceraCuentas +
                                               "Corporativo SQL: no se pudo abrir la conexión, " + error +
@@ -608,7 +589,7 @@ void PruebaVentanaDemo::pasoSinConexionYNadaQueCorrer() {
     v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
     const std::string nada = std::string(kMensajeTerminado) + "\r\n" + kMensajeNadaCorrio;
     for (int sondeos : {3, 4}) {
-        QVERIFY(corre(sondeos));
+        QVERIFY(v.Inicia(sondeos));
         QCOMPARE(servicios.Mensajes[servicios.Mensajes.size() - 2].Texto,
                  TextoSegundaPregunta(hoy, kCaptionLabel1) +
                      "\r\n\r\nNo hay marcado ningún paso que elimine datos: no se eliminará ninguna fila.");
@@ -618,8 +599,7 @@ void PruebaVentanaDemo::pasoSinConexionYNadaQueCorrer() {
     }
 }
 
-// Cuentas y corrida en el obrero: el bucle de eventos de la ventana nunca se detiene más de 100 ms.
-// Con OV_CHECADAS_LATIDOS=1000000 se mide sobre un millón de checadas por base.
+// El bucle de eventos nunca se detiene más de 100 ms (OV_CHECADAS_LATIDOS=1000000 para un millón).
 void PruebaVentanaDemo::laVentanaLateDuranteUnaCorrida() {
     const int checadas = qEnvironmentVariableIsSet("OV_CHECADAS_LATIDOS")
                              ? qEnvironmentVariableIntValue("OV_CHECADAS_LATIDOS")
@@ -635,23 +615,19 @@ void PruebaVentanaDemo::laVentanaLateDuranteUnaCorrida() {
     v.DTPicker1[0]->setDate(QDate(2024, 1, 1));
     v.DTPicker1[1]->setDate(QDate(2025, 6, 30));
     MedidorDeLatidos medidor;
-    servicios.Respuestas = {true, true};
     QElapsedTimer reloj;
     reloj.start();
     medidor.Inicia();
-    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 1800000));
+    QVERIFY(v.Inicia(2, {true, true}, 1800000));
     medidor.Detiene();
-    qInfo("Corrida de 16 pasos sobre %d checadas por base en %lld ms: %d latidos; mayor intervalo entre "
-          "vueltas "
-          "del bucle: %lld ms",
+    qInfo("Corrida de 16 pasos sobre %d checadas por base en %lld ms: %d latidos; mayor intervalo del bucle: "
+          "%lld ms",
           checadas, reloj.elapsed(), medidor.Latidos(), medidor.MayorIntervaloMs());
     QCOMPARE(servicios.Mensajes.back().Texto, std::string(kMensajeTerminado));
     QVERIFY2(medidor.MayorIntervaloMs() < 100, qPrintable(QString::number(medidor.MayorIntervaloMs())));
 }
 
-// Una orvalo_temp que dejó otra versión con filas de Sur: la corrida se rechaza, la ventana ofrece
-// reponerlas, las repone en el obrero y vuelve a sondear.
+// Filas que otra versión dejó en orvalo_temp: la ventana ofrece reponerlas y las repone en el obrero.
 void PruebaVentanaDemo::unSobranteSeReponeDesdeLaVentana() {
     Demo d;
     long long total = 0, copiadas = 0;
@@ -670,9 +646,7 @@ void PruebaVentanaDemo::unSobranteSeReponeDesdeLaVentana() {
     QVERIFY(ActivaYEsperaSondeo(v));
     v.List1->topLevelItem(1)->setCheckState(0, Qt::Checked);
     v.Lista->topLevelItem(0)->setCheckState(0, Qt::Checked);
-    servicios.Respuestas = {true, true, true};
-    QTest::mouseClick(v.btnIniciar, Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([&] { return v.Corrio(2); }, 60000));
+    QVERIFY(v.Inicia(2, {true, true, true}));
     QCOMPARE(servicios.Mensajes.size(), size_t{4});
     const auto& oferta = servicios.Mensajes[2];
     QCOMPARE(oferta.Tipo, std::string("pregunta"));

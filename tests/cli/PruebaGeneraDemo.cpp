@@ -1,6 +1,7 @@
 // El generador de la demostración, corrido como lo corre el operador, y sus archivos leídos con SQLite.
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/Contiene.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -64,15 +65,12 @@ TEST(GeneraDemo, TablasFechasDisparadorYRegistro) {
     const std::string bytes = LeeArchivo(demo / "orvalo.reg");
     ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     const std::string reg = DecodificaUtf16le(bytes);
-    EXPECT_EQ(reg.rfind("Windows Registry Editor Version 5.00\r\n\r\n", 0), 0u);
+    EXPECT_EMPIEZA(reg, "Windows Registry Editor Version 5.00\r\n\r\n");
     const std::string clave = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Quintara\\Orvalo\\Conexiones\\";
-    EXPECT_NE(reg.find(clave + "1]\r\n\"Name\"=\"Planta Sur\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" +
-                       fs::canonical(demo).string() + "/orvalo_sur.db\"\r\n"),
-              std::string::npos)
-        << reg;
-    EXPECT_NE(reg.find(clave + "2]\r\n\"Name\"=\"Corporativo SQL\"\r\n\"Conn\"=\"Provider=SQLOLEDB.1;"),
-              std::string::npos);
-    EXPECT_NE(reg.find("\\\\\\\\SRV-"), std::string::npos) << "las diagonales inversas van escapadas";
+    EXPECT_CONTIENE(reg, clave + "1]\r\n\"Name\"=\"Planta Sur\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" +
+                             fs::canonical(demo).string() + "/orvalo_sur.db\"\r\n");
+    EXPECT_CONTIENE(reg, clave + "2]\r\n\"Name\"=\"Corporativo SQL\"\r\n\"Conn\"=\"Provider=SQLOLEDB.1;");
+    EXPECT_CONTIENE(reg, "\\\\\\\\SRV-") << "las diagonales inversas van escapadas";
 }
 
 TEST(GeneraDemo, ArgumentosMalosDanDosYSinDondeEscribirDaUno) {

@@ -1,5 +1,6 @@
 // La línea de comandos sobre la demostración, con sus códigos de salida.
 #include "ApoyoLineaComandos.h"
+#include "apoyo/Contiene.h"
 
 using namespace ov;
 using namespace ov::prueba;
@@ -40,11 +41,11 @@ TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
     std::getline(lineas, sql);
     EXPECT_EQ(encabezado,
               "Conexión\tTamaño\tMenor checada\tMayor checada\tMenor kardex\tMayor kardex\tEstado");
-    EXPECT_EQ(norte.rfind("Planta Norte\t", 0), 0u);
-    EXPECT_NE(norte.find(" MB\t" + menor + "\t"), std::string::npos) << norte;
-    EXPECT_NE(norte.find("\t" + mayorKardex + "\tok"), std::string::npos) << norte;
+    EXPECT_EMPIEZA(norte, "Planta Norte\t");
+    EXPECT_CONTIENE(norte, " MB\t" + menor + "\t");
+    EXPECT_CONTIENE(norte, "\t" + mayorKardex + "\tok");
     EXPECT_EQ(sql, "Corporativo SQL\t\t\t\t\t\tsin conexión");
-    EXPECT_EQ(r.salida.find("Demo2024"), std::string::npos) << "la contraseña nunca se muestra";
+    EXPECT_NO_CONTIENE(r.salida, "Demo2024") << "la contraseña nunca se muestra";
 }
 
 TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
@@ -56,20 +57,17 @@ TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
     const long long conservar =
         n.Cuenta("SELECT count(*) FROM transacciones WHERE fechayhora < '2025-03-01' OR "
                  "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
-    EXPECT_NE(r.salida.find("Planta Norte\ttransacciones\t" + std::to_string(total - conservar) + "\t" +
-                            std::to_string(conservar) + "\tcopia\n"),
-              std::string::npos)
-        << r.salida;
-    EXPECT_NE(r.salida.find("\nDELETE FROM transacciones;\n"), std::string::npos) << r.salida;
-    EXPECT_NE(r.salida.find("\nCOMMIT;\nGO\n"), std::string::npos);
-    EXPECT_EQ(r.salida.find("VACUUM"), std::string::npos) << "solo los pasos marcados";
+    EXPECT_CONTIENE(r.salida, "Planta Norte\ttransacciones\t" + std::to_string(total - conservar) + "\t" +
+                                  std::to_string(conservar) + "\tcopia\n");
+    EXPECT_CONTIENE(r.salida, "\nDELETE FROM transacciones;\n");
+    EXPECT_CONTIENE(r.salida, "\nCOMMIT;\nGO\n");
+    EXPECT_NO_CONTIENE(r.salida, "VACUUM") << "solo los pasos marcados";
     // Sola, con un mes de tres años, elige borrar en su lugar, y lo dice.
     const auto sola = Corre(Depurar({"--simular", "--pasos", "1"}));
-    EXPECT_NE(sola.salida.find("\tborrado\n"), std::string::npos) << sola.salida;
-    EXPECT_NE(sola.salida.find("DELETE FROM transacciones where fechayhora >= '2025-03-01' and fechayhora < "
-                               "'2025-04-01';\n"),
-              std::string::npos)
-        << sola.salida;
+    EXPECT_CONTIENE(sola.salida, "\tborrado\n");
+    EXPECT_CONTIENE(sola.salida,
+                    "DELETE FROM transacciones where fechayhora >= '2025-03-01' and fechayhora < "
+                    "'2025-04-01';\n");
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
 
@@ -77,27 +75,22 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
     // Un No a la primera pregunta no cambia nada.
     const auto no = Corre(Depurar({}), "n\n", true);
     EXPECT_EQ(no.codigo, 1);
-    EXPECT_NE(no.salida.find("¿Ya cuenta con el respaldo?"), std::string::npos);
-    EXPECT_EQ(no.salida.find("Está completamente seguro"), std::string::npos);
+    EXPECT_CONTIENE(no.salida, "¿Ya cuenta con el respaldo?");
+    EXPECT_NO_CONTIENE(no.salida, "Está completamente seguro");
 
     const auto si = Corre(Depurar({}), "s\ns\n", true);
     EXPECT_EQ(si.codigo, 0) << si.errores;
-    EXPECT_NE(si.salida.find("sábado, 1 de marzo de 2025\nal\nlunes, 31 de marzo de 2025."),
-              std::string::npos)
-        << si.salida;
-    EXPECT_NE(si.salida.find("2026-12-06 10:00\tInicia depuración del 2025-03-01 al 2025-03-31.\n"),
-              std::string::npos);
+    EXPECT_CONTIENE(si.salida, "sábado, 1 de marzo de 2025\nal\nlunes, 31 de marzo de 2025.");
+    EXPECT_CONTIENE(si.salida, "2026-12-06 10:00\tInicia depuración del 2025-03-01 al 2025-03-31.\n");
     // La segunda pregunta trae lo que se eliminará por tabla, y cada tabla depurada su línea de cifras.
-    EXPECT_NE(si.salida.find(
-                  "Filas que se eliminarán, de las que hay en cada tabla:\nPlanta Norte: transacciones "),
-              std::string::npos)
-        << si.salida;
-    EXPECT_NE(si.salida.find("\ttransacciones de Planta Norte: "), std::string::npos);
-    EXPECT_NE(si.salida.find(" conservadas, 0 s, por borrado.\n"), std::string::npos);
-    EXPECT_NE(si.salida.find("Proceso de depuración terminado."), std::string::npos);
+    EXPECT_CONTIENE(si.salida,
+                    "Filas que se eliminarán, de las que hay en cada tabla:\nPlanta Norte: transacciones ");
+    EXPECT_CONTIENE(si.salida, "\ttransacciones de Planta Norte: ");
+    EXPECT_CONTIENE(si.salida, " conservadas, 0 s, por borrado.\n");
+    EXPECT_CONTIENE(si.salida, "Proceso de depuración terminado.");
     const std::string log = LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log");
-    EXPECT_NE(log.find("\tCifras de uso actualizadas de Planta Norte.\r\n"), std::string::npos);
-    EXPECT_EQ(log.find("Demo2024"), std::string::npos);
+    EXPECT_CONTIENE(log, "\tCifras de uso actualizadas de Planta Norte.\r\n");
+    EXPECT_NO_CONTIENE(log, "Demo2024");
 
     // Una bitácora que no se puede reponer: sale 1, la tabla queda como estaba y nada queda en
     // orvalo_temp; una orvalo_temp con filas de otra corrida rechaza la siguiente con 2.
@@ -115,6 +108,6 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
     }
     const auto rechazo = Corre(Depurar({"--si"}));
     EXPECT_EQ(rechazo.codigo, 2);
-    EXPECT_NE(rechazo.errores.find("bitacora"), std::string::npos) << rechazo.errores;
-    EXPECT_NE(rechazo.errores.find("origen desconocido"), std::string::npos) << rechazo.errores;
+    EXPECT_CONTIENE(rechazo.errores, "bitacora");
+    EXPECT_CONTIENE(rechazo.errores, "origen desconocido");
 }

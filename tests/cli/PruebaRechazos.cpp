@@ -1,6 +1,7 @@
 // Lo que la línea de comandos rechaza antes de tocar nada, y lo que nunca deja escapar.
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/Contiene.h"
 #include "cli/LineaComandos.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ TEST(Rechazos, AlmacenQueNoEsUnArchivo) {
                                   Depurar(archivo, "2025-03-01", "2025-03-31", {"--simular"})}) {
             const auto r = Corre(tmp, orden);
             EXPECT_EQ(r.codigo, 2) << archivo;
-            EXPECT_NE(r.errores.find(motivo), std::string::npos) << r.errores;
+            EXPECT_CONTIENE(r.errores, motivo);
             EXPECT_EQ(r.salida, "");
         }
         EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5)) << archivo;
@@ -71,14 +72,12 @@ TEST(Rechazos, FechasFueraDeLoQueGuardaElServidorYEsperasMalas) {
              {"1752-12-31", "2025-03-31"}, {"0001-01-01", "9999-12-31"}, {"2025-03-01", "10000-01-01"}}) {
         const auto r = Corre(tmp, Depurar(reg, desde, hasta, {"--si"}));
         EXPECT_EQ(r.codigo, 2) << desde << " " << hasta;
-        EXPECT_NE(r.errores.find(desde == "2025-03-01" ? "Fecha no válida" : "1753-01-01 al 9999-12-31"),
-                  std::string::npos)
-            << r.errores;
+        EXPECT_CONTIENE(r.errores, desde == "2025-03-01" ? "Fecha no válida" : "1753-01-01 al 9999-12-31");
     }
     for (const std::string espera : {"-1", "x", "", "2147484", "1.5"}) {
         const auto r = Corre(tmp, Depurar(reg, "2025-03-01", "2025-03-31", {"--espera", espera, "--si"}));
         EXPECT_EQ(r.codigo, 2) << espera;
-        EXPECT_NE(r.errores.find("spera"), std::string::npos) << r.errores;
+        EXPECT_CONTIENE(r.errores, "spera");
     }
     EXPECT_EQ(Corre(tmp, {"--registro", reg.string(), "--conexiones", "--espera", "5"}).codigo, 2);
     const auto limites = Corre(tmp, Depurar(reg, "1753-01-01", "9999-12-31", {"--espera", "0", "--simular"}));
@@ -95,7 +94,7 @@ TEST(Rechazos, NingunaOrdenCreaUnaBaseQueNoExiste) {
                    "\"Name\"=\"Planta Sur\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" +
                        falta.string() + "\"\r\n");
     const auto lista = Corre(tmp, {"--registro", (tmp / "o.reg").string(), "--conexiones"});
-    EXPECT_NE(lista.salida.find("Planta Sur\t\t\t\t\t\tsin conexión"), std::string::npos) << lista.salida;
+    EXPECT_CONTIENE(lista.salida, "Planta Sur\t\t\t\t\t\tsin conexión");
     const auto simula = Corre(tmp, Depurar(tmp / "o.reg", "2025-03-01", "2025-03-31", {"--simular"}));
     EXPECT_NE(simula.codigo, 0);
     EXPECT_FALSE(fs::exists(falta));
@@ -115,8 +114,8 @@ TEST(Rechazos, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {
     salida.exceptions(std::ios::badbit);
     EntornoConsola e{entrada, salida, errores, false, tmp.Ruta(), nullptr};
     EXPECT_EQ(CorreLineaComandos({"--version"}, e), 1);
-    EXPECT_EQ(errores.str().rfind("Error inesperado: ", 0), 0u) << errores.str();
-    EXPECT_NE(errores.str().find("La operación no terminó."), std::string::npos);
+    EXPECT_EMPIEZA(errores.str(), "Error inesperado: ");
+    EXPECT_CONTIENE(errores.str(), "La operación no terminó.");
 }
 
 // Un contador de identidad ilegible (sqlite_sequence.seq = 'x') hacía abortar el programa con 134

@@ -1,5 +1,6 @@
 // La vuelta de una orvalo_temp que quedó: --temporal, --reponer y --descartar-temporal.
 #include "ApoyoLineaComandos.h"
+#include "apoyo/Contiene.h"
 
 using namespace ov;
 using namespace ov::prueba;
@@ -57,9 +58,8 @@ TEST_F(TemporalPrueba, UnSobranteConOrigenSeVeSeReponeConSusIdYLaSiguienteCorrid
     // La corrida se rechaza nombrando el origen, no la conexión que se revisa.
     const auto rechazo = Corre(Depurar({"--si"}));
     EXPECT_EQ(rechazo.codigo, 2);
-    EXPECT_NE(rechazo.errores.find("de la conexión Planta Sur (base orvalo_sur.db"), std::string::npos)
-        << rechazo.errores;
-    EXPECT_NE(rechazo.errores.find("equipo otra"), std::string::npos);
+    EXPECT_CONTIENE(rechazo.errores, "de la conexión Planta Sur (base orvalo_sur.db");
+    EXPECT_CONTIENE(rechazo.errores, "equipo otra");
 
     const auto ver = Corre(Con("--temporal"));
     EXPECT_EQ(ver.codigo, 0) << ver.errores;
@@ -71,33 +71,31 @@ TEST_F(TemporalPrueba, UnSobranteConOrigenSeVeSeReponeConSusIdYLaSiguienteCorrid
 
     const auto repone = Corre(Con("--reponer", {"--si"}));
     EXPECT_EQ(repone.codigo, 0) << repone.salida << repone.errores;
-    EXPECT_NE(repone.salida.find("checadas: " + std::to_string(filas) + " filas repuestas"),
-              std::string::npos)
-        << repone.salida;
+    EXPECT_CONTIENE(repone.salida, "checadas: " + std::to_string(filas) + " filas repuestas");
     {
         BaseSqlite s(Sur());
         EXPECT_TRUE(s.Huella("checadas") == conservadas) << "las mismas filas con los mismos id";
         EXPECT_EQ(s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'"), secuencia);
     }
     EXPECT_FALSE(fs::exists(Temporal()));
-    EXPECT_NE(LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log").find("filas repuestas"), std::string::npos);
+    EXPECT_CONTIENE(LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log"), "filas repuestas");
     EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "1"})).codigo, 0);
 }
 
 TEST_F(TemporalPrueba, SinOrigenSeConfirmaLaBaseYConLaTablaYaCompletaNoSeDuplicaNada) {
     DejaSobrante(false, false); // la tabla ya tiene todas las filas de la copia
     const auto ver = Corre(Con("--temporal"));
-    EXPECT_NE(ver.salida.find("\ndesconocido\n"), std::string::npos) << ver.salida;
+    EXPECT_CONTIENE(ver.salida, "\ndesconocido\n");
 
     EXPECT_EQ(Corre(Con("--reponer")).codigo, 2) << "sin terminal y sin --si no se pregunta";
     const auto no = Corre(Con("--reponer"), "n\n", true);
     EXPECT_EQ(no.codigo, 1);
-    EXPECT_NE(no.salida.find("No se sabe de qué base salió"), std::string::npos) << no.salida;
+    EXPECT_CONTIENE(no.salida, "No se sabe de qué base salió");
     EXPECT_TRUE(fs::exists(Temporal()));
 
     const auto si = Corre(Con("--reponer"), "s\n", true);
     EXPECT_EQ(si.codigo, 0) << si.salida;
-    EXPECT_NE(si.salida.find("la copia sobraba y se borró"), std::string::npos) << si.salida;
+    EXPECT_CONTIENE(si.salida, "la copia sobraba y se borró");
     BaseSqlite s(Sur());
     EXPECT_TRUE(s.Huella("checadas") == conservadas) << "nada duplicado";
     EXPECT_FALSE(fs::exists(Temporal()));
@@ -121,8 +119,8 @@ TEST_F(TemporalPrueba, SoloLoQueFaltaContandoRepeticionesYUnaFallaSeQuedaEnOrval
     }
     const auto r = Corre(Con("--reponer", {"--si"}));
     EXPECT_EQ(r.codigo, 1) << r.salida;
-    EXPECT_NE(r.salida.find("kardex: 3 filas repuestas de 4"), std::string::npos) << r.salida;
-    EXPECT_NE(r.salida.find("bitacora: no se pudo reponer"), std::string::npos) << r.salida;
+    EXPECT_CONTIENE(r.salida, "kardex: 3 filas repuestas de 4");
+    EXPECT_CONTIENE(r.salida, "bitacora: no se pudo reponer");
     BaseSqlite s(Sur());
     EXPECT_EQ(s.Cuenta("SELECT count(*) FROM kardex WHERE empleado = 7"), 3);
     EXPECT_EQ(s.Cuenta("SELECT count(*) FROM kardex WHERE empleado = 8 AND fecha IS NULL"), 1);
@@ -141,12 +139,12 @@ TEST_F(TemporalPrueba, DescartarYUnOrigenDeOtraBaseNoSeRepone) {
     }
     const auto r = Corre(Con("--reponer", {"--si"}));
     EXPECT_EQ(r.codigo, 1);
-    EXPECT_NE(r.salida.find("Use --conexion Otra Planta"), std::string::npos) << r.salida;
+    EXPECT_CONTIENE(r.salida, "Use --conexion Otra Planta");
     EXPECT_TRUE(fs::exists(Temporal()));
 
     const auto d = Corre(Con("--descartar-temporal", {"--si"}));
     EXPECT_EQ(d.codigo, 0) << d.salida;
-    EXPECT_NE(d.salida.find("Se descartó la base temporal"), std::string::npos);
+    EXPECT_CONTIENE(d.salida, "Se descartó la base temporal");
     EXPECT_FALSE(fs::exists(Temporal()));
     EXPECT_EQ(Corre(Con("--temporal")).salida,
               "No hay base temporal orvalo_temp en " + demo.string() + ".\n");

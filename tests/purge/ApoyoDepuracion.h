@@ -72,9 +72,13 @@ protected:
         return b.Valor("SELECT group_concat(coalesce(" + columna + ", 'NULL'), '|') FROM (SELECT " + columna +
                        " FROM " + tabla + " WHERE " + otra + " ORDER BY " + columna + ")");
     }
+    // Las filas que la depuración de marzo conserva, como subconsulta.
+    static std::string FueraDeMarzo(const std::string& tabla, const std::string& columna) {
+        return "(SELECT * FROM " + tabla + " WHERE " + columna + " < '2025-03-01' OR " + columna +
+               " >= '2025-04-01' OR " + columna + " IS NULL)";
+    }
     static long long Conservables(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
-        return b.Cuenta("SELECT count(*) FROM " + tabla + " WHERE " + columna + " < '2025-03-01' OR " +
-                        columna + " >= '2025-04-01' OR " + columna + " IS NULL");
+        return b.Cuenta("SELECT count(*) FROM " + FueraDeMarzo(tabla, columna));
     }
 
     // El plan como lo arma la ventana: un bloque por conexión, con la bandera de su propia base.
@@ -99,10 +103,11 @@ protected:
         return plan;
     }
 
-    ResultadoCorrida Corre(Plan& plan) {
+    // Con el módulo y el observador de la prueba si los da.
+    ResultadoCorrida Corre(Plan& plan, ModNalvora* propio = nullptr, ObservadorCorrida* otro = nullptr) {
         ModNalvora modulo(*registro);
         const Bitacora bitacora(RutaLog(), reloj);
-        Depuracion depuracion(modulo, bitacora, observador);
+        Depuracion depuracion(propio ? *propio : modulo, bitacora, otro ? *otro : observador);
         depuracion.FijaEstrategia(estrategia);
         return depuracion.Corre(plan, marzo);
     }

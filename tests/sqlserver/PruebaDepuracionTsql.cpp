@@ -1,7 +1,7 @@
-// Lo que la depuración y el sondeo hacen en un servidor T-SQL de verdad, y lo que ese servidor
-// rechaza. Babelfish (../shared/babelfish) rechaza parte de lo que SQL Server acepta; cada prueba dice
-// qué espera de cada uno.
+// Depuración y sondeo en un servidor T-SQL de verdad; cada prueba dice qué espera de Babelfish y de SQL
+// Server.
 #include "apoyo/CarpetaTemporal.h"
+#include "apoyo/Contiene.h"
 #include "apoyo/ErrorDe.h"
 #include "apoyo/ServidorTsql.h"
 #include "cli/LineaComandos.h"
@@ -56,8 +56,7 @@ public:
 
 } // namespace
 
-// El sondeo pide sp_spaceused. Babelfish lo rechaza: la fila muestra el error del servidor con su
-// fuente una sola vez, cnBD queda cerrada y el sondeo sigue con la fila siguiente.
+// Babelfish rechaza sp_spaceused: la fila dice el error una vez, cnBD se cierra y el sondeo sigue.
 TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
@@ -83,16 +82,13 @@ TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}}, {"--conexiones"});
     EXPECT_EQ(r.codigo, 0) << r.errores;
     if (ServidorDePruebas().Babelfish) {
-        EXPECT_NE(r.salida.find("\terror: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not"),
-                  std::string::npos)
-            << r.salida;
+        EXPECT_CONTIENE(r.salida, "\terror: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not");
     }
-    EXPECT_EQ(r.salida.find("Error: "), std::string::npos) << r.salida;
-    EXPECT_EQ(r.salida.find(db::ValorDeClave(b.Cadena(), "PWD")), std::string::npos);
+    EXPECT_NO_CONTIENE(r.salida, "Error: ");
+    EXPECT_NO_CONTIENE(r.salida, db::ValorDeClave(b.Cadena(), "PWD"));
 }
 
-// El catálogo de Babelfish da los nombres en minúsculas: "Transacciones" no se distingue de
-// "transacciones" por el nombre, y la tabla de una tarea no puede decidirse por la mayúscula.
+// Babelfish da los nombres en minúsculas: la tabla de una tarea no puede decidirse por la mayúscula.
 TEST(DepuracionTsql, NombresDeTablasDelCatalogo) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
@@ -116,26 +112,19 @@ TEST(DepuracionTsql, SimularCuentaEnElDialectoDeSqlServer) {
                               {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta",
                                "2025-03-31", "--simular", "--estrategia", "copia"});
     EXPECT_EQ(r.codigo, 0) << r.errores;
-    EXPECT_EQ(r.salida.rfind("Conexión\tTabla\tEliminar\tConservar\tEstrategia\n"
+    EXPECT_EMPIEZA(r.salida, "Conexión\tTabla\tEliminar\tConservar\tEstrategia\n"
                              "Planta\tchecadas\t9\t12\tcopia\nPlanta\tkardex\t9\t12\tcopia\n"
-                             "Planta\tbitacora\t9\t12\tcopia\n\n",
-                             0),
-              0u)
-        << r.salida;
-    EXPECT_NE(r.salida.find("select * into orvalo_temp.dbo.checadas from checadas where fechayhora < { d "
-                            "'2025-03-01'}"),
-              std::string::npos)
-        << r.salida;
-    EXPECT_NE(r.salida.find("DBCC SHRINKDATABASE ([" + b.Nombre() + "],0,TRUNCATEONLY)\nGO\n"),
-              std::string::npos);
+                             "Planta\tbitacora\t9\t12\tcopia\n\n");
+    EXPECT_CONTIENE(r.salida, "select * into orvalo_temp.dbo.checadas from checadas where fechayhora < { d "
+                              "'2025-03-01'}");
+    EXPECT_CONTIENE(r.salida, "DBCC SHRINKDATABASE ([" + b.Nombre() + "],0,TRUNCATEONLY)\nGO\n");
     EXPECT_EQ(FilasDe(b, "checadas"), checadas);
     EXPECT_EQ(FilasDe(b, "kardex"), kardex);
     EXPECT_EQ(FilasDe(b, "bitacora"), bitacora);
     EXPECT_FALSE(ExisteOrvaloTemp(b));
 }
 
-// Lo que queda en orvalo_temp se ve por orvalo_temp.sys.tables; una con tablas guarda filas de
-// alguien y crearla de nuevo la respeta; una vacía se reemplaza y lleva su origen.
+// Una orvalo_temp con tablas guarda filas de alguien y se respeta; una vacía se reemplaza con su origen.
 TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     OV_EXIGE_SERVIDOR_TSQL();
     BorraOrvaloTemp();
@@ -144,8 +133,7 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::nullopt);
     b.Ejecuta(sqlserver::kCreaTemporal);
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{});
-    // Babelfish no crea ni borra tablas en otra base: se hace con USE desde la misma conexión (otra
-    // conexión a orvalo_temp tarda en soltarla al cerrarse, y DROP DATABASE la encontraría en uso).
+    // Con USE en la misma conexión: Babelfish no crea tablas en otra base, y otra conexión la retendría.
     auto enTemporal = [&](const std::string& sql) {
         b.Ejecuta("USE orvalo_temp");
         b.Ejecuta(sql);
@@ -155,8 +143,8 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
                "{ d '2025-01-01'})");
     EXPECT_EQ(dialecto.TablasConFilas(b.cn()), std::vector<std::string>{"checadas"});
     Origen origen{"Planta", "servidor", b.Nombre(), "equipo", "2026-12-06 10:00", "2025-03-01", "2025-03-31"};
-    EXPECT_NE(ErrorDe([&] { dialecto.CreaTemporal(b.cn(), origen); }).Descripcion.find("origen desconocido"),
-              std::string::npos);
+    EXPECT_CONTIENE(ErrorDe([&] { dialecto.CreaTemporal(b.cn(), origen); }).Descripcion,
+                    "origen desconocido");
     EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM orvalo_temp.dbo.checadas"), 1) << "las filas siguen ahí";
     if (ServidorDePruebas().Babelfish) {
         EXPECT_EQ(ErrorDe([&] { b.Ejecuta(sqlserver::BorraTablaTemporal("checadas")); }).Descripcion,
@@ -192,10 +180,8 @@ TEST(DepuracionTsql, DisparadoresDeKardexHabilitados) {
     EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM bitacora"), kFilasOrvalo + 1);
 }
 
-// La identidad, con sentencias sueltas, como la leen y la corrigen las revisiones de la corrida.
-// IDENT_CURRENT de una tabla vaciada con TRUNCATE da la semilla; tras TRUNCATE, la primera fila que
-// sigue a DBCC CHECKIDENT (RESEED, n) recibe n; con filas, recibe n + incremento (documentación de
-// IDENT_CURRENT y de DBCC CHECKIDENT). Con incremento negativo, "volver atrás" es subir.
+// Documentación de IDENT_CURRENT y DBCC CHECKIDENT: tras TRUNCATE da la semilla y RESEED n da n; con
+// filas, n + incremento. Con incremento negativo, "volver atrás" es subir.
 TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
@@ -211,8 +197,7 @@ TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
         << "el contador quedó por debajo de lo que la tabla tuvo";
     const auto aviso = b.cn().Execute(sqlserver::Resiembra("checadas", 21));
     ASSERT_FALSE(aviso.Mensajes.empty());
-    EXPECT_EQ(aviso.Mensajes[0].rfind("Checking identity information: current identity value '", 0), 0u)
-        << aviso.Mensajes[0];
+    EXPECT_EMPIEZA(aviso.Mensajes[0], "Checking identity information: current identity value '");
     b.Ejecuta("INSERT INTO checadas (empleado) VALUES (9)");
     EXPECT_EQ(b.Valor("SELECT MAX(id) FROM checadas"), "22");
 
@@ -230,8 +215,8 @@ TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
     EXPECT_EQ(b.Valor("SELECT MIN(id) FROM baja"), "97");
 }
 
-// Lo que Babelfish rechaza y SQL Server acepta, con los textos de la corrida: la copia entre bases,
-// el mantenimiento y sp_spaceused. El rechazo no toca la tabla ni deja nada en orvalo_temp.
+// La copia entre bases y el mantenimiento que Babelfish rechaza no tocan la tabla ni dejan nada en
+// orvalo_temp.
 TEST(DepuracionTsql, LoQueElServidorRechazaNoTocaNada) {
     OV_EXIGE_SERVIDOR_TSQL();
     BorraOrvaloTemp();
@@ -246,17 +231,14 @@ TEST(DepuracionTsql, LoQueElServidorRechazaNoTocaNada) {
     if (ServidorDePruebas().Babelfish) {
         const auto e = ErrorDe([&] { b.Ejecuta(copia); });
         EXPECT_EQ(e.Estado, "42000");
-        EXPECT_NE(e.Descripcion.find("cross-db 'SELECT INTO' statement is not supported in Babelfish"),
-                  std::string::npos)
-            << e.Descripcion;
+        EXPECT_CONTIENE(e.Descripcion, "cross-db 'SELECT INTO' statement is not supported in Babelfish");
         EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{});
         for (const char* clave : {"DBREINDEX_CHECADAS", "SHRINK", "UPDATEUSAGE"}) {
             const auto m = ErrorDe([&] { b.Ejecuta(sqlserver::SentenciaDeClave(clave, "", b.Nombre())); });
             EXPECT_EQ(m.Numero, 33557097) << clave << ": " << m.Descripcion;
             EXPECT_EQ(m.Estado, "42000") << clave;
         }
-        EXPECT_NE(ErrorDe([&] { b.Ejecuta("sp_spaceused"); }).Descripcion.find("sp_spaceused"),
-                  std::string::npos);
+        EXPECT_CONTIENE(ErrorDe([&] { b.Ejecuta("sp_spaceused"); }).Descripcion, "sp_spaceused");
     } else {
         EXPECT_EQ(b.cn().Execute(copia).UltimaCuenta(), 12);
         EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{"checadas"});
@@ -268,9 +250,7 @@ TEST(DepuracionTsql, LoQueElServidorRechazaNoTocaNada) {
     dialecto.BorraTemporal(b.cn());
 }
 
-// Con SET XACT_ABORT ON un error termina la transacción en cualquier servidor, y Babelfish la termina
-// aunque no se pida: después del error no queda transacción que confirmar (@@TRANCOUNT es 0), y lo
-// hecho dentro se deshizo.
+// Con SET XACT_ABORT ON un error termina y deshace la transacción: no queda nada que confirmar.
 TEST(DepuracionTsql, UnErrorTerminaLaTransaccion) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
@@ -286,11 +266,8 @@ TEST(DepuracionTsql, UnErrorTerminaLaTransaccion) {
     EXPECT_EQ(b.Filas("SELECT id FROM t"), std::vector<std::string>{"1"});
 }
 
-// Una depuración completa de dos bases por la línea de comandos, con cada estrategia. Babelfish
-// rechaza la copia entre bases y el mantenimiento: esos pasos terminan con la cruz roja y el mensaje
-// del servidor, su tabla no cambia, orvalo_temp no se queda con filas y la orden sale con 1; nunca un
-// aborto ni un falso éxito. El borrado en su lugar sí lo acepta. En un SQL Server de verdad todo
-// termina bien y cada base pierde solo lo del rango.
+// Dos bases por la línea de comandos: lo que Babelfish rechaza falla con su mensaje, sin tocar la tabla
+// ni falso éxito (sale con 1); lo que acepta, y todo en SQL Server, pierde solo lo del rango.
 TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
     OV_EXIGE_SERVIDOR_TSQL();
     const bool babelfish = ServidorDePruebas().Babelfish;
@@ -328,17 +305,13 @@ TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
         }
         const auto temporal = DialectoSqlServer().TablasConFilas(norte.cn());
         EXPECT_TRUE(!temporal || temporal->empty()) << "orvalo_temp no guarda filas de nadie";
-        EXPECT_EQ(todo.find("abort"), std::string::npos) << todo;
+        EXPECT_NO_CONTIENE(todo, "abort");
         if (babelfish) {
             EXPECT_EQ(r.codigo, 1) << todo;
-            EXPECT_NE(
-                todo.find("Error: 33557097[FreeTDS][SQL Server] DBCC DBREINDEX is not currently supported"),
-                std::string::npos)
-                << todo;
+            EXPECT_CONTIENE(todo,
+                            "Error: 33557097[FreeTDS][SQL Server] DBCC DBREINDEX is not currently supported");
             if (estrategia == "copia") {
-                EXPECT_NE(todo.find("cross-db 'SELECT INTO' statement is not supported in Babelfish"),
-                          std::string::npos)
-                    << todo;
+                EXPECT_CONTIENE(todo, "cross-db 'SELECT INTO' statement is not supported in Babelfish");
             }
         } else {
             EXPECT_EQ(r.codigo, 0) << todo;
@@ -348,9 +321,7 @@ TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
     BorraOrvaloTemp();
 }
 
-// Una corrida por servidor: el candado de aplicación (sp_getapplock de sesión) lo tiene una sola
-// sesión; la segunda corrida se rechaza antes de cambiar nada y sale con 2. Al soltarlo, o al cerrarse
-// la sesión que lo tenía, se puede tomar otra vez.
+// El candado sp_getapplock de sesión: la segunda corrida sale con 2 sin cambiar nada; soltado, se toma.
 TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
     OV_EXIGE_SERVIDOR_TSQL();
     BorraOrvaloTemp();
@@ -374,7 +345,7 @@ TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
         tmp, {{"Planta", b.Cadena()}},
         {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"});
     EXPECT_EQ(r.codigo, 2) << r.salida << r.errores;
-    EXPECT_NE(r.errores.find("Otra depuración está en curso"), std::string::npos) << r.errores;
+    EXPECT_CONTIENE(r.errores, "Otra depuración está en curso");
     EXPECT_EQ(FilasDe(b, "checadas"), antes);
 
     primero.Suelta();
