@@ -6,7 +6,9 @@ paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
           unixodbc unixodbc-dev libsqliteodbc tdsodbc odbc-postgresql postgresql
           sqlite3 libsqlite3-dev xvfb xauth
           libantlr4-runtime4.9 libicu72 libossp-uuid16 libxml2 libssl3 libreadline8 freetds-bin # servidor T-SQL
-          fonts-wine) # Tahoma libre: la ventana se diseñó con ella
+          fonts-wine # Tahoma libre: la ventana se diseñó con ella
+          # La compilación para Windows y sus pruebas bajo wine (GoogleTest desde sus fuentes).
+          g++-mingw-w64-x86-64 wine wine64 googletest)
 
 faltan=()
 for p in "${paquetes[@]}"; do

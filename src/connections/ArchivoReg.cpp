@@ -3,6 +3,7 @@
 #include "connections/LectorReg.h"
 #include "connections/RegistroWindows.h"
 #include "connections/TextoUtf8.h"
+#include "log/Rutas.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -119,7 +120,7 @@ std::unique_ptr<Registro> ArchivoReg::Instantanea() const {
 std::optional<std::string> RevisaArchivoReg(const std::filesystem::path& archivo) {
     std::error_code ec;
     const auto estado = std::filesystem::status(archivo, ec);
-    const std::string nombre = archivo.string();
+    const std::string nombre = Utf8DeRuta(archivo);
     if (!std::filesystem::exists(estado)) {
         return "No existe el archivo de conexiones " + nombre + ".";
     }
@@ -140,11 +141,18 @@ std::optional<std::string> RevisaArchivoReg(const std::filesystem::path& archivo
 std::filesystem::path UbicaArchivoReg(const std::string& opcion,
                                       const std::filesystem::path& carpetaPrograma) {
     if (!opcion.empty()) {
-        return opcion;
+        return RutaDeUtf8(opcion);
     }
+#ifdef _WIN32
+    // La variable en UTF-16: getenv la daría en la página ANSI.
+    if (const wchar_t* entorno = _wgetenv(L"OVNALVORA_REGISTRO"); entorno != nullptr && *entorno != L'\0') {
+        return entorno;
+    }
+#else
     if (const char* entorno = std::getenv("OVNALVORA_REGISTRO"); entorno != nullptr && *entorno != '\0') {
         return entorno;
     }
+#endif
     std::error_code ec;
     if (!carpetaPrograma.empty() && std::filesystem::is_regular_file(carpetaPrograma / "orvalo.reg", ec)) {
         return carpetaPrograma / "orvalo.reg";

@@ -2,6 +2,7 @@
 
 #include "db/Manejador.h"
 #include "db/ParesCadena.h"
+#include "db/TextoOdbc.h"
 
 #include <algorithm>
 #include <array>
@@ -24,10 +25,11 @@ bool Empieza(std::string_view s, std::string_view prefijo) {
     return s.substr(0, prefijo.size()) == prefijo;
 }
 
-// Los drivers de SQL Server por preferencia.
-constexpr std::array<std::string_view, 4> DriversSqlServer = {"ODBC Driver 18 for SQL Server",
-                                                              "ODBC Driver 17 for SQL Server",
-                                                              "SQL Server Native Client 11.0", "FreeTDS"};
+// Los drivers de SQL Server por preferencia. El último, "SQL Server", es el que trae el propio
+// Windows (SQLSRV32): viejo pero siempre está, así la cadena del producto abre en cualquier equipo.
+constexpr std::array<std::string_view, 5> DriversSqlServer = {
+    "ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "SQL Server Native Client 11.0",
+    "FreeTDS", "SQL Server"};
 
 std::string MejorDriver(const std::vector<std::string>& instalados) {
     for (std::string_view preferido : DriversSqlServer) {
@@ -331,17 +333,8 @@ std::vector<std::string> DriversInstalados() {
     const auto entorno = Entorno();
     std::vector<std::string> drivers;
     SQLUSMALLINT direccion = SQL_FETCH_FIRST;
-    for (;;) {
-        std::array<SQLCHAR, 512> nombre{};
-        std::array<SQLCHAR, 2048> atributos{};
-        SQLSMALLINT largoNombre = 0, largoAtributos = 0;
-        const SQLRETURN rc = SQLDrivers(
-            entorno->get(), direccion, nombre.data(), static_cast<SQLSMALLINT>(nombre.size()), &largoNombre,
-            atributos.data(), static_cast<SQLSMALLINT>(atributos.size()), &largoAtributos);
-        if (!SQL_SUCCEEDED(rc)) {
-            break;
-        }
-        drivers.emplace_back(reinterpret_cast<const char*>(nombre.data()));
+    for (std::string nombre; SQL_SUCCEEDED(odbc::Driver(entorno->get(), direccion, nombre));) {
+        drivers.push_back(nombre);
         direccion = SQL_FETCH_NEXT;
     }
     return drivers;

@@ -5,6 +5,8 @@
 #include "db/Lote.h"
 #include "db/Manejador.h"
 #include "db/SqlServer.h"
+#include "db/TextoOdbc.h"
+#include "log/Rutas.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,10 +18,6 @@ namespace {
 
 ErrorBD ErrorPropio(std::int32_t numero, std::string descripcion, std::string estado = {}) {
     return ErrorBD(numero, "[ovNalvora]", std::move(descripcion), std::move(estado));
-}
-
-SQLPOINTER Entero(SQLULEN v) {
-    return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(v));
 }
 
 // Quita la contraseña de un texto del driver, por si alguno la repite en su mensaje.
@@ -74,13 +72,8 @@ struct Conexion::Impl {
     }
 
     std::string InfoTexto(SQLUSMALLINT que) const {
-        std::string buf(256, '\0');
-        SQLSMALLINT largo = 0;
-        if (!SQL_SUCCEEDED(SQLGetInfo(h(), que, buf.data(), static_cast<SQLSMALLINT>(buf.size()), &largo))) {
-            return {};
-        }
-        buf.resize(std::min(static_cast<size_t>(std::max<SQLSMALLINT>(largo, 0)), buf.size() - 1));
-        return buf;
+        std::string texto;
+        return SQL_SUCCEEDED(odbc::InfoTexto(h(), que, texto)) ? texto : std::string();
     }
 };
 
@@ -109,12 +102,9 @@ void Conexion::OpenOdbc(const CadenaOdbc& cadena) {
         throw *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_ENV, im.entorno->get())});
     }
     const auto segundos = std::max<long long>(cadena.TiempoLogin.count(), 0);
-    SQLSetConnectAttr(im.h(), SQL_ATTR_LOGIN_TIMEOUT, Entero(static_cast<SQLULEN>(segundos)), 0);
+    odbc::FijaAtributoConexion(im.h(), SQL_ATTR_LOGIN_TIMEOUT, static_cast<SQLULEN>(segundos));
 
-    std::string texto = cadena.Texto;
-    const SQLRETURN rc =
-        SQLDriverConnect(im.h(), nullptr, reinterpret_cast<SQLCHAR*>(texto.data()),
-                         static_cast<SQLSMALLINT>(texto.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = odbc::DriverConnect(im.h(), cadena.Texto);
     if (!SQL_SUCCEEDED(rc)) {
         const ErrorBD e = *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_DBC, im.h())});
         im.dbc.Libera();
@@ -128,7 +118,7 @@ void Conexion::OpenOdbc(const CadenaOdbc& cadena) {
     const std::string esperada = im.cadena.BaseEsperada;
     try {
         // Lo que el driver no admita se queda como venga: no impide abrir.
-        SQLSetConnectAttr(im.h(), SQL_ATTR_TXN_ISOLATION, Entero(SQL_TXN_READ_UNCOMMITTED), 0);
+        odbc::FijaAtributoConexion(im.h(), SQL_ATTR_TXN_ISOLATION, SQL_TXN_READ_UNCOMMITTED);
         im.dbms = im.InfoTexto(SQL_DBMS_NAME);
         if (dialecto() == Dialecto::SqlServer) {
             PreparaSqlServer([this](const std::string& sql) { return Execute(sql); }, esperada);
@@ -158,7 +148,7 @@ Resultado Conexion::Execute(const std::string& sql) {
     ExigeAbierta(impl_->abierta);
     ManejadorSentencia st = NuevaSentencia(impl_->h());
     // Sin límite por sentencia: un DBCC o una copia grande pueden tardar muchos minutos.
-    SQLSetStmtAttr(st.get(), SQL_ATTR_QUERY_TIMEOUT, Entero(0), 0);
+    odbc::FijaAtributoSentencia(st.get(), SQL_ATTR_QUERY_TIMEOUT, 0);
     LoteOdbc lote(st.get(), sql);
     return AgotaLote(lote);
 }
@@ -174,17 +164,14 @@ std::string Conexion::DefaultDatabase() {
         if (archivo.empty()) {
             archivo = impl_->InfoTexto(SQL_DATABASE_NAME);
         }
-        return std::filesystem::path(archivo).stem().string();
+        return Utf8DeRuta(RutaDeUtf8(archivo).stem());
     }
     case Dialecto::Otro:
         break;
     }
-    std::string buf(256, '\0');
-    SQLINTEGER largo = 0;
-    if (SQL_SUCCEEDED(SQLGetConnectAttr(impl_->h(), SQL_ATTR_CURRENT_CATALOG, buf.data(),
-                                        static_cast<SQLINTEGER>(buf.size()), &largo))) {
-        buf.resize(std::min(static_cast<size_t>(std::max<SQLINTEGER>(largo, 0)), buf.size() - 1));
-        return buf;
+    std::string catalogo;
+    if (SQL_SUCCEEDED(odbc::CatalogoActual(impl_->h(), catalogo))) {
+        return catalogo;
     }
     return impl_->InfoTexto(SQL_DATABASE_NAME);
 }
@@ -192,9 +179,7 @@ std::string Conexion::DefaultDatabase() {
 std::vector<std::string> Conexion::Tablas() {
     ExigeAbierta(impl_->abierta);
     ManejadorSentencia st = NuevaSentencia(impl_->h());
-    SQLCHAR todas[] = "%";
-    SQLCHAR tipo[] = "TABLE";
-    const SQLRETURN rc = SQLTables(st.get(), nullptr, 0, nullptr, 0, todas, SQL_NTS, tipo, SQL_NTS);
+    const SQLRETURN rc = odbc::TablasDeUsuario(st.get());
     if (!SQL_SUCCEEDED(rc)) {
         throw *ErrorDe({SQL_ERROR, LeeDiagnosticos(SQL_HANDLE_STMT, st.get())});
     }
@@ -232,7 +217,7 @@ Dialecto Conexion::dialecto() {
 
 void Conexion::Comienza() {
     ExigeAbierta(impl_->abierta);
-    if (!SQL_SUCCEEDED(SQLSetConnectAttr(impl_->h(), SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_OFF), 0))) {
+    if (!SQL_SUCCEEDED(odbc::FijaAtributoConexion(impl_->h(), SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))) {
         impl_->LanzaDeConexion();
     }
     impl_->enTransaccion = true;
@@ -245,7 +230,7 @@ void Conexion::Confirma() {
         impl_->LanzaDeConexion();
     }
     impl_->enTransaccion = false;
-    if (!SQL_SUCCEEDED(SQLSetConnectAttr(impl_->h(), SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_ON), 0))) {
+    if (!SQL_SUCCEEDED(odbc::FijaAtributoConexion(impl_->h(), SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))) {
         impl_->LanzaDeConexion();
     }
 }
@@ -255,7 +240,7 @@ void Conexion::Deshace() noexcept {
         return;
     }
     SQLEndTran(SQL_HANDLE_DBC, impl_->h(), SQL_ROLLBACK);
-    SQLSetConnectAttr(impl_->h(), SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_ON), 0);
+    odbc::FijaAtributoConexion(impl_->h(), SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON);
     impl_->enTransaccion = false;
 }
 

@@ -1,6 +1,6 @@
 #include "db/Diagnostico.h"
 
-#include <sqlext.h>
+#include "db/TextoOdbc.h"
 
 #include <algorithm>
 
@@ -12,29 +12,16 @@ std::vector<Diagnostico> LeeDiagnosticos(SQLSMALLINT tipo, SQLHANDLE manejador) 
         return registros;
     }
     for (SQLSMALLINT i = 1;; ++i) {
-        SQLCHAR estado[SQL_SQLSTATE_SIZE + 1] = {};
+        std::string estado, mensaje;
         SQLINTEGER nativo = 0;
-        std::string mensaje(SQL_MAX_MESSAGE_LENGTH, '\0');
-        SQLSMALLINT largo = 0;
-        SQLRETURN rc =
-            SQLGetDiagRec(tipo, manejador, i, estado, &nativo, reinterpret_cast<SQLCHAR*>(mensaje.data()),
-                          static_cast<SQLSMALLINT>(mensaje.size()), &largo);
-        if (rc == SQL_SUCCESS_WITH_INFO && largo >= static_cast<SQLSMALLINT>(mensaje.size())) {
-            // Mensaje más largo que el búfer: se vuelve a pedir completo.
-            mensaje.assign(static_cast<size_t>(largo) + 1, '\0');
-            rc =
-                SQLGetDiagRec(tipo, manejador, i, estado, &nativo, reinterpret_cast<SQLCHAR*>(mensaje.data()),
-                              static_cast<SQLSMALLINT>(mensaje.size()), &largo);
-        }
-        if (!SQL_SUCCEEDED(rc)) {
+        if (!SQL_SUCCEEDED(odbc::DiagRec(tipo, manejador, i, estado, nativo, mensaje))) {
             break;
         }
-        mensaje.resize(std::min(static_cast<size_t>(std::max<SQLSMALLINT>(largo, 0)), mensaje.size()));
         while (!mensaje.empty() &&
                (mensaje.back() == '\0' || mensaje.back() == '\n' || mensaje.back() == '\r')) {
             mensaje.pop_back();
         }
-        registros.push_back({reinterpret_cast<const char*>(estado), nativo, std::move(mensaje)});
+        registros.push_back({std::move(estado), nativo, std::move(mensaje)});
     }
     return registros;
 }

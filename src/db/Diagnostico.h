@@ -2,7 +2,7 @@
 
 #include "db/ErrorBD.h"
 
-#include <sql.h>
+#include "db/Sql.h"
 
 #include <optional>
 #include <string>

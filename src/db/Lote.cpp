@@ -1,9 +1,6 @@
 #include "db/Lote.h"
 
-#include <sqlext.h>
-
-#include <algorithm>
-#include <array>
+#include "db/TextoOdbc.h"
 
 namespace ov::db {
 
@@ -74,9 +71,7 @@ Resultado AgotaLote(OrigenLote& origen) {
 }
 
 Llamada LoteOdbc::Ejecuta() {
-    const SQLRETURN rc =
-        SQLExecDirect(st_, reinterpret_cast<SQLCHAR*>(sql_.data()), static_cast<SQLINTEGER>(sql_.size()));
-    return Con(rc, st_);
+    return Con(odbc::ExecDirect(st_, sql_), st_);
 }
 
 Llamada LoteOdbc::MasResultados() {
@@ -100,59 +95,19 @@ Llamada LoteOdbc::Lee(Recordset& destino, SQLSMALLINT columnas) {
 namespace {
 
 Llamada LeeCampo(SQLHSTMT st, SQLUSMALLINT columna, Campo& campo) {
-    std::array<SQLCHAR, 512> nombre{};
-    SQLSMALLINT largo = 0, tipo = 0, decimales = 0, nulos = 0;
     SQLULEN tamano = 0;
-    SQLRETURN rc = SQLDescribeCol(st, columna, nombre.data(), static_cast<SQLSMALLINT>(nombre.size()), &largo,
-                                  &tipo, &tamano, &decimales, &nulos);
+    const SQLRETURN rc = odbc::DescribeColumna(st, columna, campo.Name, tamano);
     if (!SQL_SUCCEEDED(rc)) {
         return Con(rc, st);
     }
     campo.DefinedSize = static_cast<long long>(tamano);
-    if (largo < static_cast<SQLSMALLINT>(nombre.size())) {
-        campo.Name.assign(reinterpret_cast<const char*>(nombre.data()), static_cast<size_t>(largo));
-        return {};
-    }
-    // Nombre más largo que el búfer: se pide completo.
-    std::string largoNombre(static_cast<size_t>(largo) + 1, '\0');
-    SQLSMALLINT bytes = 0;
-    rc = SQLColAttribute(st, columna, SQL_DESC_NAME, largoNombre.data(),
-                         static_cast<SQLSMALLINT>(largoNombre.size()), &bytes, nullptr);
-    if (!SQL_SUCCEEDED(rc)) {
-        return Con(rc, st);
-    }
-    largoNombre.resize(std::min(static_cast<size_t>(bytes), largoNombre.size()));
-    campo.Name = std::move(largoNombre);
     return {};
 }
 
 // El valor como texto, por trozos: los textos largos no caben en un búfer.
 Llamada LeeValor(SQLHSTMT st, SQLUSMALLINT columna, Valor& valor) {
-    std::array<char, 4096> buf{};
-    constexpr SQLLEN util = static_cast<SQLLEN>(buf.size()) - 1; // el driver termina cada trozo con NUL
-    std::string texto;
-    for (;;) {
-        SQLLEN indicador = 0;
-        const SQLRETURN rc =
-            SQLGetData(st, columna, SQL_C_CHAR, buf.data(), static_cast<SQLLEN>(buf.size()), &indicador);
-        if (rc == SQL_NO_DATA) {
-            break;
-        }
-        if (!Exito(rc)) {
-            return Con(rc, st);
-        }
-        if (indicador == SQL_NULL_DATA) {
-            valor.reset();
-            return {};
-        }
-        const bool trunco = indicador == SQL_NO_TOTAL || indicador > util;
-        texto.append(buf.data(), static_cast<size_t>(trunco ? util : std::max<SQLLEN>(indicador, 0)));
-        if (!trunco) {
-            break;
-        }
-    }
-    valor = std::move(texto);
-    return {};
+    const SQLRETURN rc = odbc::DatoTexto(st, columna, valor);
+    return SQL_SUCCEEDED(rc) ? Llamada{} : Con(rc, st);
 }
 
 } // namespace

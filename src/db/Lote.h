@@ -3,7 +3,7 @@
 #include "db/Conexion.h"
 #include "db/Diagnostico.h"
 
-#include <sql.h>
+#include "db/Sql.h"
 
 #include <string>
 

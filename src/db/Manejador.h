@@ -1,7 +1,6 @@
 #pragma once
 
-#include <sql.h>
-#include <sqlext.h>
+#include "db/Sql.h"
 
 #include <memory>
 #include <utility>

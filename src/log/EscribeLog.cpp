@@ -1,6 +1,7 @@
 #include "log/EscribeLog.h"
 
 #include "log/Fechas.h"
+#include "log/Rutas.h"
 #include "log/Version.h"
 
 #include <cerrno>
@@ -42,6 +43,9 @@ using Archivo = std::unique_ptr<std::FILE, CierraArchivo>;
 // En Windows el archivo va en la página de códigos ANSI, la del sistema, que es la que leen sus herramientas.
 std::string ACodificacionDelArchivo(const std::string& utf8) {
 #ifdef _WIN32
+    if (utf8.empty()) {
+        return {};
+    }
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring ancho(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), ancho.data(), n);
@@ -54,24 +58,36 @@ std::string ACodificacionDelArchivo(const std::string& utf8) {
 #endif
 }
 
+std::FILE* AbreParaAgregar(const fs::path& ruta) {
+#ifdef _WIN32
+    return _wfopen(ruta.c_str(), L"ab");
+#else
+    return std::fopen(ruta.c_str(), "ab");
+#endif
+}
+
 fs::path EligeArchivoMensual(const fs::path& ruta, const Reloj& reloj) {
-    const std::string base = ruta.stem().string() + "_" + FormatoMesAnio(Hoy(reloj));
+    fs::path base = ruta.stem();
+    base += RutaDeUtf8("_" + FormatoMesAnio(Hoy(reloj)));
     const fs::path carpeta = ruta.parent_path();
     std::string sufijo;
     std::int16_t contador = 0;
     for (;;) {
-        const fs::path candidato = carpeta / (base + sufijo + ruta.extension().string());
+        fs::path nombre = base;
+        nombre += sufijo;
+        nombre += ruta.extension();
+        const fs::path candidato = carpeta / nombre;
         std::error_code ec;
         const bool existe = fs::exists(candidato, ec);
         if (ec) {
-            Falla("No se pudo consultar el archivo " + candidato.string(), ec);
+            Falla("No se pudo consultar el archivo " + Utf8DeRuta(candidato), ec);
         }
         if (!existe) {
             return candidato;
         }
         const auto tam = fs::file_size(candidato, ec);
         if (ec) {
-            Falla("No se pudo medir el archivo " + candidato.string(), ec);
+            Falla("No se pudo medir el archivo " + Utf8DeRuta(candidato), ec);
         }
         if (tam < kLimiteLog) {
             return candidato;
@@ -86,7 +102,7 @@ fs::path EligeArchivoMensual(const fs::path& ruta, const Reloj& reloj) {
 
 } // namespace
 
-bool EscribeLog(const std::string& Ruta, const std::string& Texto, bool Reiniciar, bool SoloCrear, bool Rotar,
+bool EscribeLog(const fs::path& Ruta, const std::string& Texto, bool Reiniciar, bool SoloCrear, bool Rotar,
                 std::string& Mensaje, const Reloj& reloj) {
     try {
         fs::path ruta(Ruta);
@@ -95,31 +111,31 @@ bool EscribeLog(const std::string& Ruta, const std::string& Texto, bool Reinicia
         if (!carpeta.empty() && !fs::is_directory(carpeta, ec)) {
             // Solo esa carpeta: la de arriba debe existir.
             if (!fs::create_directory(carpeta, ec) && ec) {
-                Falla("No se pudo crear la carpeta " + carpeta.string(), ec);
+                Falla("No se pudo crear la carpeta " + Utf8DeRuta(carpeta), ec);
             }
         }
         if (Reiniciar && fs::exists(ruta, ec)) {
             fs::permissions(ruta, fs::perms::owner_write, fs::perm_options::add, ec);
             if (!fs::remove(ruta, ec) && ec) {
-                Falla("No se pudo borrar el archivo " + ruta.string(), ec);
+                Falla("No se pudo borrar el archivo " + Utf8DeRuta(ruta), ec);
             }
         }
         if (Rotar) {
             ruta = EligeArchivoMensual(ruta, reloj);
         }
         errno = 0;
-        Archivo f(std::fopen(ruta.string().c_str(), "ab"));
+        Archivo f(AbreParaAgregar(ruta));
         if (!f) {
-            Falla("No se pudo abrir el archivo " + ruta.string(), errno);
+            Falla("No se pudo abrir el archivo " + Utf8DeRuta(ruta), errno);
         }
         if (!SoloCrear) {
             const std::string linea = ACodificacionDelArchivo(Texto) + "\r\n";
             if (std::fwrite(linea.data(), 1, linea.size(), f.get()) != linea.size()) {
-                Falla("No se pudo escribir en el archivo " + ruta.string(), errno);
+                Falla("No se pudo escribir en el archivo " + Utf8DeRuta(ruta), errno);
             }
         }
         if (std::fclose(f.release()) != 0) {
-            Falla("No se pudo cerrar el archivo " + ruta.string(), errno);
+            Falla("No se pudo cerrar el archivo " + Utf8DeRuta(ruta), errno);
         }
         Mensaje = kMensajeLogCorrecto;
         return true;
@@ -134,8 +150,8 @@ bool EscribeLog(const std::string& Ruta, const std::string& Texto, bool Reinicia
     return false;
 }
 
-std::string RutaLogDe(const fs::path& carpetaPrograma) {
-    return (carpetaPrograma / "Log" / (std::string(kTituloAplicacion) + ".log")).string();
+fs::path RutaLogDe(const fs::path& carpetaPrograma) {
+    return carpetaPrograma / "Log" / (std::string(kTituloAplicacion) + ".log");
 }
 
 std::string LineaConHora(const Reloj& reloj, const std::string& texto) {

@@ -13,11 +13,11 @@ inline const std::string kBannerInicio = std::string(71, '*') + "\\";
 inline const std::string kBannerFin = std::string(71, '*') + "/";
 
 // Agrega una línea al archivo de bitácora. Nunca lanza: el resultado y Mensaje dicen si se escribió.
-bool EscribeLog(const std::string& Ruta, const std::string& Texto, bool Reiniciar, bool SoloCrear, bool Rotar,
-                std::string& Mensaje, const Reloj& reloj = RelojDelSistema());
+bool EscribeLog(const std::filesystem::path& Ruta, const std::string& Texto, bool Reiniciar, bool SoloCrear,
+                bool Rotar, std::string& Mensaje, const Reloj& reloj = RelojDelSistema());
 
 // La carpeta Log del programa, el título y la extensión: de aquí sale cada archivo mensual.
-std::string RutaLogDe(const std::filesystem::path& carpetaPrograma);
+std::filesystem::path RutaLogDe(const std::filesystem::path& carpetaPrograma);
 
 // "yyyy-MM-dd HH:mm", TAB, texto.
 std::string LineaConHora(const Reloj& reloj, const std::string& texto);
@@ -25,14 +25,14 @@ std::string LineaConHora(const Reloj& reloj, const std::string& texto);
 // Como llama el sistema: rotando, y sin mirar el resultado.
 class Bitacora {
 public:
-    Bitacora(std::string ruta, const Reloj& reloj) : ruta_(std::move(ruta)), reloj_(reloj) {}
+    Bitacora(std::filesystem::path ruta, const Reloj& reloj) : ruta_(std::move(ruta)), reloj_(reloj) {}
     void Linea(const std::string& texto) const;   // con fecha y hora
     void SinHora(const std::string& texto) const; // los banners
-    const std::string& Ruta() const { return ruta_; }
+    const std::filesystem::path& Ruta() const { return ruta_; }
     const Reloj& reloj() const { return reloj_; }
 
 private:
-    std::string ruta_;
+    std::filesystem::path ruta_;
     const Reloj& reloj_;
 };
 

@@ -1,5 +1,6 @@
 #include "purge/CandadoCorrida.h"
 
+#include "log/Rutas.h"
 #include "purge/DialectoSQLite.h"
 
 #include <filesystem>
@@ -44,7 +45,7 @@ public:
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
         if (h_ == INVALID_HANDLE_VALUE) {
-            throw ErrorPropio("No se pudo abrir el candado " + ruta.string() + ".");
+            throw ErrorPropio("No se pudo abrir el candado " + Utf8DeRuta(ruta) + ".");
         }
         OVERLAPPED o{};
         o.Offset = 0x40000000; // más allá del texto, que así se puede leer aunque esté bloqueado
@@ -60,8 +61,8 @@ public:
 #else
         fd_ = ::open(ruta.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (fd_ < 0) {
-            throw ErrorPropio("No se pudo abrir el candado " + ruta.string() + ": " + std::strerror(errno) +
-                              ".");
+            throw ErrorPropio("No se pudo abrir el candado " + Utf8DeRuta(ruta) + ": " +
+                              std::strerror(errno) + ".");
         }
         if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd_);
@@ -135,13 +136,13 @@ std::optional<std::string> CandadoCorrida::Toma(ModNalvora& modulo, DialectoDepu
         const fs::path carpeta = DialectoSQLite::ArchivoTemporal(cn).parent_path();
         std::error_code ec;
         const fs::path canonica = fs::weakly_canonical(carpeta, ec);
-        if (!lugares_.insert("sqlite:" + (ec ? carpeta : canonica).string()).second) {
+        if (!lugares_.insert("sqlite:" + Utf8DeRuta(ec ? carpeta : canonica)).second) {
             return std::nullopt; // ya es nuestro
         }
         auto archivo = std::make_unique<ArchivoBloqueado>();
         if (auto otra = archivo->Toma(carpeta / kArchivoCandado, quien)) {
-            lugares_.erase("sqlite:" + (ec ? carpeta : canonica).string());
-            return "Otra depuración está en curso en la carpeta " + carpeta.string() +
+            lugares_.erase("sqlite:" + Utf8DeRuta(ec ? carpeta : canonica));
+            return "Otra depuración está en curso en la carpeta " + Utf8DeRuta(carpeta) +
                    (otra->empty() ? std::string() : " (" + *otra + ")") + ".";
         }
         tenidos_.push_back(std::move(archivo));

@@ -1,5 +1,7 @@
 #include "purge/DialectoSQLite.h"
 
+#include "log/Rutas.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -89,7 +91,7 @@ fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
         for (const auto& fila : r.Registros->Filas) {
             if (nombre >= 0 && archivo >= 0 && fila[static_cast<size_t>(nombre)] == "main" &&
                 fila[static_cast<size_t>(archivo)] && !fila[static_cast<size_t>(archivo)]->empty()) {
-                return fs::path(*fila[static_cast<size_t>(archivo)]);
+                return RutaDeUtf8(*fila[static_cast<size_t>(archivo)]);
             }
         }
     }
@@ -97,15 +99,16 @@ fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
 }
 
 fs::path DialectoSQLite::ArchivoTemporal(db::Sesion& cn) {
-    return ArchivoBase(cn).parent_path() / "orvalo_temp.db";
+    // Con el separador que trae la ruta de la base: "/" / "x" daría una barra invertida en Windows.
+    return ArchivoBase(cn).replace_filename("orvalo_temp.db");
 }
 
 std::string DialectoSQLite::Servidor(db::Sesion& cn) {
-    return ArchivoBase(cn).parent_path().string();
+    return Utf8DeRuta(ArchivoBase(cn).parent_path());
 }
 
 std::string DialectoSQLite::Base(db::Sesion& cn) {
-    return ArchivoBase(cn).filename().string();
+    return Utf8DeRuta(ArchivoBase(cn).filename());
 }
 
 std::optional<std::vector<std::string>> DialectoSQLite::TablasTemporal(db::Sesion& cn) {
@@ -155,13 +158,13 @@ void DialectoSQLite::BorraTemporal(db::Sesion& cn) {
     std::error_code ec;
     fs::remove(archivo, ec);
     if (ec) {
-        throw ErrorPropio("No se pudo borrar " + archivo.string() + ": " + ec.message());
+        throw ErrorPropio("No se pudo borrar " + Utf8DeRuta(archivo) + ": " + ec.message());
     }
 }
 
 void DialectoSQLite::UneTemporal(db::Sesion& cn) {
     if (!EstaUnida(cn)) {
-        cn.Execute("ATTACH DATABASE " + Literal(ArchivoTemporal(cn).string()) + " AS orvalo_temp");
+        cn.Execute("ATTACH DATABASE " + Literal(Utf8DeRuta(ArchivoTemporal(cn))) + " AS orvalo_temp");
     }
 }
 
@@ -354,7 +357,7 @@ std::string DialectoSQLite::GuionCreaTemporal(db::Sesion& cn, const Origen& orig
     for (const auto& v : CamposOrigen(origen)) {
         valores += (valores.empty() ? "" : ", ") + Literal(v);
     }
-    return ".bail on\nATTACH DATABASE " + Literal(ArchivoTemporal(cn).string()) +
+    return ".bail on\nATTACH DATABASE " + Literal(Utf8DeRuta(ArchivoTemporal(cn))) +
            " AS orvalo_temp;\nCREATE TABLE orvalo_temp." + kTablaOrigen + " (" + kColumnasOrigen +
            ");\nINSERT INTO orvalo_temp." + kTablaOrigen + " VALUES (" + valores + ");";
 }
@@ -384,7 +387,7 @@ std::string DialectoSQLite::GuionBorrado(db::Sesion&, const TablaDatos& t, const
 
 std::string DialectoSQLite::GuionBorraTemporal(db::Sesion& cn) {
     return "DROP TABLE orvalo_temp." + std::string(kTablaOrigen) +
-           ";\nDETACH DATABASE orvalo_temp;\n-- Queda " + ArchivoTemporal(cn).string() +
+           ";\nDETACH DATABASE orvalo_temp;\n-- Queda " + Utf8DeRuta(ArchivoTemporal(cn)) +
            " vacío; se puede borrar.";
 }
 

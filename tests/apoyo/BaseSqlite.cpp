@@ -59,12 +59,7 @@ std::string BaseSqlite::Huella(const std::string& tabla) {
         filas.push_back(std::move(fila));
     }
     sqlite3_finalize(s);
-    std::sort(filas.begin(), filas.end());
-    std::string huella = std::to_string(filas.size()) + ":";
-    for (const auto& f : filas) {
-        huella += f + "\n";
-    }
-    return huella;
+    return HuellaDeFilas(std::move(filas));
 }
 
 void GeneraDemo(const std::filesystem::path& carpeta, int checadas) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct sqlite3;
+namespace ov::db {
+class Conexion;
+}
 
 namespace ov::prueba {
 
@@ -24,8 +29,23 @@ public:
     std::string Huella(const std::string& tabla);
 
 private:
+#ifdef _WIN32
+    // En Windows no hay biblioteca sqlite3: se llega por el driver ODBC (windows/BaseSqliteOdbc.cpp).
+    std::unique_ptr<db::Conexion> cn_;
+#else
     sqlite3* base_ = nullptr;
+#endif
 };
+
+// La huella de una tabla a partir de sus filas ya escritas como texto: cuántas y cuáles, sin orden.
+inline std::string HuellaDeFilas(std::vector<std::string> filas) {
+    std::sort(filas.begin(), filas.end());
+    std::string huella = std::to_string(filas.size()) + ":";
+    for (const auto& f : filas) {
+        huella += f + "\n";
+    }
+    return huella;
+}
 
 // Corre el generador de la demostración en la carpeta; falla la prueba si no termina bien.
 void GeneraDemo(const std::filesystem::path& carpeta, int checadas);

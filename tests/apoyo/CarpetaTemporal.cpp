@@ -2,18 +2,47 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#ifdef _WIN32
+#include "windows/ApoyoWine.h"
+#else
 #include <unistd.h>
+#endif
 
 namespace ov::prueba {
 
 CarpetaTemporal::CarpetaTemporal() {
+#ifdef _WIN32
+    // Bajo wine la carpeta se nombra por una ruta Unix ("/…" es Z:\… para Windows): el driver SQLite
+    // del anfitrión recibe la cadena de conexión tal cual y no entiende "C:\…". CTest da la carpeta
+    // en OV_TEMPORAL_PRUEBAS. Sin mkdtemp: un nombre al azar que no exista.
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    if (const char* unix = std::getenv("OV_TEMPORAL_PRUEBAS"); unix != nullptr && *unix == '/') {
+        base = unix;
+        std::filesystem::create_directories(base);
+    } else if (const std::string deWine = RutaUnix(base); !deWine.empty()) {
+        base = deWine;
+    }
+    std::random_device azar;
+    for (int intento = 0; intento < 100 && ruta_.empty(); ++intento) {
+        const std::filesystem::path candidata =
+            base.generic_string() + "/ovnalvora-" + std::to_string(azar() % 1000000000u);
+        if (std::filesystem::create_directory(candidata)) {
+            ruta_ = candidata;
+        }
+    }
+    if (ruta_.empty()) {
+        throw std::runtime_error("no se pudo crear la carpeta temporal");
+    }
+#else
     std::string plantilla = (std::filesystem::temp_directory_path() / "ovnalvora-XXXXXX").string();
     if (mkdtemp(plantilla.data()) == nullptr) {
         throw std::runtime_error("no se pudo crear la carpeta temporal");
     }
     ruta_ = plantilla;
+#endif
 }
 
 CarpetaTemporal::~CarpetaTemporal() {

@@ -14,7 +14,16 @@ public:
     CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
 
     const std::filesystem::path& Ruta() const { return ruta_; }
-    std::filesystem::path operator/(const std::string& nombre) const { return ruta_ / nombre; }
+#ifdef _WIN32
+    // Con "/": bajo wine la ruta Unix sirve igual a Windows (unidad Z:) y al driver SQLite del anfitrión.
+    std::filesystem::path operator/(const std::string& nombre) const {
+        return ruta_.generic_string() + "/" + nombre;
+    }
+#else
+    std::filesystem::path operator/(const std::string& nombre) const {
+        return ruta_ / nombre;
+    }
+#endif
 
 private:
     std::filesystem::path ruta_;

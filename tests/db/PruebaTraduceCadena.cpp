@@ -13,6 +13,9 @@ const std::vector<std::string> Con17 = {"FreeTDS", "ODBC Driver 17 for SQL Serve
                                         "SQL Server Native Client 11.0"};
 const std::vector<std::string> SinSqlServer = {"SQLite3", "PostgreSQL Unicode"};
 const std::vector<std::string> ConNativo = {"SQL Server Native Client 11.0", "FreeTDS"};
+// "SQL Server" es el driver viejo que trae Windows: solo cuando no hay otro.
+const std::vector<std::string> SoloDeWindows = {"SQLite3", "SQL Server"};
+const std::vector<std::string> ConFreeTdsYDeWindows = {"SQL Server", "FreeTDS"};
 
 struct Caso {
     const char* cadena;
@@ -45,6 +48,11 @@ TEST(TraduceCadena, TablaDeClavesInstanciasPuertosYCifrado) {
          "", 15, &ConNativo},
         {"Provider=MSOLEDBSQL;Data Source=SRV;Encrypt=Strict",
          "Driver={ODBC Driver 18 for SQL Server};Server={SRV};Encrypt=Strict", "", 15, &Con18},
+        {"Provider=SQLOLEDB.1;User ID=sa;Password=clave;Initial Catalog=Orvalo;Data Source=SRV\\SQL2008;"
+         "Use Encryption for Data=True",
+         "Driver={SQL Server};Server={SRV\\SQL2008};Database={Orvalo};UID={sa};PWD={clave};Encrypt=Yes",
+         "Orvalo", 15, &SoloDeWindows},
+        {"Provider=SQLOLEDB;Data Source=SRV", "Driver={FreeTDS};Server={SRV}", "", 15, &ConFreeTdsYDeWindows},
         // FreeTDS: el puerto gana a la instancia, nunca ambos.
         {"Provider=SQLOLEDB;Data Source=tcp:SRV\\INST,1500;User ID=sa;Connect Timeout=5",
          "Driver={FreeTDS};Server={SRV};Port={1500};UID={sa}", "", 5},

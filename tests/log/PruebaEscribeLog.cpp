@@ -16,7 +16,7 @@ class EscribeLogPrueba : public ::testing::Test {
 protected:
     CarpetaTemporal carpeta;
     RelojFijo reloj{ConHora(local_days{2026y / December / 6}, 9, 30)};
-    std::string ruta = RutaLogDe(carpeta.Ruta());
+    fs::path ruta = RutaLogDe(carpeta.Ruta());
     std::string mensaje;
 
     bool Escribe(const std::string& texto) {
@@ -34,7 +34,13 @@ TEST_F(EscribeLogPrueba, PrimeraLineaCreaLaCarpetaYElArchivoDelMesConCRLF) {
     ASSERT_TRUE(Escribe("hola"));
     EXPECT_EQ(mensaje, "Escritura en texto realizada correctamente.");
     ASSERT_TRUE(Escribe("ñandú"));
+#ifdef _WIN32
+    // En Windows el archivo va en la página ANSI (1252 bajo wine), no en UTF-8.
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\n\xF1"
+                                                            "and\xFA\r\n");
+#else
     EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\nñandú\r\n");
+#endif
     EXPECT_FALSE(fs::exists(ruta)) << "sin Rotar no se escribe el archivo base";
 }
 
@@ -70,7 +76,7 @@ TEST_F(EscribeLogPrueba, UnMesNuevoAbreSuPropioArchivoAunqueElAnteriorTengaEspac
 
 TEST_F(EscribeLogPrueba, ReiniciarBorraElArchivoBaseYSoloCrearNoAgregaNada) {
     prueba::EscribeArchivo(carpeta.Ruta() / "base.log", "viejo\r\n");
-    const std::string base = (carpeta.Ruta() / "base.log").string();
+    const fs::path base = carpeta.Ruta() / "base.log";
     ASSERT_TRUE(EscribeLog(base, "nuevo", true, false, false, mensaje, reloj));
     EXPECT_EQ(LeeArchivo(base), "nuevo\r\n");
     ASSERT_TRUE(EscribeLog(base, "ignorada", false, true, false, mensaje, reloj));
@@ -80,12 +86,12 @@ TEST_F(EscribeLogPrueba, ReiniciarBorraElArchivoBaseYSoloCrearNoAgregaNada) {
 TEST_F(EscribeLogPrueba, SinCarpetaPosibleDevuelveFalsoConElErrorYNoLanza) {
     // La carpeta del programa es un archivo: la carpeta Log no se puede crear, ni siendo root.
     prueba::EscribeArchivo(carpeta.Ruta() / "programa", "");
-    const std::string imposible = RutaLogDe(carpeta.Ruta() / "programa");
+    const fs::path imposible = RutaLogDe(carpeta.Ruta() / "programa");
     EXPECT_FALSE(EscribeLog(imposible, "perdida", false, false, true, mensaje, reloj));
     EXPECT_EQ(mensaje.rfind("[ovNalvora] ", 0), 0u) << mensaje;
     EXPECT_NE(mensaje.find(" - "), std::string::npos) << mensaje;
     // Solo se crea la carpeta Log; la de arriba debe existir.
-    const std::string profunda = (carpeta.Ruta() / "no" / "existe" / "x.log").string();
+    const fs::path profunda = carpeta.Ruta() / "no" / "existe" / "x.log";
     EXPECT_FALSE(EscribeLog(profunda, "perdida", false, false, false, mensaje, reloj));
     EXPECT_FALSE(fs::exists(carpeta.Ruta() / "no"));
 }

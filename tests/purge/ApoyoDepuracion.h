@@ -46,7 +46,7 @@ protected:
     std::filesystem::path Norte() const { return demo / "orvalo_norte.db"; }
     std::filesystem::path Sur() const { return demo / "orvalo_sur.db"; }
     std::filesystem::path Temporal() const { return demo / "orvalo_temp.db"; }
-    std::string RutaLog() const { return RutaLogDe(tmp.Ruta()); }
+    std::filesystem::path RutaLog() const { return RutaLogDe(tmp.Ruta()); }
 
     // Filas del empleado 9999 justo dentro y fuera de marzo, y una sin fecha.
     static void SiembraBordes(BaseSqlite& b, const std::string& tabla, const std::string& columna,

@@ -1,0 +1,113 @@
+// El registro de Windows de verdad, bajo wine: las claves las escribe reg.exe como lo haría el
+// producto de 32 bits (/reg:32, la vista WOW6432Node) y el programa las lee con KEY_WOW64_32KEY.
+#include "apoyo/CarpetaTemporal.h"
+#include "connections/RegistroWindows.h"
+#include "connections/Registry1.h"
+#include "connections/modNalvora.h"
+#include "windows/ApoyoWine.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace ov;
+
+namespace {
+
+const std::wstring kClave = L"HKLM\\Software\\Quintara\\Orvalo\\Conexiones\\";
+
+class RegistroWine : public testing::Test {
+protected:
+    void SetUp() override { BorraTodo(); }
+    void TearDown() override { BorraTodo(); }
+
+    static void BorraTodo() {
+        for (const wchar_t* vista : {L"/reg:32", L"/reg:64"}) {
+            prueba::Orden(L"reg delete HKLM\\Software\\Quintara /f " + std::wstring(vista) + L" >nul 2>&1");
+        }
+    }
+
+    // reg add en la vista dada; tipo REG_SZ salvo que se diga otro.
+    static void Escribe(int entrada, const std::wstring& valor, const std::wstring& dato,
+                        const std::wstring& vista = L"/reg:32", const std::wstring& tipo = L"REG_SZ") {
+        const std::wstring orden = L"reg add \"" + kClave + std::to_wstring(entrada) + L"\" /v " + valor +
+                                   L" /t " + tipo + L" /d \"" + dato + L"\" /f " + vista + L" >nul";
+        ASSERT_EQ(prueba::Orden(orden), 0) << "falló reg add de la entrada " << entrada;
+    }
+
+    const std::unique_ptr<Registro> registro_ = RegistroWindows();
+};
+
+std::vector<std::tuple<int, std::string, std::string>> Vistas(const std::vector<EntradaConexion>& lista) {
+    std::vector<std::tuple<int, std::string, std::string>> vistas;
+    for (const auto& e : lista) {
+        vistas.emplace_back(e.Numero, e.Name, e.Conn);
+    }
+    return vistas;
+}
+
+} // namespace
+
+TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) {
+    prueba::CarpetaTemporal carpeta;
+    const auto base = carpeta / "nomina.db";
+    prueba::EscribeArchivo(base, ""); // un archivo vacío es una base SQLite vacía
+    const std::string unix = prueba::RutaUnix(base);
+    ASSERT_FALSE(unix.empty()) << "estas pruebas corren bajo wine";
+    const std::wstring conn(unix.begin(), unix.end());
+
+    Escribe(0, L"Name", L"  Nómina Central  ");
+    Escribe(0, L"Conn", L"Driver=SQLite3;Database=" + conn);
+    Escribe(0, L"CharDateIni", L"2020-01-01");
+    Escribe(1, L"Name", L"nómina central");
+    Escribe(1, L"Conn", L"Driver=NoExisteEsteDriver");
+    Escribe(2, L"Name", L"7", L"/reg:32", L"REG_DWORD");
+    Escribe(4, L"Name", L"Detrás del hueco");
+    // Solo en la vista de 64 bits: el producto (32 bits) no las ve, el programa tampoco.
+    Escribe(3, L"Name", L"Solo en 64 bits", L"/reg:64");
+    Escribe(5, L"Name", L"Vista de 64 bits", L"/reg:64");
+    Escribe(0, L"Conn", L"Driver=NoExisteEsteDriver", L"/reg:64");
+
+    const auto lista = Conexiones(*registro_);
+    EXPECT_EQ(Vistas(lista),
+              (decltype(Vistas(lista)){{0, "  Nómina Central  ", "Driver=SQLite3;Database=" + unix},
+                                       {1, "nómina central", "Driver=NoExisteEsteDriver"},
+                                       {2, "7", ""}}));
+    ASSERT_EQ(lista.size(), 3u);
+    EXPECT_EQ(lista[0].CharDateIni, "2020-01-01");
+    EXPECT_EQ(lista[0].ConnNet, "");
+
+    ModNalvora mod(*registro_);
+    // Sin blancos y en otras mayúsculas: la primera de las dos que coinciden, la 0, que sí abre.
+    EXPECT_EQ(mod.AbreConexion("NÓMINA CENTRAL"), 0) << mod.UltimoError();
+    EXPECT_TRUE(mod.cnBD().Abierta());
+    EXPECT_EQ(mod.AbreConexion(" 7 "), 2); // hallada por su número; sin Conn no abre
+    EXPECT_FALSE(mod.cnBD().Abierta());
+    EXPECT_EQ(mod.AbreConexion("Detrás del hueco"), 1);
+    EXPECT_EQ(mod.AbreConexion("Solo en 64 bits"), 1);
+    EXPECT_EQ(mod.AbreConexion("Vista de 64 bits"), 1);
+}
+
+TEST_F(RegistroWine, UnaClaveSoloEnLaVistaDe64BitsNoSeLista) {
+    Escribe(0, L"Name", L"Solo en 64 bits", L"/reg:64");
+    Escribe(0, L"Conn", L"Driver=SQLite3;Database=/no/existe.db", L"/reg:64");
+    EXPECT_TRUE(Conexiones(*registro_).empty());
+    EXPECT_FALSE(ExisteValor(*registro_, std::string(kClaveConexiones) + "0", "Name"));
+    EXPECT_EQ(ModNalvora(*registro_).AbreConexion("Solo en 64 bits"), 1);
+}
+
+TEST_F(RegistroWine, UnNameDeTextoExpandibleTerminaLaListaYOtrosTiposNoSeLeen) {
+    Escribe(0, L"Name", L"Matriz");
+    Escribe(0, L"Conn", L"%PATH%", L"/reg:32", L"REG_EXPAND_SZ");
+    Escribe(1, L"Name", L"Otra", L"/reg:32", L"REG_EXPAND_SZ");
+    Escribe(2, L"Name", L"Detrás del corte");
+    const auto lista = Conexiones(*registro_);
+    ASSERT_EQ(lista.size(), 1u);
+    EXPECT_EQ(lista[0].Conn, ""); // REG_EXPAND_SZ: no legible
+
+    const auto clave = registro_->Abre(std::string(kClaveConexiones) + "0");
+    ASSERT_NE(clave, nullptr);
+    EXPECT_EQ(ConsultaValor(clave.get(), "Conn").Estado, -1);
+    EXPECT_EQ(ConsultaValor(clave.get(), "NoEsta").Estado, kErrorArchivoNoEncontrado);
+    EXPECT_EQ(registro_->Abre(std::string(kClaveConexiones) + "9"), nullptr);
+}
