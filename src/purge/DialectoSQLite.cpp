@@ -1,5 +1,7 @@
 #include "purge/DialectoSQLite.h"
 
+#include "connections/modNalvora.h"
+
 #include "log/Rutas.h"
 
 #include <algorithm>
@@ -138,14 +140,19 @@ void DialectoSQLite::CreaVacia(db::Sesion& cn) {
     UneTemporal(cn);
 }
 
+// Una sola sentencia crea la tabla con su fila: una escritura del archivo en lugar de dos.
 void DialectoSQLite::EscribeOrigen(db::Sesion& cn, const Origen& origen) {
     UneTemporal(cn);
-    cn.Execute("CREATE TABLE orvalo_temp." + std::string(kTablaOrigen) + " (" + kColumnasOrigen + ")");
-    std::string valores;
-    for (const auto& v : CamposOrigen(origen)) {
-        valores += (valores.empty() ? "" : ", ") + Literal(v);
+    const auto campos = CamposOrigen(origen);
+    std::string columnas = kColumnasOrigen;
+    std::string seleccion;
+    for (size_t i = 0; i < campos.size(); ++i) {
+        const size_t fin = columnas.find(',');
+        seleccion +=
+            (i == 0 ? "" : ", ") + Literal(campos[i]) + " AS " + SinBlancosALosLados(columnas.substr(0, fin));
+        columnas = fin == std::string::npos ? "" : columnas.substr(fin + 1);
     }
-    cn.Execute("INSERT INTO orvalo_temp." + std::string(kTablaOrigen) + " VALUES (" + valores + ")");
+    cn.Execute("CREATE TABLE orvalo_temp." + std::string(kTablaOrigen) + " AS SELECT " + seleccion);
 }
 
 long long DialectoSQLite::CuentaTemporal(db::Sesion& cn, const std::string& tabla) {
