@@ -5,10 +5,8 @@
 #   bash bench/depuracion.sh [FILAS ...]        (por omisión 250000 500000 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/compila.sh > /dev/null
-command -v /usr/bin/time > /dev/null || { echo "Falta /usr/bin/time (paquete time)." >&2; exit 2; }
+source bench/comun.sh
 
-repeticiones=${REPETICIONES:-3}
 tamanos=("$@")
 [ ${#tamanos[@]} -eq 0 ] && tamanos=(250000 500000 1000000)
 trabajo=$(mktemp -d)
@@ -18,10 +16,6 @@ trap 'rm -rf "$trabajo"' EXIT
 desde=2023-12-01
 hasta=2025-05-31
 
-mide() { # salida de /usr/bin/time -v → "segundos kB"
-    awk -F': ' '/Elapsed \(wall clock\)/ {n=split($NF,p,":"); s=0; for(i=1;i<=n;i++) s=s*60+p[i]}
-                /Maximum resident set size/ {kb=$NF} END {printf "%.2f %d\n", s, kb}' "$1"
-}
 
 printf "%-10s %12s %12s %12s %12s %12s %8s\n" filas conservadas programa_s a_mano_s programa_kB a_mano_kB razon
 for n in "${tamanos[@]}"; do
@@ -58,8 +52,7 @@ SQL
         /usr/bin/time -v -o "$demo/a_mano.txt" sqlite3 "$demo/a_mano.db" < "$demo/a_mano.sql" > /dev/null
         read -r s1 k1 < <(mide "$demo/programa.txt")
         read -r s2 k2 < <(mide "$demo/a_mano.txt")
-        sp=$(awk -v a="$sp" -v b="$s1" 'BEGIN { print (a == "" || b < a) ? b : a }')
-        sm=$(awk -v a="$sm" -v b="$s2" 'BEGIN { print (a == "" || b < a) ? b : a }')
+        sp=$(menor "$sp" "$s1"); sm=$(menor "$sm" "$s2")
         [ "$k1" -gt "$kp" ] && kp=$k1
         [ "$k2" -gt "$km" ] && km=$k2
     done

@@ -5,19 +5,11 @@
 #   bash bench/estrategias.sh [FILAS]        (por omisión 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/compila.sh > /dev/null
-command -v /usr/bin/time > /dev/null || { echo "Falta /usr/bin/time (paquete time)." >&2; exit 2; }
+source bench/comun.sh
 
-repeticiones=${REPETICIONES:-3}
 n=${1:-1000000}
 trabajo=$(mktemp -d)
 trap 'rm -rf "$trabajo"' EXIT
-
-mide() { # salida de /usr/bin/time -v → "segundos kB"
-    awk -F': ' '/Elapsed \(wall clock\)/ {n=split($NF,p,":"); s=0; for(i=1;i<=n;i++) s=s*60+p[i]}
-                /Maximum resident set size/ {kb=$NF} END {printf "%.2f %d\n", s, kb}' "$1"
-}
-menor() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
 
 demo="$trabajo/demo"
 build/genera_demo "$demo" --checadas "$n" > /dev/null

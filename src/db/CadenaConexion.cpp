@@ -12,14 +12,14 @@
 
 namespace ov::db {
 
-namespace {
-
 std::string Minusculas(std::string_view s) {
     std::string m(s);
     std::transform(m.begin(), m.end(), m.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return m;
 }
+
+namespace {
 
 bool Empieza(std::string_view s, std::string_view prefijo) {
     return s.substr(0, prefijo.size()) == prefijo;

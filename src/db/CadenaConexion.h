@@ -21,6 +21,9 @@ std::string ValorDeClave(const std::string& cadenaOdbc, std::string_view clave);
 // Rechaza con ErrorBD una cadena del driver de SQLite cuyo archivo no existe, antes de conectar.
 void ExigeBaseSQLiteExistente(const CadenaOdbc& cadena);
 
+// El texto con las letras ASCII en minúsculas (nombres de claves, drivers y tablas).
+std::string Minusculas(std::string_view s);
+
 // Nombres de los drivers ODBC instalados (SQLDrivers).
 std::vector<std::string> DriversInstalados();
 

@@ -130,7 +130,7 @@ void CandadoCorrida::Suelta() noexcept {
 }
 
 std::optional<std::string> CandadoCorrida::Toma(ModNalvora& modulo, DialectoDepuracion& dialecto,
-                                                const std::string& quien) {
+                                                const std::string& conexion, const std::string& quien) {
     auto& cn = modulo.cnBD();
     if (cn.dialecto() == db::Dialecto::SQLite) {
         const fs::path carpeta = DialectoSQLite::ArchivoTemporal(cn).parent_path();
@@ -160,6 +160,7 @@ std::optional<std::string> CandadoCorrida::Toma(ModNalvora& modulo, DialectoDepu
         return "Otra depuración está en curso en el servidor " + servidor + ".";
     }
     tenidos_.push_back(std::make_unique<SesionBloqueada>(modulo.TomaConexion()));
+    modulo.AbreConexion(conexion); // quien llama ve en cnBD si volvió a abrir
     return std::nullopt;
 }
 

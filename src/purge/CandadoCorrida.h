@@ -21,10 +21,11 @@ public:
     CandadoCorrida(const CandadoCorrida&) = delete;
     CandadoCorrida& operator=(const CandadoCorrida&) = delete;
 
-    // Toma el candado del lugar de la conexión abierta en cnBD. En SQL Server se queda con esa
-    // conexión abierta (cnBD queda cerrada). Devuelve el rechazo si otra corrida lo tiene.
+    // Toma el candado del lugar de la conexión abierta en cnBD con ese nombre. En SQL Server el
+    // candado se queda con esa sesión y cnBD se vuelve a abrir en la misma conexión (queda cerrada si
+    // ya no abre). Devuelve el rechazo si otra corrida lo tiene.
     std::optional<std::string> Toma(ModNalvora& modulo, DialectoDepuracion& dialecto,
-                                    const std::string& quien);
+                                    const std::string& conexion, const std::string& quien);
     void Suelta() noexcept;
 
     // Lo que sostiene un candado: un archivo bloqueado o una sesión del servidor.

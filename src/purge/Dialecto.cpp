@@ -89,6 +89,17 @@ Estrategia DialectoDepuracion::Elige(Estrategia pedida, long long antes, long lo
     return salen <= UmbralBorrado() ? Estrategia::Borrado : Estrategia::Copia;
 }
 
+// Antes de confirmar: el contador de identidad no retrocedió y kardex conserva sus disparadores.
+void DialectoDepuracion::RevisaAlFinal(db::Sesion& cn, const std::string& tabla,
+                                       const std::optional<Identidad>& id) {
+    if (id) {
+        RevisaIdentidad(cn, tabla, *id);
+    }
+    if (tabla == "kardex" && !DisparadoresHabilitados(cn)) {
+        throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
+    }
+}
+
 CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                                  const SentenciaTarea& reposicion, Estrategia pedida) {
     CuentaDepuracion c;
@@ -99,23 +110,19 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         // Las cifras que deciden se cuentan aquí, bajo el candado de la tabla.
         // Para elegir basta saber si lo que se conserva llega al mínimo para borrar en su lugar; se
         // cuenta por el índice y solo hasta ahí, así que cuesta poco cuando sale casi todo.
-        std::optional<long long> conservar;
         c.Usada = pedida;
         if (pedida == Estrategia::Auto) {
             const auto minimo = static_cast<long long>(
                 std::ceil((1.0 - UmbralBorrado()) * static_cast<double>(c.Antes) - 1e-9));
-            const long long vistas = CuentaConservadasHasta(cn, t, r, minimo);
-            c.Usada = c.Antes > 0 && vistas < minimo ? Estrategia::Copia : Estrategia::Borrado;
+            c.Usada = Elige(pedida, c.Antes, CuentaConservadasHasta(cn, t, r, minimo));
         }
         if (c.Usada == Estrategia::Borrado) {
-            conservar = c.Antes - CuentaEliminables(cn, t, r);
-        }
-        if (c.Usada == Estrategia::Borrado) {
+            const long long conservar = c.Antes - CuentaEliminables(cn, t, r);
             const long long borradas = cn.Execute(Borra(t, r)).UltimaCuenta();
             c.Conservadas = CuentaFilas(cn, t.Tabla);
-            if (c.Conservadas != *conservar || (borradas >= 0 && borradas != c.Antes - *conservar)) {
+            if (c.Conservadas != conservar || (borradas >= 0 && borradas != c.Antes - conservar)) {
                 throw ErrorPropio("Se borraron " + std::to_string(c.Antes - c.Conservadas) + " filas de " +
-                                  t.Tabla + " y se esperaban " + std::to_string(c.Antes - *conservar) +
+                                  t.Tabla + " y se esperaban " + std::to_string(c.Antes - conservar) +
                                   "; se deshizo todo y la tabla quedó como estaba.");
             }
         } else {
@@ -135,12 +142,7 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
                                   "; se deshizo todo y la tabla quedó como estaba.");
             }
         }
-        if (id) {
-            RevisaIdentidad(cn, t.Tabla, *id);
-        }
-        if (t.Tabla == "kardex" && !DisparadoresHabilitados(cn)) {
-            throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
-        }
+        RevisaAlFinal(cn, t.Tabla, id);
         if (c.Usada == Estrategia::Copia) {
             cn.Execute(BorraCopia(t.Tabla));
         }
@@ -167,12 +169,7 @@ long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tab
                 throw ErrorPropio("Se esperaban " + std::to_string(antes + faltan) + " filas en " + tabla +
                                   " y hay " + std::to_string(despues) + "; se deshizo todo.");
             }
-            if (id) {
-                RevisaIdentidad(cn, tabla, *id);
-            }
-            if (tabla == "kardex" && !DisparadoresHabilitados(cn)) {
-                throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
-            }
+            RevisaAlFinal(cn, tabla, id);
         }
         cn.Execute(BorraCopia(tabla));
         Confirma(cn);

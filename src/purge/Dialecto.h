@@ -108,6 +108,7 @@ public:
     long long ReponeCopia(db::Sesion& cn, const std::string& tabla, const std::string& columnas);
 
 protected:
+    void RevisaAlFinal(db::Sesion& cn, const std::string& tabla, const std::optional<Identidad>& id);
     // Los pasos de la transacción de una tabla, en el orden en que DepuraTabla los da.
     virtual void Comienza(db::Sesion& cn, const std::string& tabla) = 0; // transacción y candado
     virtual std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) = 0;

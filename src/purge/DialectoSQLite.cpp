@@ -268,12 +268,8 @@ SentenciaTarea DialectoSQLite::Sentencia(db::Sesion& cn, const std::string& clav
         }
     } else if (clave == "BITACORA") {
         s.Partes.push_back("INSERT INTO bitacora SELECT * FROM orvalo_temp.bitacora");
-    } else if (clave.rfind("DBREINDEX_", 0) == 0) {
-        std::string tabla = clave.substr(10);
-        for (auto& c : tabla) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        s.Partes.push_back("REINDEX " + tabla);
+    } else if (clave.rfind("DBREINDEX_", 0) == 0 && TablaDeClave(clave.substr(10))) {
+        s.Partes.push_back("REINDEX " + TablaDeClave(clave.substr(10))->Tabla);
     } else if (clave == "SHRINK") {
         s.Partes.push_back("VACUUM");
     } else if (clave == "UPDATEUSAGE") {

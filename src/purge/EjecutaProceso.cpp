@@ -89,14 +89,12 @@ void Depuracion::Aspecto(Plan& plan, int k, ov::Aspecto a) {
 
 // Antes del primer cambio: el candado de cada servidor o carpeta, y ninguna orvalo_temp con filas.
 // Una conexión que no abre ahora no se revisa: sus tareas lo dirán al correr.
-std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexion, CandadoCorrida& candado,
-                                                      ResultadoCorrida& res) {
+std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexion, ResultadoCorrida& res) {
     if (modulo_.AbreConexion(conexion) != 0) {
         return std::nullopt;
     }
     try {
         auto dialecto = DialectoPara(modulo_.cnBD());
-        candado_ = &candado;
         if (auto ocupado = AseguraCandado(conexion, *dialecto)) {
             return *ocupado + " No se cambió nada.";
         }
@@ -132,26 +130,21 @@ std::optional<std::string> Depuracion::AseguraCandado(const std::string& conexio
     }
     const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
                               FormatoFechaHora(bitacora_.reloj().Ahora());
-    if (auto ocupado = candado_->Toma(modulo_, dialecto, quien)) {
+    if (auto ocupado = candado_->Toma(modulo_, dialecto, conexion, quien)) {
         return *ocupado + " Espere a que termine.";
     }
     conCandado_.insert(NombreComparable(conexion));
-    // En SQL Server el candado se quedó con la conexión: se abre otra para seguir.
-    if (!modulo_.cnBD().Abierta() && modulo_.AbreConexion(conexion) != 0) {
-        return "No se pudo abrir la conexión " + conexion + ". " + modulo_.UltimoError();
-    }
     return std::nullopt;
 }
 
-std::optional<std::string> Depuracion::Prepara(const Plan& plan, const Rango&, CandadoCorrida& candado,
-                                               ResultadoCorrida& res) {
+std::optional<std::string> Depuracion::Prepara(const Plan& plan, ResultadoCorrida& res) {
     std::set<std::string> revisadas;
     for (int k = 1; k <= plan.Count(); ++k) {
         const Tarea& t = plan.TareaEn(k);
         if (!plan.NodoEn(k).Checked || !revisadas.insert(NombreComparable(t.Conexion)).second) {
             continue;
         }
-        if (auto rechazo = RevisaConexion(t.Conexion, candado, res)) {
+        if (auto rechazo = RevisaConexion(t.Conexion, res)) {
             return rechazo;
         }
     }
@@ -165,7 +158,7 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     CandadoCorrida candado;
     candado_ = &candado;
     conCandado_.clear();
-    if (auto rechazo = Prepara(plan, r, candado, res)) {
+    if (auto rechazo = Prepara(plan, res)) {
         res.fin = ResultadoCorrida::Fin::Rechazada;
         res.Error = *rechazo;
         res.TodasTerminadas = false;
@@ -316,11 +309,11 @@ static void RevisaTablaDeChecadas(db::Conexion& cn, const std::string& clave) {
     }
 }
 
-bool Depuracion::CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, Bloque& bloque) {
+bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& tabla, const Rango& r,
+                            Bloque& bloque) {
     const auto inicio = bitacora_.reloj().Ahora();
-    std::unique_ptr<DialectoDepuracion> dialecto;
+    DialectoDepuracion* const dialecto = &d;
     try {
-        dialecto = DialectoPara(modulo_.cnBD());
         RevisaTablaDeChecadas(modulo_.cnBD(), t.Clave);
         std::string columnas;
         if (t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS") {
@@ -353,7 +346,7 @@ bool Depuracion::CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, B
         GuardaError(t, e);
     }
     // La transacción se deshizo; aun así, kardex no se deja con disparadores apagados.
-    if (dialecto && tabla.Tabla == "kardex" && modulo_.cnBD().Abierta()) {
+    if (tabla.Tabla == "kardex" && modulo_.cnBD().Abierta()) {
         try {
             if (!dialecto->DisparadoresHabilitados(modulo_.cnBD())) {
                 dialecto->HabilitaDisparadores(modulo_.cnBD());
@@ -365,21 +358,19 @@ bool Depuracion::CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, B
     return false;
 }
 
-bool Depuracion::CorreMantenimiento(Tarea& t) {
-    std::unique_ptr<DialectoDepuracion> dialecto;
+bool Depuracion::CorreMantenimiento(Tarea& t, DialectoDepuracion& dialecto) {
     SentenciaTarea sentencia;
     try {
-        dialecto = DialectoPara(modulo_.cnBD());
         const std::string base = t.Clave == "SHRINK" || t.Clave == "UPDATEUSAGE"
                                      ? modulo_.cnBD().DefaultDatabase()
                                      : std::string();
-        sentencia = dialecto->Sentencia(modulo_.cnBD(), t.Clave, {}, base);
+        sentencia = dialecto.Sentencia(modulo_.cnBD(), t.Clave, {}, base);
     } catch (const db::ErrorBD& e) {
         throw Detencion("No se pudo preparar la tarea \"" + t.Terminado + "\": " + TextoError(e));
     }
     t.Sentencia = sentencia.Texto();
     try {
-        dialecto->Ejecuta(modulo_.cnBD(), sentencia);
+        dialecto.Ejecuta(modulo_.cnBD(), sentencia);
         return true;
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);
@@ -408,8 +399,11 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
         if (auto ocupado = AseguraCandado(t.Conexion, *dialecto)) {
             throw ErrorPropio(*ocupado + " No se cambió nada.");
         }
+        if (!modulo_.cnBD().Abierta()) {
+            throw ErrorPropio("No se pudo abrir la conexión " + t.Conexion + ". " + modulo_.UltimoError());
+        }
         const auto tabla = TablaDeClave(t.Clave);
-        bien = tabla ? CorreDatos(t, *tabla, r, bloque) : CorreMantenimiento(t);
+        bien = tabla ? CorreDatos(t, *dialecto, *tabla, r, bloque) : CorreMantenimiento(t, *dialecto);
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);
     }

@@ -70,13 +70,12 @@ private:
     void Registra(const std::string& texto);
     void SinConexion(int posicion, const std::string& conexion);
     void Aspecto(Plan& plan, int k, ov::Aspecto a);
-    std::optional<std::string> Prepara(const Plan& plan, const Rango& r, CandadoCorrida& candado,
-                                       ResultadoCorrida& res);
-    std::optional<std::string> RevisaConexion(const std::string& conexion, CandadoCorrida& candado,
-                                              ResultadoCorrida& res);
+    std::optional<std::string> Prepara(const Plan& plan, ResultadoCorrida& res);
+    std::optional<std::string> RevisaConexion(const std::string& conexion, ResultadoCorrida& res);
     void CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque);
-    bool CorreDatos(Tarea& t, const TablaDatos& tabla, const Rango& r, Bloque& bloque);
-    bool CorreMantenimiento(Tarea& t);
+    bool CorreDatos(Tarea& t, DialectoDepuracion& dialecto, const TablaDatos& tabla, const Rango& r,
+                    Bloque& bloque);
+    bool CorreMantenimiento(Tarea& t, DialectoDepuracion& dialecto);
     // Toma el candado del lugar de la conexión abierta si aún no es nuestro; deja cnBD abierta.
     std::optional<std::string> AseguraCandado(const std::string& conexion, DialectoDepuracion& dialecto);
     void CierraBloque(Bloque& bloque, ResultadoCorrida& res);

@@ -18,6 +18,15 @@ std::optional<TablaDatos> TablaDeClave(const std::string& clave) {
     return std::nullopt;
 }
 
+std::optional<TablaDatos> TablaDeNombre(const std::string& nombre) {
+    for (const char* clave : {"TRANSACCIONES", "CHECADAS", "KARDEX", "BITACORA"}) {
+        if (auto t = TablaDeClave(clave); t && t->Tabla == nombre) {
+            return t;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<Fecha> DiaTrasHasta(const Rango& r) {
     if (r.Hasta >= Fecha{kUltimoDiaAdmitido}) {
         return std::nullopt;

@@ -21,6 +21,8 @@ struct TablaDatos {
 
 // Las tareas que borran datos, por su clave; nullopt para las demás.
 std::optional<TablaDatos> TablaDeClave(const std::string& clave);
+// La tabla que se depura con ese nombre (en minúsculas); nullopt para cualquier otra.
+std::optional<TablaDatos> TablaDeNombre(const std::string& nombre);
 
 // Lo que guarda el tipo de fecha de las tablas del producto: datetime de SQL Server, del
 // 1753-01-01 al 9999-12-31. Fuera de eso el servidor no compara bien, y SQLite compara texto.

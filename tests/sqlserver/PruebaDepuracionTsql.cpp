@@ -335,9 +335,9 @@ TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
     DialectoSqlServer dialecto;
     CandadoCorrida primero, segundo;
     ASSERT_EQ(uno.AbreConexion("Planta"), 0);
-    ASSERT_EQ(primero.Toma(uno, dialecto, "prueba"), std::nullopt);
+    ASSERT_EQ(primero.Toma(uno, dialecto, "Planta", "prueba"), std::nullopt);
     ASSERT_EQ(dos.AbreConexion("Planta"), 0);
-    const auto rechazo = segundo.Toma(dos, dialecto, "otra");
+    const auto rechazo = segundo.Toma(dos, dialecto, "Planta", "otra");
     ASSERT_TRUE(rechazo);
     EXPECT_NE(rechazo->find("Otra depuración está en curso en el servidor"), std::string::npos) << *rechazo;
 
@@ -350,5 +350,5 @@ TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
 
     primero.Suelta();
     ASSERT_EQ(dos.AbreConexion("Planta"), 0);
-    EXPECT_EQ(segundo.Toma(dos, dialecto, "otra"), std::nullopt);
+    EXPECT_EQ(segundo.Toma(dos, dialecto, "Planta", "otra"), std::nullopt);
 }
