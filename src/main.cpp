@@ -1,5 +1,6 @@
 #include "cli/LineaComandos.h"
 #ifdef _WIN32
+#include "cli/ConsolaWindows.h"
 #include "db/TextoOdbc.h"
 #endif
 
@@ -12,7 +13,6 @@
 #ifdef _WIN32
 #include <windows.h>
 // shellapi.h pide windows.h antes.
-#include <io.h>
 #include <shellapi.h>
 #else
 #include <unistd.h>
@@ -57,32 +57,13 @@ std::filesystem::path CarpetaDelPrograma() {
 }
 
 bool HayTerminal() {
-    return _isatty(_fileno(stdin)) != 0;
+    return ov::EntradaEsConsola();
 }
 
-// La salida es UTF-8: la consola de Windows la muestra bien si se le dice. La consola es la de quien
-// llamó (cmd): al salir se le devuelve su página de códigos.
-class ConsolaUtf8 {
-public:
-    ConsolaUtf8() : salida_(GetConsoleOutputCP()), entrada_(GetConsoleCP()) {
-        SetConsoleOutputCP(CP_UTF8);
-        SetConsoleCP(CP_UTF8);
-    }
-    ~ConsolaUtf8() {
-        std::cout.flush();
-        std::cerr.flush();
-        if (salida_ != 0) {
-            SetConsoleOutputCP(salida_);
-        }
-        if (entrada_ != 0) {
-            SetConsoleCP(entrada_);
-        }
-    }
-    ConsolaUtf8(const ConsolaUtf8&) = delete;
-    ConsolaUtf8& operator=(const ConsolaUtf8&) = delete;
-
-private:
-    UINT salida_, entrada_;
+// La salida va por la consola de Windows, no por el runtime de C.
+struct Consola {
+    ov::SalidaWindows bufSalida{STD_OUTPUT_HANDLE}, bufErrores{STD_ERROR_HANDLE};
+    std::ostream salida{&bufSalida}, errores{&bufErrores};
 };
 
 #else
@@ -99,25 +80,32 @@ bool HayTerminal() {
     return isatty(0) != 0;
 }
 
-struct ConsolaUtf8 {}; // las terminales de Linux ya son UTF-8
+struct Consola {
+    std::ostream& salida = std::cout;
+    std::ostream& errores = std::cerr;
+};
 
 #endif
 
-int CorreConsola(const std::vector<std::string>& argumentos) {
-    ov::EntornoConsola entorno{std::cin, std::cout, std::cerr, HayTerminal(), CarpetaDelPrograma(), nullptr};
-    return ov::CorreLineaComandos(argumentos, entorno);
+int CorreConsola(const std::vector<std::string>& argumentos, const char* antes = "") {
+    Consola consola;
+    consola.salida << antes;
+    ov::EntornoConsola entorno{std::cin,      consola.salida,       consola.errores,
+                               HayTerminal(), CarpetaDelPrograma(), nullptr};
+    const int codigo = ov::CorreLineaComandos(argumentos, entorno);
+    consola.salida.flush();
+    consola.errores.flush();
+    return codigo;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    [[maybe_unused]] const ConsolaUtf8 consola{};
     if (argc > 1) {
         return CorreConsola(Argumentos(argc, argv));
     }
 #ifdef OV_SIN_VENTANA
-    std::cout << "La ventana no está en esta compilación: solo la línea de comandos.\n\n";
-    CorreConsola({"--ayuda"});
+    CorreConsola({"--ayuda"}, "La ventana no está en esta compilación: solo la línea de comandos.\n\n");
     return 2;
 #else
     QApplication aplicacion(argc, argv);

@@ -2,6 +2,7 @@
 #include "connections/Estadisticas.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
+#include "purge/AvisoFinal.h"
 #include "purge/Dialecto.h"
 #include "purge/EjecutaProceso.h"
 #include "purge/Recuento.h"
@@ -35,14 +36,18 @@ private:
     std::ostream& salida_;
 };
 
+// Los textos de la ventana llevan CRLF; en la consola, el salto de línea de siempre.
+std::string SaltosDeConsola(std::string texto) {
+    for (size_t p = texto.find("\r\n"); p != std::string::npos; p = texto.find("\r\n", p)) {
+        texto.erase(p, 1);
+    }
+    return texto;
+}
+
 } // namespace
 
 bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto) {
-    std::string mostrado = texto;
-    for (size_t p = mostrado.find("\r\n"); p != std::string::npos; p = mostrado.find("\r\n", p)) {
-        mostrado.erase(p, 1);
-    }
-    entorno.salida << kTituloPreguntas << ": " << mostrado << "\n(s/n): " << std::flush;
+    entorno.salida << kTituloPreguntas << ": " << SaltosDeConsola(texto) << "\n(s/n): " << std::flush;
     std::string respuesta;
     if (!std::getline(entorno.entrada, respuesta)) {
         return false;
@@ -127,7 +132,9 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
         entorno.errores << resultado.Mensaje << '\n';
         return 2;
     }
-    (resultado.MensajeEsAdvertencia ? entorno.errores : entorno.salida) << resultado.Mensaje << '\n';
+    // El resumen va siempre a la salida, tras las líneas de la bitácora, haya ido bien o mal; el código
+    // de salida dice cuál.
+    entorno.salida << SaltosDeConsola(AvisoFinal(resultado, DestinoAviso::Consola)) << '\n';
     const bool bien = resultado.fin == ResultadoCorrida::Fin::Terminada && resultado.TodasTerminadas &&
                       resultado.Pendientes.empty();
     return bien ? 0 : 1;

@@ -10,6 +10,8 @@
 namespace ov {
 
 int ComandoConexiones(const Registro& registro, EntornoConsola& entorno);
+// Un campo de una línea separada por tabuladores: tabuladores, saltos, NUL y demás controles escapados.
+std::string CampoDeUnaLinea(const std::string& texto);
 int ComandoDepurar(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
 // --temporal, --reponer y --descartar-temporal: la vuelta de una orvalo_temp que quedó.
 int ComandoTemporal(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);

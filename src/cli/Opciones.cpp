@@ -58,7 +58,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         bool bien = true;
         if (a == "--version") {
             bien = fijaOrden(Opciones::Orden::Version);
-        } else if (a == "--ayuda" || a == "--help") {
+        } else if (a == "--ayuda" || a == "--help" || a == "-h" || a == "/?") {
             bien = fijaOrden(Opciones::Orden::Ayuda);
         } else if (a == "--conexiones") {
             bien = fijaOrden(Opciones::Orden::Conexiones);

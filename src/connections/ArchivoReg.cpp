@@ -117,6 +117,10 @@ std::unique_ptr<Registro> ArchivoReg::Instantanea() const {
     return std::make_unique<ArchivoLeido>(LeeArchivo(archivo_));
 }
 
+std::string ArchivoReg::Ubicacion() const {
+    return "el archivo " + Utf8DeRuta(archivo_);
+}
+
 std::optional<std::string> RevisaArchivoReg(const std::filesystem::path& archivo) {
     std::error_code ec;
     const auto estado = std::filesystem::status(archivo, ec);

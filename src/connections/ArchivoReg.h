@@ -18,6 +18,7 @@ public:
     explicit ArchivoReg(std::filesystem::path archivo);
     std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override;
     std::unique_ptr<Registro> Instantanea() const override;
+    std::string Ubicacion() const override;
     const std::filesystem::path& Archivo() const { return archivo_; }
 
 private:

@@ -17,6 +17,8 @@ struct EstadisticasFila {
 };
 
 // Lo que el sondeo informa fila por fila; la ventana lo aplica en su hilo, la consola lo imprime.
+// Las filas se sondean a la vez y se informan según terminan, no en orden; cada aviso dice su fila.
+// Todos los avisos llegan desde el hilo que llamó a ActualizaEstadisticas, uno tras otro.
 class ObservadorSondeo {
 public:
     virtual ~ObservadorSondeo() = default;
@@ -29,8 +31,9 @@ public:
     virtual void FilaConError(int fila, const std::string& error) = 0;
 };
 
-// Sondea cada base por su nombre de conexión. Una falla con la base abierta no detiene el sondeo:
-// se informa en su fila y sigue con la siguiente. cnBD queda cerrada al terminar, pase lo que pase.
+// Sondea cada base por su nombre de conexión, hasta ocho a la vez, cada una en su propia conexión.
+// Una falla con la base abierta no detiene el sondeo: se informa en su fila. Un servidor que no es
+// SQL Server ni SQLite da error en su fila sin que se le mande nada. cnBD de modulo no se usa.
 void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& nombres,
                            ObservadorSondeo& observador);
 

@@ -43,6 +43,8 @@ public:
     // El almacén leído una sola vez, para una búsqueda o un recorrido que abre muchas claves.
     // El registro de Windows se consulta valor por valor: se usa él mismo.
     virtual std::unique_ptr<Registro> Instantanea() const;
+    // Dónde se buscan las conexiones, para decirlo cuando no hay ninguna.
+    virtual std::string Ubicacion() const { return "el registro"; }
 };
 
 } // namespace ov

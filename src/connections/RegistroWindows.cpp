@@ -2,6 +2,9 @@
 
 #include "connections/RegistroWindows.h"
 
+#include "connections/TextoUtf8.h"
+#include "db/TextoOdbc.h"
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -18,29 +21,6 @@ struct CierraClave {
 };
 using ClaveAbierta = std::unique_ptr<std::remove_pointer_t<HKEY>, CierraClave>;
 
-// Los textos llegan en la página ANSI del sistema; dentro del programa todo es UTF-8.
-std::vector<unsigned char> Utf8DeAnsi(const std::vector<unsigned char>& ansi) {
-    if (ansi.empty()) {
-        return {};
-    }
-    const auto* origen = reinterpret_cast<const char*>(ansi.data());
-    const int largoAnsi = static_cast<int>(ansi.size());
-    const int anchos = MultiByteToWideChar(CP_ACP, 0, origen, largoAnsi, nullptr, 0);
-    if (anchos <= 0) {
-        return ansi;
-    }
-    std::wstring ancho(static_cast<std::size_t>(anchos), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, origen, largoAnsi, ancho.data(), anchos);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, ancho.data(), anchos, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) {
-        return ansi;
-    }
-    std::vector<unsigned char> utf8(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(CP_UTF8, 0, ancho.data(), anchos, reinterpret_cast<char*>(utf8.data()), bytes,
-                        nullptr, nullptr);
-    return utf8;
-}
-
 class ClaveWindows final : public ClaveRegistro {
 public:
     explicit ClaveWindows(HKEY clave) : clave_(clave) {}
@@ -48,7 +28,8 @@ public:
     std::int32_t ConsultaTipo(const std::string& nombre, std::uint32_t& tipo, std::uint32_t& bytes) override {
         DWORD t = 0;
         DWORD cb = 0;
-        const LSTATUS r = RegQueryValueExA(clave_.get(), nombre.c_str(), nullptr, &t, nullptr, &cb);
+        const LSTATUS r =
+            RegQueryValueExW(clave_.get(), db::Utf16DeUtf8(nombre).c_str(), nullptr, &t, nullptr, &cb);
         if (r == ERROR_SUCCESS) {
             tipo = t;
             bytes = cb;
@@ -60,7 +41,7 @@ public:
         DWORD t = 0;
         DWORD cb = static_cast<DWORD>(datos.size());
         // Sin búfer la llamada solo mide; un valor que creció entre las dos consultas no cabe.
-        const LSTATUS r = RegQueryValueExA(clave_.get(), nombre.c_str(), nullptr, &t,
+        const LSTATUS r = RegQueryValueExW(clave_.get(), db::Utf16DeUtf8(nombre).c_str(), nullptr, &t,
                                            datos.empty() ? nullptr : datos.data(), &cb);
         if (r != ERROR_SUCCESS) {
             return static_cast<std::int32_t>(r);
@@ -70,8 +51,12 @@ public:
         }
         // El texto termina donde dice la cuenta de bytes: puede estar guardado sin su NUL.
         datos.resize(cb);
+        // Los textos llegan en UTF-16 (lo que la página ANSI no tiene, como «Łódź», llega entero);
+        // dentro del programa todo es UTF-8. Un byte suelto al final no es un carácter.
         if (t == REG_SZ) {
-            datos = Utf8DeAnsi(datos);
+            const std::string utf8 =
+                Utf8DeUtf16le(std::string_view(reinterpret_cast<const char*>(datos.data()), datos.size()));
+            datos.assign(utf8.begin(), utf8.end());
         }
         return ERROR_SUCCESS;
     }
@@ -85,8 +70,8 @@ public:
     std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override {
         HKEY clave = nullptr;
         // Solo lectura: pedir también escritura (0x3F) deja sin conexiones a quien no es administrador.
-        const LSTATUS r =
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, ruta.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &clave);
+        const LSTATUS r = RegOpenKeyExW(HKEY_LOCAL_MACHINE, db::Utf16DeUtf8(ruta).c_str(), 0,
+                                        KEY_READ | KEY_WOW64_32KEY, &clave);
         if (r != ERROR_SUCCESS || clave == nullptr) {
             return nullptr;
         }
@@ -94,6 +79,9 @@ public:
         auto abierta = std::make_unique<ClaveWindows>(duena.get());
         duena.release();
         return abierta;
+    }
+    std::string Ubicacion() const override {
+        return "el registro de Windows (HKEY_LOCAL_MACHINE, vista de 32 bits)";
     }
 };
 

@@ -6,6 +6,7 @@
 #include "db/Espera.h"
 
 #include <limits>
+#include <optional>
 
 namespace ov {
 
@@ -73,38 +74,54 @@ std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
 }
 
 std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
+    std::optional<std::string> conn;
+    try {
+        const std::string buscado = NombreComparable(nombre);
+        // Una lectura del almacén por búsqueda, no una por entrada recorrida.
+        const auto vista = registro_.Instantanea();
+        const Registro& registro = *vista;
+        for (int n = 0; n <= kUltimaEntrada && ExisteValor(registro, RutaEntrada(n), "Name"); ++n) {
+            if (NombreComparable(TextoDe(LeeValor(registro, RutaEntrada(n), "Name"))) == buscado) {
+                conn = TextoDe(LeeValor(registro, RutaEntrada(n), "Conn"));
+                break;
+            }
+        }
+    } catch (...) {
+        // Sin almacén legible no hay entrada: como si no existiera.
+    }
+    if (!conn) {
+        cnBD_ = std::make_unique<db::Conexion>();
+        ultimoError_ = NoHayConexion(nombre);
+        return 1;
+    }
+    std::vector<std::string> drivers;
+    try {
+        drivers = db::DriversInstalados();
+    } catch (...) {
+        // Sin la lista se traduce con ninguno; la apertura dirá qué falta.
+    }
+    return AbreConn(*conn, drivers);
+}
+
+std::int32_t ModNalvora::AbreConn(const std::string& conn, const std::vector<std::string>& drivers) {
     ultimoError_.clear();
     try {
         // Un objeto nuevo en cada llamada: soltar el anterior cierra lo que siguiera abierto.
         cnBD_ = std::make_unique<db::Conexion>();
     } catch (...) {
         CierraSinError(*cnBD_);
+        ultimoError_ = "No hay memoria para abrir la conexión.";
         return 2;
     }
     try {
-        const std::string buscado = NombreComparable(nombre);
-        // Una lectura del almacén por búsqueda, no una por entrada recorrida.
-        const auto vista = registro_.Instantanea();
-        const Registro& registro = *vista;
-        for (int n = 0;; ++n) {
-            const std::string ruta = RutaEntrada(n);
-            if (n > kUltimaEntrada || !ExisteValor(registro, ruta, "Name")) {
-                ultimoError_ = "No hay una conexión llamada " + SinBlancosALosLados(nombre) + ".";
-                return 1;
-            }
-            if (NombreComparable(TextoDe(LeeValor(registro, ruta, "Name"))) != buscado) {
-                continue;
-            }
-            const std::string conn = TextoDe(LeeValor(registro, ruta, "Conn"));
-            auto cadena = db::TraduceCadena(conn, db::DriversInstalados());
-            db::PonEsperaSQLite(cadena, espera_);
-            cnBD_->OpenOdbc(cadena);
-            db::FijaEspera(*cnBD_, espera_);
-            return 0;
-        }
+        auto cadena = db::TraduceCadena(conn, drivers);
+        db::PonEsperaSQLite(cadena, espera_);
+        cnBD_->OpenOdbc(cadena);
+        db::FijaEspera(*cnBD_, espera_);
+        return 0;
     } catch (const db::ErrorBD& e) {
         // Open ya quitó la contraseña del texto del driver.
-        ultimoError_ = e.Fuente + " " + e.Descripcion;
+        ultimoError_ = e.Fuente.empty() ? e.Descripcion : e.Fuente + " " + e.Descripcion;
     } catch (const std::exception& e) {
         ultimoError_ = e.what();
     } catch (...) {
@@ -112,6 +129,10 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     }
     CierraSinError(*cnBD_);
     return 2;
+}
+
+std::string NoHayConexion(const std::string& nombre) {
+    return "No hay una conexión llamada " + SinBlancosALosLados(nombre) + ".";
 }
 
 } // namespace ov

@@ -22,6 +22,8 @@ struct EntradaConexion {
 std::string SinBlancosALosLados(const std::string& texto);
 // Como compara AbreConexion: sin espacios a los lados y en mayúsculas.
 std::string NombreComparable(const std::string& nombre);
+// Por qué no abre un nombre que ninguna entrada tiene.
+std::string NoHayConexion(const std::string& nombre);
 
 // Las entradas del producto, desde la 0 hasta la primera sin Name legible.
 std::vector<EntradaConexion> Conexiones(const Registro& registro);
@@ -34,6 +36,9 @@ public:
     // 0: cnBD abierta; 1: no hay entrada con ese nombre; 2: falló al abrir. Nunca lanza.
     // Cada conexión abierta lleva el límite de espera por bloqueos.
     std::int32_t AbreConexion(const std::string& nombre);
+    // Abre cnBD con el Conn de una entrada ya hallada y los drivers ya listados; 0 o 2, como
+    // AbreConexion. Para quien busca muchos nombres de una vez o abre desde otro hilo.
+    std::int32_t AbreConn(const std::string& conn, const std::vector<std::string>& drivers);
     // Cuánto espera una sentencia por un bloqueo de otro proceso; 0 es sin límite.
     void FijaEspera(std::chrono::seconds espera) { espera_ = espera; }
     std::chrono::seconds Espera() const { return espera_; }

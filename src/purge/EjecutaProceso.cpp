@@ -3,10 +3,12 @@
 #include "connections/Estadisticas.h"
 #include "db/Espera.h"
 #include "log/Fechas.h"
+#include "purge/AvisoFinal.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/Dialecto.h"
 #include "purge/ListaColumnas.h"
 
+#include <algorithm>
 #include <set>
 
 namespace ov {
@@ -79,7 +81,9 @@ void Depuracion::SinConexion(int posicion, const std::string& conexion) {
     const std::string error = modulo_.UltimoError();
     Registra("No se pudo abrir la conexión " + conexion + "; el paso no corrió. " + error);
     observador_.TareaSinConexion(posicion, error);
-    sinConexion_ = true;
+    if (std::find(sinConexion_.begin(), sinConexion_.end(), conexion) == sinConexion_.end()) {
+        sinConexion_.push_back(conexion);
+    }
 }
 
 void Depuracion::Aspecto(Plan& plan, int k, ov::Aspecto a) {
@@ -154,7 +158,7 @@ std::optional<std::string> Depuracion::Prepara(const Plan& plan, ResultadoCorrid
 ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     ResultadoCorrida res;
     detenida_ = false;
-    sinConexion_ = false;
+    sinConexion_.clear();
     CandadoCorrida candado;
     candado_ = &candado;
     conCandado_.clear();
@@ -219,10 +223,11 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
             res.NadaCorrio = false;
         }
         if (plan.NodoEn(k).Checked && im == Imagen::Cruz) {
-            res.Fallidas.push_back(plan.TareaEn(k).Terminado);
+            res.Fallidas.push_back(plan.TareaEn(k).EnProceso);
         }
     }
     Registra("Termina depuración del " + FormatoFecha(r.Desde) + " al " + FormatoFecha(r.Hasta) + ".");
+    res.NoAbrieron = sinConexion_;
     res.Mensaje = Mensaje(res);
     res.MensajeEsAdvertencia =
         res.fin != ResultadoCorrida::Fin::Terminada || !res.TodasTerminadas || !res.Pendientes.empty();
@@ -230,31 +235,7 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
 }
 
 std::string Depuracion::Mensaje(const ResultadoCorrida& res) const {
-    // Una corrida detenida no se anuncia como terminada.
-    std::string m = res.fin == ResultadoCorrida::Fin::Detenida
-                        ? "La depuración se detuvo por un error: " + res.Error
-                        : std::string(kMensajeTerminado);
-    if (res.fin != ResultadoCorrida::Fin::Detenida && !res.TodasTerminadas) {
-        m += std::string(kSalto) + kSalto +
-             "Una o más tareas no terminaron bien; revise la lista de tareas y la bitácora.";
-        for (const auto& f : res.Fallidas) {
-            m += std::string(kSalto) + "Falló: " + f;
-        }
-    }
-    if (sinConexion_) {
-        m += std::string(kSalto) + kSalto + kMensajeSinConexion;
-    }
-    if (res.NadaCorrio) {
-        m += std::string(kSalto) + kMensajeNadaCorrio;
-    }
-    if (!res.Pendientes.empty()) {
-        m += std::string(kSalto) + kSalto + "Quedaron en la base temporal orvalo_temp, que no se borró: ";
-        for (size_t i = 0; i < res.Pendientes.size(); ++i) {
-            m += (i == 0 ? "" : ", ") + res.Pendientes[i];
-        }
-        m += ". Revíselas con --temporal antes de volver a depurar.";
-    }
-    return m;
+    return AvisoFinal(res, DestinoAviso::Ventana);
 }
 
 void Depuracion::Cierra() {

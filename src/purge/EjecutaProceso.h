@@ -31,7 +31,8 @@ struct ResultadoCorrida {
     std::vector<std::string> Pendientes; // tablas que quedaron en orvalo_temp, con su conexión
     bool TodasTerminadas = true;         // cada tarea marcada terminó bien
     bool NadaCorrio = true;              // ningún paso marcado llegó a correr
-    std::vector<std::string> Fallidas;   // el texto de terminado de cada tarea que falló
+    std::vector<std::string> Fallidas;   // el texto en proceso de cada tarea que falló
+    std::vector<std::string> NoAbrieron; // conexiones cuyos pasos no corrieron: no abrieron
     std::string Mensaje;                 // el aviso final para el operador
     bool MensajeEsAdvertencia = false;
     // El rechazo se debió a una orvalo_temp con filas: la conexión por la que se puede reponer.
@@ -86,7 +87,7 @@ private:
     const Bitacora& bitacora_;
     ObservadorCorrida& observador_;
     bool detenida_ = false;
-    bool sinConexion_ = false;
+    std::vector<std::string> sinConexion_; // conexiones que no abrieron para un paso
     Estrategia estrategia_ = Estrategia::Auto;
     std::vector<std::string> lineasExtra_; // van tras la línea de terminado de la tarea
     CandadoCorrida* candado_ = nullptr;    // el de la corrida en curso

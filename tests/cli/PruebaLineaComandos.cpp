@@ -2,13 +2,24 @@
 #include "ApoyoLineaComandos.h"
 #include "apoyo/Contiene.h"
 
+#include <algorithm>
+
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
 
 TEST_F(LineaComandosPrueba, VersionAyudaYArgumentosMalos) {
     EXPECT_EQ(Corre({"--version"}).salida, "ovNalvora v2.2.0\n");
-    EXPECT_EQ(Corre({"--ayuda"}).codigo, 0);
+    const auto ayuda = Corre({"--ayuda"});
+    EXPECT_EQ(ayuda.codigo, 0);
+    // Los ocho pasos de --pasos y lo que el inicio de sesión de SQL Server debe poder hacer.
+    for (const char* texto : {"  1  elimina las checadas del rango", "  8  actualiza las cifras de uso",
+                              "crear y borrar una base", "TRUNCATE TABLE", "IDENTITY_INSERT", "disparadores",
+                              "DBCC (DBREINDEX, SHRINKDATABASE", "sp_getapplock"}) {
+        EXPECT_CONTIENE(ayuda.salida, texto);
+    }
+    EXPECT_EQ(Corre({"-h"}).salida, ayuda.salida);
+    EXPECT_EQ(Corre({"/?"}).salida, ayuda.salida);
     for (const auto& malos : std::vector<std::vector<std::string>>{
              {"--borrar"},
              {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-02-30", "--hasta", "2025-03-31"},
@@ -44,8 +55,30 @@ TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
     EXPECT_EMPIEZA(norte, "Planta Norte\t");
     EXPECT_CONTIENE(norte, " MB\t" + menor + "\t");
     EXPECT_CONTIENE(norte, "\t" + mayorKardex + "\tok");
-    EXPECT_EQ(sql, "Corporativo SQL\t\t\t\t\t\tsin conexión");
+    // El porqué es el de la ayuda emergente de la ventana, nunca con la contraseña.
+    EXPECT_EMPIEZA(sql, "Corporativo SQL\t\t\t\t\t\tsin conexión: [FreeTDS]");
     EXPECT_NO_CONTIENE(r.salida, "Demo2024") << "la contraseña nunca se muestra";
+
+    // Cada conexión en una línea, se llame como se llame, y con su porqué; un servidor sin driver
+    // también lo dice.
+    const std::string clave = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\";
+    EscribeArchivo(tmp / "raros.reg",
+                   "REGEDIT4\r\n\r\n" + clave + "0]\r\n\"Name\"=hex(1):4c,09,0a,0d,4e,00\r\n" + clave +
+                       "1]\r\n\"Name\"=hex(1):41,00,42,00\r\n\"Conn\"=\"Driver=NoHayTal;PWD=Secreta\"\r\n");
+    const auto raros = Corre({"--registro", (tmp / "raros.reg").string(), "--conexiones"});
+    EXPECT_EQ(raros.codigo, 0) << raros.errores;
+    EXPECT_CONTIENE(raros.salida, "\nL\\t\\n\\rN\t\t\t\t\t\tsin conexión: ");
+    EXPECT_CONTIENE(raros.salida, "\nA\\0B\t\t\t\t\t\tsin conexión: [unixODBC]");
+    EXPECT_EQ(std::count(raros.salida.begin(), raros.salida.end(), '\n'), 3);
+    EXPECT_NO_CONTIENE(raros.salida, "Secreta");
+
+    // Sin ninguna entrada dice dónde buscó y sale con 1.
+    EscribeArchivo(tmp / "vacio.reg", "REGEDIT4\r\n");
+    const auto vacio = Corre({"--registro", (tmp / "vacio.reg").string(), "--conexiones"});
+    EXPECT_EQ(vacio.codigo, 1);
+    EXPECT_EQ(vacio.salida, "");
+    EXPECT_CONTIENE(vacio.errores,
+                    "No hay conexiones de Orvalo en el archivo " + (tmp / "vacio.reg").string());
 }
 
 TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
@@ -87,7 +120,7 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
                     "Filas que se eliminarán, de las que hay en cada tabla:\nPlanta Norte: transacciones ");
     EXPECT_CONTIENE(si.salida, "\ttransacciones de Planta Norte: ");
     EXPECT_CONTIENE(si.salida, " conservadas, 0 s, por borrado.\n");
-    EXPECT_CONTIENE(si.salida, "Proceso de depuración terminado.");
+    EXPECT_TRUE(si.salida.ends_with("\nProceso de depuración terminado.\n")) << si.salida;
     const std::string log = LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log");
     EXPECT_CONTIENE(log, "\tCifras de uso actualizadas de Planta Norte.\r\n");
     EXPECT_NO_CONTIENE(log, "Demo2024");
@@ -100,7 +133,18 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
         n.Ejecuta("CREATE TRIGGER rechaza BEFORE INSERT ON bitacora WHEN NEW.usuario = 'rechazar' "
                   "BEGIN SELECT RAISE(ABORT, 'no'); END");
     }
-    EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "5", "--estrategia", "copia"})).codigo, 1);
+    // El resumen va a la misma salida que si hubiera ido bien: nombra lo que se intentó y la conexión
+    // que no abrió, sin remitir a la lista de tareas de la ventana.
+    const auto falla =
+        Corre(Depurar({"--conexion", "Corporativo SQL", "--si", "--pasos", "5", "--estrategia", "copia"}));
+    EXPECT_EQ(falla.codigo, 1);
+    EXPECT_EQ(falla.errores, "");
+    EXPECT_TRUE(
+        falla.salida.ends_with("\nFalló: Eliminando los registros de bitácora de Planta Norte.\n\n"
+                               "Uno o más pasos no corrieron porque su conexión no abrió; la bitácora "
+                               "dice por qué.\nNo abrió: Corporativo SQL.\n"))
+        << falla.salida;
+    EXPECT_NO_CONTIENE(falla.salida, "lista de tareas");
     EXPECT_FALSE(fs::exists(demo / "orvalo_temp.db"));
     {
         BaseSqlite t(demo / "orvalo_temp.db", true);

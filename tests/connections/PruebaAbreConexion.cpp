@@ -1,3 +1,4 @@
+#include "ApoyoConexiones.h"
 #include "apoyo/CarpetaTemporal.h"
 #include "connections/ArchivoReg.h"
 #include "connections/modNalvora.h"
@@ -8,12 +9,9 @@
 #include <optional>
 
 using namespace ov;
+using ov::prueba::Sqlite;
 
 namespace {
-
-std::string Sqlite(const std::filesystem::path& base) {
-    return "Driver=SQLite3;Database=" + base.string();
-}
 
 std::string Entrada(int n, const std::string& nombre, const std::optional<std::string>& conn = {}) {
     return "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +

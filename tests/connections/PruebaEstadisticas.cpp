@@ -1,10 +1,13 @@
-// El sondeo de estadísticas sobre bases SQLite reales por ODBC.
+// El sondeo de estadísticas sobre bases SQLite reales por ODBC, varias a la vez.
+#include "ApoyoConexiones.h"
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
 #include "connections/ArchivoReg.h"
 #include "connections/Estadisticas.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace ov;
 using namespace ov::prueba;
@@ -18,19 +21,34 @@ struct Fila {
     bool hayTransacciones = false;
 };
 
+// Anota cada aviso en su fila; cuenta los que llegan desde otro hilo que el de quien llamó y los
+// "sin conexión" que no vienen justo tras el porqué de la misma fila.
 class Recolector final : public ObservadorSondeo {
 public:
     explicit Recolector(size_t n) : filas(n) {}
     void FilaSondeada(int fila, const EstadisticasFila& c, bool hay) override {
-        filas.at(static_cast<size_t>(fila - 1)) = {"ok", c, hay};
+        Anota(fila) = {"ok", c, hay};
+    }
+    void ErrorDeApertura(int fila, const std::string& e) override {
+        Anota(fila);
+        porQue_ = {fila, e};
     }
     void FilaSinConexion(int fila) override {
-        filas.at(static_cast<size_t>(fila - 1)).estado = "sin conexión";
+        Anota(fila).estado = porQue_.first == fila ? "sin conexión: " + porQue_.second : "sin porqué";
+        porQue_ = {};
     }
-    void FilaConError(int fila, const std::string& e) override {
-        filas.at(static_cast<size_t>(fila - 1)).estado = "error: " + e;
-    }
+    void FilaConError(int fila, const std::string& e) override { Anota(fila).estado = "error: " + e; }
+
     std::vector<Fila> filas;
+    int fueraDeHilo = 0;
+
+private:
+    Fila& Anota(int fila) {
+        fueraDeHilo += std::this_thread::get_id() == hilo_ ? 0 : 1;
+        return filas.at(static_cast<size_t>(fila - 1));
+    }
+    const std::thread::id hilo_ = std::this_thread::get_id();
+    std::pair<int, std::string> porQue_;
 };
 
 // Una base mínima con las tablas del producto; el nombre de la tabla de checadas es a elección.
@@ -51,54 +69,61 @@ void CreaBase(const fs::path& archivo, const std::string& checadas, bool conKard
               " (fechayhora) VALUES ('2024-03-05 07:08:09'), ('2024-03-04 23:59:59'), (NULL)");
 }
 
-std::string Entrada(int n, const std::string& nombre, const fs::path& base) {
-    return "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
-           "]\r\n\"Name\"=\"" + nombre + "\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" + base.string() +
-           "\"\r\n";
-}
-
 } // namespace
 
-TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoYElSondeoSigue) {
+// Cada fila recibe lo suyo aunque las bases se sondeen a la vez y terminen en otro orden; todos los
+// avisos llegan en el hilo de quien llamó, y el porqué de una fila sin conexión justo antes.
+TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
     CarpetaTemporal tmp;
     CreaBase(tmp / "mayus.db", "Transacciones");
     CreaBase(tmp / "minus.db", "transacciones");
     CreaBase(tmp / "sinkardex.db", "checadas", false);
     CreaBase(tmp / "vacia.db", "checadas");
-    {
-        BaseSqlite v(tmp / "vacia.db");
-        v.Ejecuta("DELETE FROM checadas");
+    BaseSqlite(tmp / "vacia.db").Ejecuta("DELETE FROM checadas");
+    EscribeArchivo(tmp / "o.reg", "REGEDIT4\r\n\r\n" + EntradaReg(0, "Mayus", Sqlite(tmp / "mayus.db")) +
+                                      EntradaReg(1, "Minus", Sqlite(tmp / "minus.db")) +
+                                      EntradaReg(2, "Sin kardex", Sqlite(tmp / "sinkardex.db")) +
+                                      EntradaReg(3, "Vacia", Sqlite(tmp / "vacia.db")) +
+                                      EntradaReg(4, "Mal escrita", Sqlite(tmp / "orvalo_nrote.db")) +
+                                      EntradaReg(5, "Vacía", ""));
+    // nombre, estado (o su principio), menor checada, si hay "Transacciones"
+    const std::tuple<std::string, std::string, std::string, bool> casos[] = {
+        {"Mayus", "ok", "2024-03-04 23:59", true},
+        {"No existe", "sin conexión: No hay una conexión llamada No existe.", "", false},
+        {"Sin kardex", "error: Error: ", "", false},
+        // "transacciones" en minúsculas no cuenta: las fechas salen de checadas.
+        {" minus ", "ok", "1999-01-01 00:00", false},
+        // Una tabla vacía da una fila de Null: celdas vacías.
+        {"Vacia", "ok", "", false},
+        // Una ruta mal escrita nunca crea una base vacía.
+        {"Mal escrita", "sin conexión: [ovNalvora] No existe la base de datos SQLite", "", false},
+        {"Vacía", "sin conexión: ", "", false},
+    };
+    std::vector<std::string> nombres;
+    for (int vuelta = 0; vuelta < 3; ++vuelta) {
+        for (const auto& c : casos) {
+            nombres.push_back(std::get<0>(c));
+        }
     }
-    EscribeArchivo(tmp / "o.reg", "REGEDIT4\r\n\r\n" + Entrada(0, "Mayus", tmp / "mayus.db") +
-                                      Entrada(1, "Minus", tmp / "minus.db") +
-                                      Entrada(2, "Sin kardex", tmp / "sinkardex.db") +
-                                      Entrada(3, "Vacia", tmp / "vacia.db"));
     ArchivoReg registro(tmp / "o.reg");
     ModNalvora modulo(registro);
-    Recolector r(5);
-    ActualizaEstadisticas(modulo, {"Mayus", "No existe", "Sin kardex", "Minus", "Vacia"}, r);
+    Recolector r(nombres.size());
+    ActualizaEstadisticas(modulo, nombres, r);
 
-    const auto& mayus = r.filas[0];
-    ASSERT_EQ(mayus.estado, "ok");
-    EXPECT_TRUE(mayus.hayTransacciones);
-    EXPECT_EQ(mayus.cifras.MenorChecada, "2024-03-04 23:59");
-    EXPECT_EQ(mayus.cifras.MayorChecada, "2024-03-05 07:08");
-    EXPECT_EQ(mayus.cifras.MenorKardex, "2023-01-31");
-    EXPECT_EQ(mayus.cifras.MayorKardex, "2024-05-02");
+    EXPECT_EQ(r.fueraDeHilo, 0);
+    for (size_t i = 0; i < nombres.size(); ++i) {
+        const auto& [nombre, estado, menor, hay] = casos[i % std::size(casos)];
+        const Fila& f = r.filas[i];
+        EXPECT_EQ(f.estado.substr(0, estado.size()), estado) << i << " " << nombre;
+        EXPECT_EQ(f.cifras.MenorChecada, menor) << i << " " << nombre;
+        EXPECT_EQ(f.hayTransacciones, hay) << i << " " << nombre;
+    }
+    EXPECT_NE(r.filas[2].estado.find("kardex"), std::string::npos) << r.filas[2].estado;
+    EXPECT_EQ(r.filas[0].cifras.MayorChecada, "2024-03-05 07:08");
+    EXPECT_EQ(r.filas[0].cifras.MenorKardex, "2023-01-31");
+    EXPECT_EQ(r.filas[0].cifras.MayorKardex, "2024-05-02");
+    EXPECT_FALSE(fs::exists(tmp / "orvalo_nrote.db"));
+    EXPECT_FALSE(modulo.cnBD().Abierta());
     // El tamaño exacto de la base lo compara prueba_ventana_demo; aquí, el relleno a 18.
     EXPECT_EQ(RellenaTamano("  12.50 MB ", 18), "          12.50 MB");
-
-    EXPECT_EQ(r.filas[1].estado, "sin conexión");
-    EXPECT_EQ(r.filas[2].estado.rfind("error: ", 0), 0u);
-    EXPECT_NE(r.filas[2].estado.find("kardex"), std::string::npos) << r.filas[2].estado;
-
-    // "transacciones" en minúsculas no cuenta: las fechas salen de checadas.
-    EXPECT_FALSE(r.filas[3].hayTransacciones);
-    EXPECT_EQ(r.filas[3].cifras.MenorChecada, "1999-01-01 00:00");
-
-    // Una tabla vacía da una fila de Null: celdas vacías.
-    EXPECT_EQ(r.filas[4].estado, "ok");
-    EXPECT_EQ(r.filas[4].cifras.MenorChecada, "");
-    EXPECT_EQ(r.filas[4].cifras.MayorChecada, "");
-    EXPECT_FALSE(modulo.cnBD().Abierta());
 }

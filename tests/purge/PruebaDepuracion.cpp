@@ -1,6 +1,7 @@
 // La corrida completa sobre las bases de demostración, por el driver SQLite3 de ODBC.
 #include "ApoyoDepuracion.h"
 #include "apoyo/Contiene.h"
+#include "purge/AvisoFinal.h"
 #include "purge/Dialecto.h"
 #include "purge/ListaColumnas.h"
 
@@ -149,7 +150,7 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
         EXPECT_EMPIEZA(plan.NodoEn(c.paso).Texto, "Error: ");
         EXPECT_CONTIENE(plan.NodoEn(c.paso).Texto, c.error);
         EXPECT_CONTIENE(res.Mensaje, "no terminaron bien");
-        EXPECT_CONTIENE(res.Mensaje, "Falló: " + plan.TareaEn(c.paso).Terminado);
+        EXPECT_CONTIENE(res.Mensaje, "Falló: " + LoQueSeIntento(plan.TareaEn(c.paso).EnProceso));
         for (int k = c.paso + 1; k <= 8; ++k) {
             EXPECT_NE(plan.NodoEn(k).Image, Imagen::Ninguna) << "el paso " << k << " también corre";
         }

@@ -56,10 +56,11 @@ TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) 
     ASSERT_FALSE(unix.empty()) << "estas pruebas corren bajo wine";
     const std::wstring conn(unix.begin(), unix.end());
 
-    Escribe(0, L"Name", L"  Nómina Central  ");
+    // Fuera de Windows-1252 (Ł, ź): se lee por las funciones W y se halla por su propio nombre.
+    Escribe(0, L"Name", L"  Łódź Central  ");
     Escribe(0, L"Conn", L"Driver=SQLite3;Database=" + conn);
     Escribe(0, L"CharDateIni", L"2020-01-01");
-    Escribe(1, L"Name", L"nómina central");
+    Escribe(1, L"Name", L"łódź central");
     Escribe(1, L"Conn", L"Driver=NoExisteEsteDriver");
     Escribe(2, L"Name", L"7", L"/reg:32", L"REG_DWORD");
     Escribe(4, L"Name", L"Detrás del hueco");
@@ -70,8 +71,8 @@ TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) 
 
     const auto lista = Conexiones(*registro_);
     EXPECT_EQ(Vistas(lista),
-              (decltype(Vistas(lista)){{0, "  Nómina Central  ", "Driver=SQLite3;Database=" + unix},
-                                       {1, "nómina central", "Driver=NoExisteEsteDriver"},
+              (decltype(Vistas(lista)){{0, "  Łódź Central  ", "Driver=SQLite3;Database=" + unix},
+                                       {1, "łódź central", "Driver=NoExisteEsteDriver"},
                                        {2, "7", ""}}));
     ASSERT_EQ(lista.size(), 3u);
     EXPECT_EQ(lista[0].CharDateIni, "2020-01-01");
@@ -79,7 +80,7 @@ TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) 
 
     ModNalvora mod(*registro_);
     // Sin blancos y en otras mayúsculas: la primera de las dos que coinciden, la 0, que sí abre.
-    EXPECT_EQ(mod.AbreConexion("NÓMINA CENTRAL"), 0) << mod.UltimoError();
+    EXPECT_EQ(mod.AbreConexion("ŁÓDŹ CENTRAL"), 0) << mod.UltimoError();
     EXPECT_TRUE(mod.cnBD().Abierta());
     EXPECT_EQ(mod.AbreConexion(" 7 "), 2); // hallada por su número; sin Conn no abre
     EXPECT_FALSE(mod.cnBD().Abierta());

@@ -85,6 +85,27 @@ grep -q $'^Corporativo SQL\t.*\tsin conexión$' "$tmp/conexiones_wine.txt" || fa
 ! grep -q 'Solo en 64 bits\|Detrás del hueco' "$tmp/conexiones_wine.txt" || falla "se listó una clave que no debía"
 ! grep -q 'Demo2024' "$tmp/conexiones_wine.txt" || falla "la contraseña salió en la consola"
 
+# En una consola de verdad (script le da una terminal a wine) los acentos salen por WriteConsoleW,
+# no dobles como por el runtime de C.
+script -qfc "wine '$prog' --conexiones" /dev/null | sin_cr >"$tmp/consola.txt"
+grep -q $'^Conexión\tTamaño\t' "$tmp/consola.txt" || falla "en la consola el encabezado no salió bien: $(head -1 "$tmp/consola.txt")"
+! grep -q 'Ã' "$tmp/consola.txt" || falla "en la consola los acentos salieron dobles"
+# /? y -h son la ayuda, que dice los ocho pasos.
+for opcion in '/?' -h; do
+    [ "$(wine "$prog" "$opcion" | sin_cr)" = "$(wine "$prog" --ayuda | sin_cr)" ] || falla "$opcion no mostró la ayuda"
+done
+wine "$prog" --ayuda | sin_cr | grep -q '^  8  actualiza las cifras de uso' || falla "la ayuda no dice los pasos"
+# Sin terminal para preguntar (la entrada es NUL o un archivo) no se depura: 2 y por qué.
+codigo=0
+(cd "$programa" && wine cmd /c "ovnalvora.exe --depurar --conexion \"Planta Norte\" --desde 2025-03-01 --hasta 2025-03-31 <NUL") \
+    >/dev/null 2>"$tmp/sin_terminal.txt" || codigo=$?
+[ "$codigo" -eq 2 ] || falla "con la entrada de NUL salió $codigo y no 2"
+grep -q 'No hay una terminal' "$tmp/sin_terminal.txt" || falla "con la entrada de NUL no dijo que no hay terminal"
+# El LEEME se lee bien en el Bloc de notas: UTF-8 con BOM y CRLF en cada línea.
+leeme="$(dirname "$0")/../../packaging/windows/LEEME.txt"
+[ "$(head -c 3 "$leeme" | od -An -tx1 | tr -d ' ')" = efbbbf ] || falla "LEEME.txt no empieza con el BOM de UTF-8"
+! grep -qv $'\r$' "$leeme" || falla "LEEME.txt tiene líneas sin CRLF"
+
 # Simular sobre las dos bases, con el nombre de la 0 sin sus blancos.
 simula=(--depurar --conexion 'PLANTA NORTE' --conexion 'PLANTA SUR ÑUÑOA' --desde 2025-03-01 --hasta 2025-03-31 --simular)
 wine "$prog" "${simula[@]}" | sin_cr >"$tmp/simula_wine.txt" || falla "--simular terminó con error"
