@@ -2,6 +2,7 @@
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
 #include "apoyo/Contiene.h"
+#include "connections/TextoUtf8.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -15,17 +16,6 @@ int CorreGenerador(const std::string& argumentos) {
     const int estado =
         std::system((std::string("'") + OV_GENERA_DEMO + "' " + argumentos + " >/dev/null 2>&1").c_str());
     return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-
-// Solo ASCII: las rutas de la carpeta temporal no llevan otra cosa.
-std::string DecodificaUtf16le(const std::string& bytes) {
-    std::string r;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        const unsigned u = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1])
-                                                                      << 8;
-        r += u < 0x80 ? static_cast<char>(u) : '?';
-    }
-    return r;
 }
 
 } // namespace
@@ -64,7 +54,7 @@ TEST(GeneraDemo, TablasFechasDisparadorYRegistro) {
     // orvalo.reg como lo escribe regedit: UTF-16LE con BOM, CRLF, rutas absolutas.
     const std::string bytes = LeeArchivo(demo / "orvalo.reg");
     ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    const std::string reg = DecodificaUtf16le(bytes);
+    const std::string reg = ov::Utf8DeUtf16le(bytes.substr(2));
     EXPECT_EMPIEZA(reg, "Windows Registry Editor Version 5.00\r\n\r\n");
     const std::string clave = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Quintara\\Orvalo\\Conexiones\\";
     EXPECT_CONTIENE(reg, clave + "1]\r\n\"Name\"=\"Planta Sur\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" +

@@ -2,8 +2,6 @@
 #include "ApoyoLineaComandos.h"
 #include "apoyo/Contiene.h"
 
-#include <algorithm>
-
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
@@ -69,14 +67,12 @@ TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
     EXPECT_EQ(raros.codigo, 0) << raros.errores;
     EXPECT_CONTIENE(raros.salida, "\nL\\t\\n\\rN\t\t\t\t\t\tsin conexión: ");
     EXPECT_CONTIENE(raros.salida, "\nA\\0B\t\t\t\t\t\tsin conexión: [unixODBC]");
-    EXPECT_EQ(std::count(raros.salida.begin(), raros.salida.end(), '\n'), 3);
     EXPECT_NO_CONTIENE(raros.salida, "Secreta");
 
     // Sin ninguna entrada dice dónde buscó y sale con 1.
     EscribeArchivo(tmp / "vacio.reg", "REGEDIT4\r\n");
     const auto vacio = Corre({"--registro", (tmp / "vacio.reg").string(), "--conexiones"});
     EXPECT_EQ(vacio.codigo, 1);
-    EXPECT_EQ(vacio.salida, "");
     EXPECT_CONTIENE(vacio.errores,
                     "No hay conexiones de Orvalo en el archivo " + (tmp / "vacio.reg").string());
 }

@@ -71,7 +71,9 @@ TEST(Almacen, UnaLecturaPorBusquedaNoUnaPorEntrada) {
     EXPECT_EQ(contador.lecturas, 3);
     EXPECT_EQ(contador.aperturas, 0);
 
+    const auto vista = archivo.Instantanea();
     EscribeArchivo(tmp / "o.reg", "REGEDIT4\r\n\r\n" + EntradaReg(0, "Otra", Sqlite(tmp / "otra.db")));
+    EXPECT_EQ(Conexiones(*vista).size(), 500u) << "la instantánea es el archivo leído una sola vez";
     EXPECT_EQ(modulo.AbreConexion("Planta 1"), 1) << "cada búsqueda lee el archivo como está";
 }
 

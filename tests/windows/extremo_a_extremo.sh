@@ -81,14 +81,16 @@ diff -u "$tmp/conexiones_linux.txt" "$tmp/conexiones_wine.txt" || falla "--conex
 [ "$(wc -l <"$tmp/conexiones_wine.txt")" -eq 5 ] || falla "se esperaban 4 conexiones y el encabezado"
 grep -q $'^  Planta Norte  \t[0-9]' "$tmp/conexiones_wine.txt" || falla "la 0 no trae sus cifras"
 grep -q $'^planta norte\t.*\tok$' "$tmp/conexiones_wine.txt" || falla "el nombre repetido no se sondeó por la 0"
-grep -q $'^Corporativo SQL\t.*\tsin conexión$' "$tmp/conexiones_wine.txt" || falla "Corporativo SQL no quedó sin conexión"
+grep -q $'^Corporativo SQL\t.*\tsin conexión: \[FreeTDS\]' "$tmp/conexiones_wine.txt" ||
+    falla "Corporativo SQL no quedó sin conexión, con su porqué"
 ! grep -q 'Solo en 64 bits\|Detrás del hueco' "$tmp/conexiones_wine.txt" || falla "se listó una clave que no debía"
 ! grep -q 'Demo2024' "$tmp/conexiones_wine.txt" || falla "la contraseña salió en la consola"
 
 # En una consola de verdad (script le da una terminal a wine) los acentos salen por WriteConsoleW,
 # no dobles como por el runtime de C.
 script -qfc "wine '$prog' --conexiones" /dev/null | sin_cr >"$tmp/consola.txt"
-grep -q $'^Conexión\tTamaño\t' "$tmp/consola.txt" || falla "en la consola el encabezado no salió bien: $(head -1 "$tmp/consola.txt")"
+# La consola de wine pone sus propias secuencias de escape y cambia los tabuladores por blancos.
+grep -q 'Conexión *Tamaño' "$tmp/consola.txt" || falla "en la consola el encabezado no salió bien: $(head -1 "$tmp/consola.txt")"
 ! grep -q 'Ã' "$tmp/consola.txt" || falla "en la consola los acentos salieron dobles"
 # /? y -h son la ayuda, que dice los ocho pasos.
 for opcion in '/?' -h; do
@@ -97,8 +99,9 @@ done
 wine "$prog" --ayuda | sin_cr | grep -q '^  8  actualiza las cifras de uso' || falla "la ayuda no dice los pasos"
 # Sin terminal para preguntar (la entrada es NUL o un archivo) no se depura: 2 y por qué.
 codigo=0
-(cd "$programa" && wine cmd /c "ovnalvora.exe --depurar --conexion \"Planta Norte\" --desde 2025-03-01 --hasta 2025-03-31 <NUL") \
-    >/dev/null 2>"$tmp/sin_terminal.txt" || codigo=$?
+printf 'ovnalvora.exe --depurar --conexion "Planta Norte" --desde 2025-03-01 --hasta 2025-03-31 <NUL\r\n' \
+    >"$programa/sin_terminal.cmd"
+(cd "$programa" && wine cmd /c sin_terminal.cmd) >/dev/null 2>"$tmp/sin_terminal.txt" || codigo=$?
 [ "$codigo" -eq 2 ] || falla "con la entrada de NUL salió $codigo y no 2"
 grep -q 'No hay una terminal' "$tmp/sin_terminal.txt" || falla "con la entrada de NUL no dijo que no hay terminal"
 # El LEEME se lee bien en el Bloc de notas: UTF-8 con BOM y CRLF en cada línea.
