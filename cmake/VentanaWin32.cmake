@@ -4,11 +4,12 @@
 set(OV_ICONOS ${CMAKE_BINARY_DIR}/iconos)
 set(OV_ICOS)
 foreach(img ventana tambor flecha palomita advertencia cruz)
+    set(png ${CMAKE_SOURCE_DIR}/src/app/qt/imagenes/${img}.png)
     add_custom_command(OUTPUT ${OV_ICONOS}/${img}.ico
         COMMAND ${CMAKE_COMMAND} -E make_directory ${OV_ICONOS}
-        COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/windows/png-a-ico.sh ${CMAKE_SOURCE_DIR}/src/app/imagenes/${img}.png
+        COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/windows/png-a-ico.sh ${png}
                 ${OV_ICONOS}/${img}.ico
-        DEPENDS ${CMAKE_SOURCE_DIR}/src/app/imagenes/${img}.png ${CMAKE_SOURCE_DIR}/packaging/windows/png-a-ico.sh)
+        DEPENDS ${png} ${CMAKE_SOURCE_DIR}/packaging/windows/png-a-ico.sh)
     list(APPEND OV_ICOS ${OV_ICONOS}/${img}.ico)
 endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/ovnalvora.manifest ${CMAKE_BINARY_DIR}/ovnalvora.manifest
@@ -25,7 +26,7 @@ add_library(ov_app_win32 STATIC ${fuentes_win32})
 target_include_directories(ov_app_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ov_app_win32 PRIVATE ${OV_ADVERTENCIAS})
 target_compile_definitions(ov_app_win32 PUBLIC UNICODE _UNICODE)
-target_link_libraries(ov_app_win32 PUBLIC ov_nucleo comctl32 gdi32 version)
+target_link_libraries(ov_app_win32 PUBLIC ov_app ov_nucleo comctl32 gdi32 version)
 
 add_executable(ovnalvora_ventana WIN32 src/app/win32/Principal.cpp ${CMAKE_BINARY_DIR}/ventana.rc
                ${CMAKE_BINARY_DIR}/version-ventana.rc)

@@ -33,64 +33,61 @@ constexpr Twips kPosImportante{45, 30, 8685, 840}, kPosDescripcion{45, 975, 8685
     kPosTareas{30, 3870, 8700, 2505}, kPosLista{75, 195, 8565, 2250}, kPosLabel2{2475, 6465, 4020, 195},
     kPosLabel1{2595, 6705, 3630, 420}, kPosIniciar{2565, 7320, 1665, 390}, kPosSalir{4635, 7320, 1665, 390};
 
-// Las etiquetas que llevan color propio se pintan a mano: así lo conservan también deshabilitadas.
-HWND EtiquetaDeColor(HWND padre, const char* texto, int id) {
-    return CreaHijo(padre, WC_STATICW, Ancho(texto), SS_OWNERDRAW, id);
-}
-
 } // namespace
 
 void Ventana::CreaControles() {
-    DTPicker1[0] = std::make_unique<SelectorFecha>(hwnd_, kDesde);
-    DTPicker1[1] = std::make_unique<SelectorFecha>(hwnd_, kHasta);
+    const ColorRGB rojo{255, 0, 0};
+    DTPicker1_[0] = std::make_unique<SelectorFecha>(hwnd_, kDesde);
+    DTPicker1_[1] = std::make_unique<SelectorFecha>(hwnd_, kHasta);
     // Las letras subrayadas: Alt+S sale, Alt+I inicia; la del marco lleva a Lista y la de la
     // etiqueta de la lista a List1, los controles que les siguen en el orden de tabulación.
-    btnSalir = CreaHijo(hwnd_, WC_BUTTONW, L"&Salir", WS_TABSTOP | BS_PUSHBUTTON, kSalir);
-    btnIniciar = CreaHijo(hwnd_, WC_BUTTONW, L"&Iniciar", WS_TABSTOP | BS_PUSHBUTTON, kIniciar);
-    lblImportante = EtiquetaDeColor(hwnd_,
-                                    "IMPORTANTE: Asegúrese de contar con un respaldo reciente de la base de "
-                                    "datos antes de ejecutar este proceso.",
-                                    kImportante);
-    lblDescripcion = EtiquetaDeColor(hwnd_,
-                                     "Este proceso de depuración elimina definitivamente la información de "
-                                     "Orvalo en el rango de fechas que se especifique a continuación.",
-                                     kDescripcion);
-    lblDesde = CreaHijo(hwnd_, WC_STATICW, L"Desde:", SS_LEFT | SS_NOPREFIX, kLblDesde);
-    lblHasta = CreaHijo(hwnd_, WC_STATICW, L"Hasta:", SS_LEFT | SS_NOPREFIX, kLblHasta);
-    Label1 = EtiquetaDeColor(
-        hwnd_, "Una vez iniciado el proceso no se puede detener y puede durar muchos minutos.", kLabel1);
-    Label2 = CreaHijo(hwnd_, WC_STATICW, Ancho("Para iniciar con la depuración oprima el botón <Iniciar>."),
-                      SS_LEFT | SS_NOPREFIX, kLabel2);
-    frmTareas = CreaHijo(hwnd_, WC_BUTTONW, L"&Tareas", BS_GROUPBOX | WS_CLIPSIBLINGS, kTareas);
+    btnSalir_ = CreaHijo(hwnd_, WC_BUTTONW, L"&Salir", WS_TABSTOP | BS_PUSHBUTTON, kSalir);
+    btnIniciar_ = CreaHijo(hwnd_, WC_BUTTONW, L"&Iniciar", WS_TABSTOP | BS_PUSHBUTTON, kIniciar);
+    lblImportante_ =
+        std::make_unique<EtiquetaWin32>(hwnd_, kImportante,
+                                        "IMPORTANTE: Asegúrese de contar con un respaldo reciente de "
+                                        "la base de datos antes de ejecutar este proceso.",
+                                        kPosImportante, rojo, true);
+    lblDescripcion_ = std::make_unique<EtiquetaWin32>(hwnd_, kDescripcion,
+                                                      "Este proceso de depuración elimina definitivamente la "
+                                                      "información de Orvalo en el rango de fechas que se "
+                                                      "especifique a continuación.",
+                                                      kPosDescripcion, ColorRGB{0, 0, 192}, false);
+    lblDesde_ = CreaHijo(hwnd_, WC_STATICW, L"Desde:", SS_LEFT | SS_NOPREFIX, kLblDesde);
+    lblHasta_ = CreaHijo(hwnd_, WC_STATICW, L"Hasta:", SS_LEFT | SS_NOPREFIX, kLblHasta);
+    Label1_ = std::make_unique<EtiquetaWin32>(
+        hwnd_, kLabel1, "Una vez iniciado el proceso no se puede detener y puede durar muchos minutos.",
+        kPosLabel1, rojo, false);
+    const COLORREF texto = GetSysColor(COLOR_BTNTEXT);
+    Label2_ = std::make_unique<EtiquetaWin32>(
+        hwnd_, kLabel2, "Para iniciar con la depuración oprima el botón <Iniciar>.", kPosLabel2,
+        ColorRGB{GetRValue(texto), GetGValue(texto), GetBValue(texto)}, false);
+    frmTareas_ = CreaHijo(hwnd_, WC_BUTTONW, L"&Tareas", BS_GROUPBOX | WS_CLIPSIBLINGS, kTareas);
     // Hermano del marco y no su hijo: así sus avisos llegan a la ventana.
-    Lista = std::make_unique<Arbol>(hwnd_, kLista);
-    lblListaBD =
+    Lista_ = std::make_unique<Arbol>(hwnd_, kLista);
+    lblListaBD_ =
         CreaHijo(hwnd_, WC_STATICW, Ancho("Seleccione la &conexión de la base de datos que desea depurar"),
                  SS_LEFT, kLblListaBD);
-    List1 = std::make_unique<ListaVista>(hwnd_, kList1);
+    List1_ = std::make_unique<ListaVista>(hwnd_, kList1);
+    for (const char* encabezado :
+         {"Conexión", "Tamaño", "Menor checada", "Mayor checada", "Menor kardex", "Mayor kardex"}) {
+        List1_->AgregaColumna(encabezado);
+    }
+    Timer1_ = std::make_unique<TemporizadorWin32>(hwnd_, kTimer1, 500);
+    Segundero_ = std::make_unique<TemporizadorWin32>(hwnd_, kSegundero, 1000);
+    ayudas_ = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
 
-    colores_ = {{lblImportante, RGB(255, 0, 0)}, {lblDescripcion, RGB(0, 0, 192)}, {Label1, RGB(255, 0, 0)}};
-
-    auto enabled = [this](HWND h) { return [this, h](bool v) { Enabled(h, v); }; };
-    controles_ = {
-        {"lblImportante", enabled(lblImportante)},
-        {"lblDescripcion", enabled(lblDescripcion)},
-        {"lblListaBD", enabled(lblListaBD)},
-        {"List1", enabled(List1->Hwnd())},
-        {"lblDesde", enabled(lblDesde)},
-        {"DTPicker1(0)", enabled(DTPicker1[0]->Hwnd())},
-        {"lblHasta", enabled(lblHasta)},
-        {"DTPicker1(1)", enabled(DTPicker1[1]->Hwnd())},
-        {"frmTareas", enabled(frmTareas)},
-        // Bloqueada, Lista se sigue recorriendo: solo deja de aceptar marcas.
-        {"Lista", [this](bool v) { Lista->Bloquea(!v); }},
-        {"Label2", enabled(Label2)},
-        {"Label1", enabled(Label1)},
-        {"btnIniciar", enabled(btnIniciar)},
-        {"btnSalir", enabled(btnSalir)},
-        {"Timer1", [this](bool v) { PonTimer(v); }},
-        {"ImageList1", {}},
-    };
+    auto simple = [this](HWND h) { return simples_.emplace_back(std::make_unique<ControlHwnd>(h)).get(); };
+    controles_ = {lblImportante_.get(), lblDescripcion_.get(),
+                  simple(lblListaBD_),  List1_.get(),
+                  simple(lblDesde_),    DTPicker1_[0].get(),
+                  simple(lblHasta_),    DTPicker1_[1].get(),
+                  simple(frmTareas_),   Lista_.get(),
+                  Label2_.get(),        Label1_.get(),
+                  simple(btnIniciar_),  simple(btnSalir_),
+                  Timer1_.get(),        simples_.emplace_back(std::make_unique<SinEnabled>()).get()};
 }
 
 void Ventana::Acomoda(UINT ppp) {
@@ -98,19 +95,18 @@ void Ventana::Acomoda(UINT ppp) {
     fuente_ = Tahoma(8.25, ppp);
     fuenteGrande_ = Tahoma(13.5, ppp);
     const std::pair<HWND, Twips> lugares[] = {
-        {lblImportante, kPosImportante},
-        {lblDescripcion, kPosDescripcion},
-        {lblListaBD, kPosListaBD},
-        {List1->Hwnd(), kPosList1},
-        {lblDesde, kPosLblDesde},
-        {DTPicker1[0]->Hwnd(), kPosDesde},
-        {lblHasta, kPosLblHasta},
-        {DTPicker1[1]->Hwnd(), kPosHasta},
-        {frmTareas, kPosTareas},
-        {Label2, kPosLabel2},
-        {Label1, kPosLabel1},
-        {btnIniciar, kPosIniciar},
-        {btnSalir, kPosSalir},
+        {lblListaBD_, kPosListaBD},
+        {List1_->Hwnd(), kPosList1},
+        {lblDesde_, kPosLblDesde},
+        {DTPicker1_[0]->Hwnd(), kPosDesde},
+        {lblHasta_, kPosLblHasta},
+        {DTPicker1_[1]->Hwnd(), kPosHasta},
+        {frmTareas_, kPosTareas},
+        {btnIniciar_, kPosIniciar},
+        {btnSalir_, kPosSalir},
+        {Lista_->Hwnd(),
+         {kPosTareas.Izquierda + kPosLista.Izquierda, kPosTareas.Arriba + kPosLista.Arriba, kPosLista.Ancho,
+          kPosLista.Alto}},
     };
     for (const auto& [control, t] : lugares) {
         const RECT r = Rectangulo(t, ppp);
@@ -118,21 +114,26 @@ void Ventana::Acomoda(UINT ppp) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fuente_.get()), TRUE);
     }
-    const RECT lista = Rectangulo({kPosTareas.Izquierda + kPosLista.Izquierda,
-                                   kPosTareas.Arriba + kPosLista.Arriba, kPosLista.Ancho, kPosLista.Alto},
-                                  ppp);
-    SetWindowPos(Lista->Hwnd(), nullptr, lista.left, lista.top, lista.right - lista.left,
-                 lista.bottom - lista.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(Lista->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fuente_.get()), TRUE);
-    SendMessageW(lblImportante, WM_SETFONT, reinterpret_cast<WPARAM>(fuenteGrande_.get()), TRUE);
-    Lista->CargaImagenes(ppp);
+    lblImportante_->Acomoda(ppp, fuenteGrande_.get(), ayudas_);
+    for (EtiquetaWin32* e : {lblDescripcion_.get(), Label1_.get(), Label2_.get()}) {
+        e->Acomoda(ppp, fuente_.get(), ayudas_);
+    }
+    SendMessageW(ayudas_, WM_SETFONT, reinterpret_cast<WPARAM>(fuente_.get()), TRUE);
+    Lista_->CargaImagenes(ppp);
+    // La primera columna, un tercio del ancho de la lista; las demás, el ancho de omisión de un
+    // encabezado (1440 twips).
+    List1_->AnchoColumna(0, Pixeles(kPosList1.Ancho / 3, ppp));
+    for (int c = 1; c < 6; ++c) {
+        List1_->AnchoColumna(c, Pixeles(1440, ppp));
+    }
     // Las etiquetas de tamaño automático crecen si la fuente sustituta es más ancha que Tahoma.
-    for (HWND etiqueta : {lblListaBD, lblDesde, lblHasta, Label2}) {
+    for (HWND etiqueta : {lblListaBD_, lblDesde_, lblHasta_}) {
+        wchar_t texto[128];
+        GetWindowTextW(etiqueta, texto, 128);
         HDC dc = GetDC(etiqueta);
         HGDIOBJ antes = SelectObject(dc, fuente_.get());
-        const std::wstring texto = Ancho(Texto(etiqueta));
         RECT medida{0, 0, 0, 0};
-        DrawTextW(dc, texto.c_str(), -1, &medida, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, texto, -1, &medida, DT_CALCRECT | DT_SINGLELINE);
         SelectObject(dc, antes);
         ReleaseDC(etiqueta, dc);
         RECT r;
@@ -143,32 +144,11 @@ void Ventana::Acomoda(UINT ppp) {
         }
     }
     // El área interior a la medida del diseño.
-    const RECT interior = Rectangulo(kInterior, ppp);
-    RECT marco = interior;
+    RECT marco = Rectangulo(kInterior, ppp);
     AdjustWindowRectEx(&marco, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, marco.right - marco.left, marco.bottom - marco.top,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-}
-
-void Ventana::DibujaEtiqueta(const DRAWITEMSTRUCT& dibujo) {
-    COLORREF color = GetSysColor(COLOR_WINDOWTEXT);
-    for (const auto& [h, c] : colores_) {
-        if (h == dibujo.hwndItem) {
-            color = c;
-        }
-    }
-    // La advertencia va sobre el color de fondo de las ventanas; las demás, sobre el del diálogo.
-    FillRect(dibujo.hDC, &dibujo.rcItem,
-             GetSysColorBrush(dibujo.hwndItem == lblImportante ? COLOR_WINDOW : COLOR_BTNFACE));
-    SetBkMode(dibujo.hDC, TRANSPARENT);
-    SetTextColor(dibujo.hDC, color);
-    HGDIOBJ antes =
-        SelectObject(dibujo.hDC, dibujo.hwndItem == lblImportante ? fuenteGrande_.get() : fuente_.get());
-    const std::wstring texto = Ancho(Texto(dibujo.hwndItem));
-    RECT r = dibujo.rcItem;
-    DrawTextW(dibujo.hDC, texto.c_str(), -1, &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dibujo.hDC, antes);
 }
 
 } // namespace ov::app::win32

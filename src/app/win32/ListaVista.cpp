@@ -6,27 +6,7 @@ namespace ov::app::win32 {
 
 namespace {
 
-constexpr UINT kSinMarcar = 1, kMarcada = 2; // índices de la imagen de estado de la casilla
-
-std::wstring TextoCelda(HWND lista, int indice, int columna) {
-    std::wstring texto(256, L'\0');
-    for (;;) {
-        LVITEMW item{};
-        item.iSubItem = columna;
-        item.pszText = texto.data();
-        item.cchTextMax = static_cast<int>(texto.size());
-        const auto n = static_cast<size_t>(SendMessageW(lista, LVM_GETITEMTEXTW, static_cast<WPARAM>(indice),
-                                                        reinterpret_cast<LPARAM>(&item)));
-        if (n + 1 < texto.size()) {
-            texto.resize(n);
-            return texto;
-        }
-        texto.resize(texto.size() * 2);
-    }
-}
-
-// Los textos de la columna por el lParam de cada fila: mientras ordena, la vista no contesta bien
-// a otras preguntas que LVM_GETITEM.
+// Los textos de la columna por clave: mientras ordena, la vista no contesta más que LVM_GETITEM.
 struct Orden {
     std::vector<std::wstring> textos;
     std::vector<int> posicion; // los empates quedan como estaban
@@ -36,14 +16,22 @@ struct Orden {
 // Compara los textos que se ven, como lo haría el operador: sin distinguir mayúsculas.
 int CALLBACK Compara(LPARAM a, LPARAM b, LPARAM datos) {
     const auto* orden = reinterpret_cast<const Orden*>(datos);
-    const std::wstring& ta = orden->textos.at(static_cast<size_t>(a));
-    const std::wstring& tb = orden->textos.at(static_cast<size_t>(b));
-    const int r =
-        CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ta.c_str(), -1, tb.c_str(), -1) - CSTR_EQUAL;
+    const auto ia = static_cast<size_t>(a), ib = static_cast<size_t>(b);
+    const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, orden->textos.at(ia).c_str(), -1,
+                                 orden->textos.at(ib).c_str(), -1) -
+                  CSTR_EQUAL;
     if (r == 0) {
-        return orden->posicion.at(static_cast<size_t>(a)) - orden->posicion.at(static_cast<size_t>(b));
+        return orden->posicion.at(ia) - orden->posicion.at(ib);
     }
     return orden->descendente ? -r : r;
+}
+
+LPARAM Clave(HWND lista, int posicion) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = posicion;
+    SendMessageW(lista, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
 }
 
 } // namespace
@@ -55,104 +43,127 @@ ListaVista::ListaVista(HWND padre, int id)
                                                  LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
 }
 
-void ListaVista::AgregaColumna(const std::string& texto, int ancho) {
+void ListaVista::AgregaColumna(const std::string& texto) {
     std::wstring w = Ancho(texto);
     LVCOLUMNW c{};
     c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     c.pszText = w.data();
-    c.cx = ancho > 0 ? ancho : MulDiv(100, static_cast<int>(PppDe(hwnd_)), 96);
+    c.cx = 96;
     c.iSubItem = columnas_;
     SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(columnas_), reinterpret_cast<LPARAM>(&c));
     ++columnas_;
 }
 
-void ListaVista::AgregaFila(const std::string& texto) {
+int ListaVista::Agrega(const std::string& texto) {
     std::wstring w = Ancho(texto);
     filas_.emplace_back();
+    const int clave = static_cast<int>(filas_.size() - 1);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = Count();
+    item.iItem = ListView_GetItemCount(hwnd_);
     item.pszText = w.data();
-    item.lParam = static_cast<LPARAM>(filas_.size() - 1);
+    item.lParam = clave;
+    callado_ = true; // la casilla nace sin marcar: no es del operador
     SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    callado_ = false;
+    return clave;
 }
 
-int ListaVista::Count() const {
-    return ListView_GetItemCount(hwnd_);
+std::vector<int> ListaVista::Filas() const {
+    std::vector<int> claves;
+    for (int i = 0, n = ListView_GetItemCount(hwnd_); i < n; ++i) {
+        claves.push_back(static_cast<int>(Clave(hwnd_, i)));
+    }
+    return claves;
 }
 
-std::string ListaVista::Text(int fila, int columna) const {
-    return Utf8(TextoCelda(hwnd_, Indice(fila), columna));
+int ListaVista::Posicion(int fila) const {
+    LVFINDINFOW busca{};
+    busca.flags = LVFI_PARAM;
+    busca.lParam = fila;
+    return static_cast<int>(
+        SendMessageW(hwnd_, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&busca)));
 }
 
-void ListaVista::PonTexto(int fila, int columna, const std::string& texto) {
+std::wstring ListaVista::Celda(int posicion, int columna) const {
+    std::wstring texto(256, L'\0');
+    for (;;) {
+        LVITEMW item{};
+        item.iSubItem = columna;
+        item.pszText = texto.data();
+        item.cchTextMax = static_cast<int>(texto.size());
+        const auto n = static_cast<size_t>(SendMessageW(
+            hwnd_, LVM_GETITEMTEXTW, static_cast<WPARAM>(posicion), reinterpret_cast<LPARAM>(&item)));
+        if (n + 1 < texto.size()) {
+            texto.resize(n);
+            return texto;
+        }
+        texto.resize(texto.size() * 2);
+    }
+}
+
+std::string ListaVista::Texto(int fila) const {
+    return Utf8(Celda(Posicion(fila), 0));
+}
+
+bool ListaVista::Checked(int fila) const {
+    return ListView_GetCheckState(hwnd_, static_cast<UINT>(Posicion(fila))) != 0;
+}
+
+void ListaVista::PonChecked(int fila, bool marcada) {
+    callado_ = true;
+    ListView_SetCheckState(hwnd_, static_cast<UINT>(Posicion(fila)), marcada);
+    callado_ = false;
+}
+
+void ListaVista::PonCelda(int fila, int columna, const std::string& texto) {
     std::wstring w = Ancho(texto);
     LVITEMW item{};
     item.iSubItem = columna;
     item.pszText = w.data();
-    SendMessageW(hwnd_, LVM_SETITEMTEXTW, static_cast<WPARAM>(Indice(fila)), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(hwnd_, LVM_SETITEMTEXTW, static_cast<WPARAM>(Posicion(fila)),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
-bool ListaVista::Checked(int fila) const {
-    return ListView_GetCheckState(hwnd_, static_cast<UINT>(Indice(fila))) != 0;
+void ListaVista::PonAyuda(int fila, const std::string& texto) {
+    filas_.at(static_cast<size_t>(fila)).ayuda = Ancho(texto);
 }
 
-ListaVista::Fila& ListaVista::DatosDe(int fila) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = Indice(fila);
-    SendMessageW(hwnd_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return filas_.at(static_cast<size_t>(item.lParam));
-}
-
-void ListaVista::PonGhosted(int fila, bool atenuada) {
-    DatosDe(fila).atenuada = atenuada;
-    ListView_RedrawItems(hwnd_, Indice(fila), Indice(fila));
-}
-
-bool ListaVista::Ghosted(int fila) const {
-    return DatosDe(fila).atenuada;
-}
-
-void ListaVista::PonAyuda(int fila, const std::string& ayuda) {
-    DatosDe(fila).ayuda = Ancho(ayuda);
+void ListaVista::PonGhosted(int fila) {
+    filas_.at(static_cast<size_t>(fila)).atenuada = true;
+    const int p = Posicion(fila);
+    ListView_RedrawItems(hwnd_, p, p);
 }
 
 void ListaVista::Ordena(int columna, bool descendente) {
     Orden orden{std::vector<std::wstring>(filas_.size()), std::vector<int>(filas_.size()), descendente};
-    for (int i = 0; i < Count(); ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        SendMessageW(hwnd_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        orden.textos.at(static_cast<size_t>(item.lParam)) = TextoCelda(hwnd_, i, columna);
-        orden.posicion.at(static_cast<size_t>(item.lParam)) = i;
+    for (int i = 0, n = ListView_GetItemCount(hwnd_); i < n; ++i) {
+        const auto clave = static_cast<size_t>(Clave(hwnd_, i));
+        orden.textos.at(clave) = Celda(i, columna);
+        orden.posicion.at(clave) = i;
     }
     SendMessageW(hwnd_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&orden), reinterpret_cast<LPARAM>(&Compara));
 }
 
+int ListaVista::FilaMarcada(const NMHDR* aviso) const {
+    if (aviso->code != LVN_ITEMCHANGED || callado_) {
+        return -1;
+    }
+    // Al agregar la fila su casilla pasa de ninguna imagen de estado a sin marcar: eso no cuenta.
+    const auto* cambio = reinterpret_cast<const NMLISTVIEW*>(aviso);
+    const UINT antes = cambio->uOldState & LVIS_STATEIMAGEMASK,
+               ahora = cambio->uNewState & LVIS_STATEIMAGEMASK;
+    if ((cambio->uChanged & LVIF_STATE) && antes != 0 && antes != ahora) {
+        return static_cast<int>(cambio->lParam);
+    }
+    return -1;
+}
+
 LRESULT ListaVista::Notifica(NMHDR* aviso) {
     switch (aviso->code) {
-    case LVN_ITEMCHANGED: {
-        // Solo un cambio de casilla hecho sobre una fila ya puesta: al agregar la fila la imagen de
-        // estado pasa de ninguna (0) a sin marcar, y eso no es del operador.
-        const auto* cambio = reinterpret_cast<const NMLISTVIEW*>(aviso);
-        const UINT antes = (cambio->uOldState & LVIS_STATEIMAGEMASK) >> 12;
-        const UINT ahora = (cambio->uNewState & LVIS_STATEIMAGEMASK) >> 12;
-        if ((cambio->uChanged & LVIF_STATE) && antes != 0 && ahora != 0 && antes != ahora &&
-            (antes == kSinMarcar || antes == kMarcada) && alMarcar) {
-            alMarcar(cambio->iItem + 1);
-        }
-        return 0;
-    }
-    case LVN_COLUMNCLICK:
-        if (alEncabezado) {
-            alEncabezado(reinterpret_cast<const NMLISTVIEW*>(aviso)->iSubItem + 1);
-        }
-        return 0;
     case LVN_GETINFOTIPW: {
         auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(aviso);
-        const std::wstring& ayuda = DatosDe(tip->iItem + 1).ayuda;
+        const std::wstring& ayuda = filas_.at(static_cast<size_t>(Clave(hwnd_, tip->iItem))).ayuda;
         if (!ayuda.empty() && tip->cchTextMax > 0) {
             const size_t n = std::min(ayuda.size(), static_cast<size_t>(tip->cchTextMax - 1));
             std::copy_n(ayuda.begin(), n, tip->pszText);

@@ -1,22 +1,21 @@
-// Lo que la ventana hace con cada mensaje de Windows: pasarlo a su evento.
-#include "app/win32/Ventana.h"
-
+// Lo que la ventana hace con cada mensaje de Windows: pasarlo al manejador de frmNalvora.
+#include "app/frmNalvora.h"
 #include "app/win32/Recursos.h"
+#include "app/win32/Ventana.h"
 
 #include <windowsx.h>
 
 namespace ov::app::win32 {
 
-namespace {
-
-void Llama(const std::function<void()>& fn) {
-    if (fn) {
-        fn();
-    }
-}
-} // namespace
-
 LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
+    // Al cargar, el foco inicial ya activa la ventana aunque no se vea: la activación se avisa
+    // después, desde la cola, cuando la ventana ya está a la vista y conectada.
+    if (mensaje == WM_ACTIVATE && LOWORD(w) != WA_INACTIVE) {
+        PostMessageW(hwnd_, kActivada, 0, 0);
+    }
+    if (!form_) {
+        return DefWindowProcW(hwnd_, mensaje, w, l);
+    }
     switch (mensaje) {
     case kTrabajo: {
         // Todas las publicadas hasta ahora, en orden; cada una es corta.
@@ -30,56 +29,60 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
         }
         return 0;
     }
-    case WM_ACTIVATE:
-        if (LOWORD(w) != WA_INACTIVE) {
-            PostMessageW(hwnd_, kActivada, 0, 0);
-        }
-        break;
     case kActivada:
-        Llama(alActivar);
+        form_->Form_Activate();
         return 0;
-    case kMuestraAviso: {
-        std::unique_ptr<std::pair<std::wstring, std::wstring>> datos(
-            reinterpret_cast<std::pair<std::wstring, std::wstring>*>(l));
-        avisoAbierto_ = true;
-        aviso_ = nullptr;
-        CapturaSiguienteCuadro(&aviso_);
-        MessageBoxW(hwnd_, datos->first.c_str(), datos->second.c_str(), MB_OK | MB_ICONWARNING);
-        CapturaSiguienteCuadro(nullptr);
-        aviso_ = nullptr;
-        avisoAbierto_ = false;
+    case kMuestraAviso:
+        MuestraAviso();
         return 0;
-    }
     case WM_TIMER:
         if (w == kTimer1) {
-            Llama(alLatido);
+            form_->Timer1_Timer();
+        } else if (w == kSegundero) {
+            form_->Segundero_Timer();
         }
         return 0;
     case WM_COMMAND:
-        if (HIWORD(w) == BN_CLICKED) {
-            if (LOWORD(w) == OV_ID_INICIAR) {
-                Llama(alIniciar);
-            } else if (LOWORD(w) == OV_ID_SALIR) {
-                Llama(alSalir);
-            }
+        if (HIWORD(w) == BN_CLICKED && LOWORD(w) == OV_ID_INICIAR) {
+            form_->btnIniciar_Click();
+        } else if (HIWORD(w) == BN_CLICKED && LOWORD(w) == OV_ID_SALIR) {
+            form_->btnSalir_Click();
         }
         return 0;
     case WM_NOTIFY: {
         auto* aviso = reinterpret_cast<NMHDR*>(l);
-        if (aviso->hwndFrom == List1->Hwnd()) {
-            return List1->Notifica(aviso);
+        if (aviso->hwndFrom == List1_->Hwnd()) {
+            if (aviso->code == LVN_COLUMNCLICK) {
+                form_->List1_ColumnClick(reinterpret_cast<const NMLISTVIEW*>(aviso)->iSubItem + 1);
+                return 0;
+            }
+            if (const int fila = List1_->FilaMarcada(aviso); fila >= 0) {
+                form_->List1_ItemCheck(fila);
+                return 0;
+            }
+            return List1_->Notifica(aviso);
+        }
+        if (aviso->hwndFrom == Lista_->Hwnd()) {
+            return Lista_->Notifica(aviso);
         }
         return 0;
     }
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(w) == Lista->Hwnd() && alMenuLista) {
-            alMenuLista(POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+        if (reinterpret_cast<HWND>(w) == Lista_->Hwnd()) {
+            form_->Lista_MenuContextual(Lista_->NodoEn(POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}));
             return 0;
         }
         break;
-    case WM_DRAWITEM:
-        DibujaEtiqueta(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+    case WM_DRAWITEM: {
+        const auto& dibujo = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        for (const EtiquetaWin32* e :
+             {lblImportante_.get(), lblDescripcion_.get(), Label1_.get(), Label2_.get()}) {
+            if (e->Hwnd() == dibujo.hwndItem) {
+                e->Dibuja(dibujo);
+            }
+        }
         return TRUE;
+    }
     case WM_SETCURSOR:
         if (relojDeArena_) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -94,12 +97,7 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
         return 0;
     }
     case WM_CLOSE:
-        if (!alCerrar || alCerrar()) {
-            Destruye();
-        }
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
+        Cierra();
         return 0;
     default:
         break;

@@ -1,6 +1,9 @@
 // El programa de la ventana para Windows: subsistema GUI, sin consola.
+#include "app/frmNalvora.h"
 #include "app/win32/Aplicacion.h"
+#include "app/win32/Servicios.h"
 #include "app/win32/Ventana.h"
+#include "connections/ArchivoReg.h"
 
 namespace {
 
@@ -21,32 +24,19 @@ int BucleDeMensajes(HWND ventana) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int mostrar) {
     INITCOMMONCONTROLSEX cc{sizeof cc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_DATE_CLASSES |
-                                           ICC_STANDARD_CLASSES};
+                                           ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&cc);
-    ov::app::win32::Ventana ventana;
     const auto app = ov::app::win32::LeeAplicacion();
-    ventana.PonCaption("Depuración de base de datos Orvalo v" + std::to_string(app.Major) + "." +
-                       std::to_string(app.Minor) + "." + std::to_string(app.Revision));
-    for (const char* c :
-         {"Conexión", "Tamaño", "Menor checada", "Mayor checada", "Menor kardex", "Mayor kardex"}) {
-        ventana.List1->AgregaColumna(c, 0);
-    }
-    ventana.List1->AgregaFila("Planta Norte");
-    ventana.List1->AgregaFila("Planta Sur");
-    ventana.List1->PonGhosted(2, true);
-    for (int i = 0; i < 8; ++i) {
-        ventana.Lista->Add("Se eliminarán las checadas reales de Planta Norte.");
-    }
-    ventana.Lista->PonImagen(1, 3);
-    ventana.Lista->PonImagen(2, 2);
-    ventana.Lista->PonBold(2, true);
-    ventana.alLatido = [&] {
-        const bool rojo = ventana.ForeColor(ventana.lblImportante) == RGB(255, 0, 0);
-        ventana.PonForeColor(ventana.lblImportante, rojo ? RGB(0, 0, 255) : RGB(255, 0, 0));
-    };
-    ventana.alSalir = [&] { PostMessageW(ventana.Hwnd(), WM_CLOSE, 0, 0); };
-    ventana.PonTimer(true);
+    const ov::Reloj& reloj = ov::RelojDelSistema();
+    ov::app::win32::Ventana ventana;
+    ov::app::win32::ServiciosWin32 servicios(ventana, reloj);
+    // El registro de Windows, en la vista de 32 bits, como la línea de comandos.
+    const auto registro = ov::RegistroDeLaPlataforma("", app.Path);
+    ov::app::frmNalvora form({ventana, servicios, servicios, reloj, app.Path, *registro});
+    ventana.Conecta(&form);
     ventana.Muestra(mostrar);
-    SetFocus(ventana.DTPicker1[0]->Hwnd());
-    return BucleDeMensajes(ventana.Hwnd());
+    form.Controles().FocoInicial();
+    const int salida = BucleDeMensajes(ventana.Hwnd());
+    ventana.Conecta(nullptr);
+    return salida;
 }

@@ -16,8 +16,6 @@ SYSTEMTIME Sistema(std::chrono::year_month_day f) {
 
 SelectorFecha::SelectorFecha(HWND padre, int id)
     : hwnd_(CreaHijo(padre, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_LONGDATEFORMAT, id)) {
-    SYSTEMTIME rango[2] = {Sistema(kFechaMinima), {}};
-    DateTime_SetRange(hwnd_, GDTR_MIN, rango);
     SetWindowSubclass(hwnd_, &SelectorFecha::Subclase, 1, 0);
 }
 
@@ -31,6 +29,11 @@ Fecha SelectorFecha::Value() const {
     SYSTEMTIME st{};
     DateTime_GetSystemtime(hwnd_, &st);
     return Fecha{std::chrono::year{st.wYear} / std::chrono::month{st.wMonth} / std::chrono::day{st.wDay}};
+}
+
+void SelectorFecha::PonMinimo(Fecha minimo) {
+    SYSTEMTIME rango[2] = {Sistema(std::chrono::year_month_day{minimo}), {}};
+    DateTime_SetRange(hwnd_, GDTR_MIN, rango);
 }
 
 void SelectorFecha::PonValue(Fecha fecha) {

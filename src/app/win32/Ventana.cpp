@@ -1,15 +1,13 @@
 #include "app/win32/Ventana.h"
 
+#include "app/frmNalvora.h"
 #include "app/win32/Recursos.h"
-
-#include <windowsx.h>
 
 namespace ov::app::win32 {
 
 namespace {
 
 constexpr wchar_t kClase[] = L"frmNalvora";
-constexpr UINT kIntervalo = 500;
 // Borde fijo, cuadro de cierre, sin maximizar ni minimizar.
 constexpr DWORD kEstilo = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
@@ -28,6 +26,16 @@ void RegistraClase() {
     (void)registrada;
 }
 
+thread_local HWND* capturado = nullptr;
+thread_local HHOOK gancho = nullptr;
+
+LRESULT CALLBACK AlActivarse(int codigo, WPARAM w, LPARAM l) {
+    if (codigo == HCBT_ACTIVATE && capturado && !*capturado) {
+        *capturado = reinterpret_cast<HWND>(w);
+    }
+    return CallNextHookEx(gancho, codigo, w, l);
+}
+
 } // namespace
 
 Ventana::Ventana() {
@@ -42,14 +50,16 @@ Ventana::Ventana() {
 }
 
 Ventana::~Ventana() {
-    PonTimer(false);
     Destruye();
 }
 
 void Ventana::Destruye() {
     if (IsWindow(hwnd_)) {
+        Timer1_->PonEnabled(false);
+        Segundero_->PonEnabled(false);
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
+        PostQuitMessage(0);
     }
 }
 
@@ -65,111 +75,89 @@ void Ventana::Muestra(int mostrar) {
     const int x = area.left + (area.right - area.left - (r.right - r.left)) / 2;
     const int y = area.top + (area.bottom - area.top - (r.bottom - r.top)) / 2;
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    // En otro monitor con otros ppp, la ventana ya recibió WM_DPICHANGED al moverse.
     ShowWindow(hwnd_, mostrar);
     UpdateWindow(hwnd_);
 }
 
-std::string Ventana::Texto(HWND control) const {
-    std::wstring texto(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    texto.resize(static_cast<size_t>(GetWindowTextW(control, texto.data(), static_cast<int>(texto.size()))));
+std::string Ventana::Caption() const {
+    std::wstring texto(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    texto.resize(static_cast<size_t>(GetWindowTextW(hwnd_, texto.data(), static_cast<int>(texto.size()))));
     return Utf8(texto);
 }
 
-void Ventana::PonTexto(HWND control, const std::string& texto) {
-    SetWindowTextW(control, Ancho(texto).c_str());
-    if (GetWindowLongPtrW(control, GWL_STYLE) & SS_OWNERDRAW) {
-        InvalidateRect(control, nullptr, TRUE);
-    }
-}
-
-std::string Ventana::Caption() const {
-    return Texto(hwnd_);
-}
-
 void Ventana::PonCaption(const std::string& texto) {
-    PonTexto(hwnd_, texto);
+    SetWindowTextW(hwnd_, Ancho(texto).c_str());
 }
 
-COLORREF Ventana::ForeColor(HWND etiqueta) const {
-    for (const auto& [h, c] : colores_) {
-        if (h == etiqueta) {
-            return c;
-        }
+void Ventana::Refresh() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Ventana::RecuerdaFoco() {
+    focoAntes_ = GetFocus();
+    // El foco no se queda en un control deshabilitado: lo toma la ventana.
+    SetFocus(hwnd_);
+}
+
+void Ventana::DevuelveFoco() {
+    if (focoAntes_ && IsWindow(focoAntes_) && IsWindowEnabled(focoAntes_)) {
+        SetFocus(focoAntes_);
     }
-    return GetSysColor(COLOR_WINDOWTEXT);
+    focoAntes_ = nullptr;
 }
 
-void Ventana::PonForeColor(HWND etiqueta, COLORREF color) {
-    for (auto& [h, c] : colores_) {
-        if (h == etiqueta) {
-            c = color;
-            InvalidateRect(etiqueta, nullptr, FALSE);
-        }
+void Ventana::FocoInicial() {
+    SetFocus(DTPicker1_[0]->Hwnd());
+}
+
+bool Ventana::Cierra() {
+    if (form_ && !form_->PideCierre()) {
+        return false;
     }
+    Destruye();
+    return true;
 }
 
-void Ventana::PonMousePointer(int puntero) {
-    relojDeArena_ = puntero == 11;
+void Ventana::PonMousePointer(bool relojDeArena) {
+    relojDeArena_ = relojDeArena;
     SetCursor(LoadCursorW(nullptr, relojDeArena_ ? IDC_WAIT : IDC_ARROW));
-}
-
-void Ventana::PonTimer(bool activo) {
-    // Un temporizador deshabilitado no late: el aviso se queda en el color que tenía.
-    if (activo && !timerActivo_) {
-        SetTimer(hwnd_, kTimer1, kIntervalo, nullptr);
-    } else if (!activo && timerActivo_) {
-        KillTimer(hwnd_, kTimer1);
-    }
-    timerActivo_ = activo;
-}
-
-void Ventana::Enabled(HWND control, bool valor) {
-    if (!valor && (GetFocus() == control)) {
-        focoAntes_ = control; // se le devuelve al desbloquear
-        SetFocus(hwnd_);
-    }
-    EnableWindow(control, valor);
-    if (valor && focoAntes_ == control) {
-        SetFocus(control);
-        focoAntes_ = nullptr;
-    }
 }
 
 int Ventana::MsgBox(const std::string& texto, UINT banderas, const std::string& titulo) {
     return MessageBoxW(hwnd_, Ancho(texto).c_str(), Ancho(titulo).c_str(), banderas);
 }
 
-void Ventana::MuestraAviso(const std::string& texto, const std::string& titulo) {
-    if (avisoAbierto_) {
-        if (aviso_) {
-            SetForegroundWindow(aviso_);
+void Ventana::AbreAvisoDeCierre(const std::string& texto, const std::string& titulo) {
+    if (aviso_) {
+        if (cuadroAviso_) {
+            SetForegroundWindow(cuadroAviso_);
         }
         return;
     }
-    avisoAbierto_ = true;
-    // Se muestra desde un mensaje propio, para que quien lo pide no quede esperando la respuesta.
-    auto* datos = new std::pair<std::wstring, std::wstring>(Ancho(texto), Ancho(titulo));
-    PostMessageW(hwnd_, kMuestraAviso, 0, reinterpret_cast<LPARAM>(datos));
+    // El cuadro tiene su propio bucle: se abre desde un mensaje propio, y quien lo pide no espera.
+    aviso_.emplace(Ancho(texto), Ancho(titulo));
+    PostMessageW(hwnd_, kMuestraAviso, 0, 0);
 }
 
-void Ventana::CierraAviso() {
-    if (aviso_ && IsWindow(aviso_)) {
-        PostMessageW(aviso_, WM_COMMAND, IDOK, 0);
+void Ventana::MuestraAviso() {
+    if (!aviso_) {
+        return; // se cerró antes de abrirse
     }
+    const auto [texto, titulo] = *aviso_;
+    cuadroAviso_ = nullptr;
+    CapturaSiguienteCuadro(&cuadroAviso_);
+    MessageBoxW(hwnd_, texto.c_str(), titulo.c_str(), MB_OK | MB_ICONWARNING);
+    CapturaSiguienteCuadro(nullptr);
+    cuadroAviso_ = nullptr;
+    aviso_.reset();
 }
 
-namespace {
-thread_local HWND* capturado = nullptr;
-thread_local HHOOK gancho = nullptr;
-
-LRESULT CALLBACK AlActivarse(int codigo, WPARAM w, LPARAM l) {
-    if (codigo == HCBT_ACTIVATE && capturado && !*capturado) {
-        *capturado = reinterpret_cast<HWND>(w);
+void Ventana::CierraAvisoDeCierre() {
+    if (cuadroAviso_ && IsWindow(cuadroAviso_)) {
+        PostMessageW(cuadroAviso_, WM_COMMAND, IDOK, 0);
     }
-    return CallNextHookEx(gancho, codigo, w, l);
+    aviso_.reset();
 }
-} // namespace
 
 void Ventana::CapturaSiguienteCuadro(HWND* destino) {
     // La primera ventana que se active en este hilo (el cuadro que se va a abrir) queda en *destino.
