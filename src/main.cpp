@@ -115,7 +115,11 @@ int main(int argc, char* argv[]) {
     if (argc > 1) {
         return CorreConsola(Argumentos(argc, argv));
     }
-#ifdef OV_SIN_VENTANA
+#if defined(OV_SIN_VENTANA) && defined(_WIN32)
+    std::cout << "Este es el programa de línea de comandos; la ventana es ovnalvora-ventana.exe.\n\n";
+    CorreConsola({"--ayuda"});
+    return 2;
+#elif defined(OV_SIN_VENTANA)
     std::cout << "La ventana no está en esta compilación: solo la línea de comandos.\n\n";
     CorreConsola({"--ayuda"});
     return 2;

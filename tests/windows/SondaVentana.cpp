@@ -195,12 +195,13 @@ int Minimo(int indice) {
     return 0;
 }
 
-// La mayor espera (ms) de la ventana a un mensaje, pidiéndole uno cada 20 ms durante `segundos`.
-int Latidos(int segundos) {
+// La mayor espera (ms) de la ventana a un mensaje, pidiéndole uno cada 20 ms hasta que aparezca el
+// cuadro con el título `hasta` (o pasen `segundos`).
+int Latidos(const wchar_t* hasta, int segundos) {
     HWND ventana = Ventana();
     long peor = 0;
     const auto fin = std::chrono::steady_clock::now() + std::chrono::seconds(segundos);
-    while (std::chrono::steady_clock::now() < fin && IsWindow(ventana)) {
+    while (std::chrono::steady_clock::now() < fin && IsWindow(ventana) && !FindWindowW(L"#32770", hasta)) {
         const auto t0 = std::chrono::steady_clock::now();
         DWORD_PTR r = 0;
         SendMessageTimeoutW(ventana, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
@@ -245,10 +246,10 @@ int wmain(int argc, wchar_t* argv[]) {
         Centro(r, nullptr);
         return 0;
     }
-    if (orden == L"latidos") {
-        return Latidos(n(2));
+    if (orden == L"latidos" && argc > 3) {
+        return Latidos(argv[2], n(3));
     }
     std::fprintf(stderr, "uso: sonda espera-libre S | caja TITULO BOTON S | casilla-lista N | casilla-arbol N | "
-                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
+                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos TITULO S\n");
     return 2;
 }

@@ -29,19 +29,8 @@ limpia() {
 }
 trap limpia EXIT
 
-if [ -z "${OV_PANTALLA:-}" ]; then
-    n=100
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-    procesos+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-    openbox >"$tmp/openbox.log" 2>&1 &
-    procesos+=($!)
-    sleep 1
-else
-    export DISPLAY=$OV_PANTALLA
-fi
+source "$(dirname "$0")/pantalla.sh"
+inicia_pantalla "$tmp"
 sonda() { wine "$sonda" "$@" | tr -d '\r'; }
 clic() { xdotool mousemove $1 $2 click 1; }
 
