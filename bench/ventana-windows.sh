@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # La ventana de Windows no se congela durante una corrida larga: bajo wine, con un millón de checadas
 # (CHECADAS cambia cuántas), se depura el paso 1 de Planta Sur desde la ventana y la sonda le manda un
-# mensaje cada 20 ms desde Iniciar hasta el aviso final. Imprime la mayor espera; la meta es < 100 ms.
+# mensaje cada 20 ms mientras la corrida la tiene bloqueada. Imprime la mayor espera; la meta es < 100 ms.
 # Uso: bash bench/ventana-windows.sh [CHECADAS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,15 +34,14 @@ sonda espera-libre 600
 clic $(sonda casilla-lista 0)
 sleep 0.5
 clic $(sonda casilla-arbol 0)
+# Casi todo el rango de la demostración: la corrida copia lo poco que se conserva y vacía la tabla.
 sonda fecha 0 2024 1 1 >/dev/null
-sonda fecha 1 2025 6 30 >/dev/null
+sonda fecha 1 2026 6 30 >/dev/null
 clic $(sonda boton 103)
-sonda latidos 'Depuración de base de datos Orvalo v2.2.0' 1800 >"$tmp/latidos" &
-latidos=$!
 for _ in 1 2; do
     clic $(sonda caja Advertencia 6 600 | head -1)
-    sleep 0.5
+    sleep 0.2
 done
 inicio=$(date +%s)
-wait "$latidos"
-echo "Corrida de $checadas checadas: $(( $(date +%s) - inicio )) s; mayor espera de la ventana: $(cat "$tmp/latidos") ms (meta: < 100 ms)"
+read -r peor latidos < <(sonda latidos 1800)
+echo "Corrida de $checadas checadas: $(($(date +%s) - inicio)) s; $latidos latidos; mayor espera de la ventana: $peor ms (meta: < 100 ms)"

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <thread>
 
@@ -102,12 +103,18 @@ int EsperaLibre(int segundos) {
     return 1;
 }
 
-// Un cuadro de mensaje con ese título: su texto y dónde está su botón.
-int Caja(const wchar_t* titulo, int boton, int segundos) {
-    for (int i = 0; i < segundos * 10; ++i) {
-        if (HWND caja = FindWindowW(L"#32770", titulo)) {
-            wchar_t texto[4096] = {};
+// Un cuadro de mensaje con ese título (y con `contiene` en su texto): dónde está su botón y su texto.
+int Caja(const wchar_t* titulo, int boton, int segundos, const wchar_t* contiene) {
+    for (int i = 0; i == 0 || i < segundos * 10; ++i) {
+        HWND caja = nullptr;
+        wchar_t texto[4096] = {};
+        while ((caja = FindWindowExW(nullptr, caja, L"#32770", titulo)) != nullptr) {
             GetDlgItemTextW(caja, 0xFFFF, texto, 4096);
+            if (IsWindowVisible(caja) && std::wcsstr(texto, contiene)) {
+                break;
+            }
+        }
+        if (caja) {
             RECT r{};
             GetWindowRect(GetDlgItem(caja, boton), &r);
             Centro(r, nullptr);
@@ -154,13 +161,16 @@ int Marcas() {
     HWND lista = Hijo(WC_LISTVIEWW), arbol = Hijo(WC_TREEVIEWW);
     const auto filas = SendMessageW(lista, LVM_GETITEMCOUNT, 0, 0);
     for (LRESULT i = 0; i < filas; ++i) {
-        std::printf("%d", SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12 == 2);
+        std::printf(
+            "%d",
+            SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12 == 2);
     }
     std::printf(" ");
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(arbol, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     for (; item; item = reinterpret_cast<HTREEITEM>(
                      SendMessageW(arbol, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-        const auto estado = SendMessageW(arbol, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+        const auto estado =
+            SendMessageW(arbol, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
         std::printf("%d", (estado >> 12) == 2);
     }
     std::printf("\n");
@@ -195,22 +205,27 @@ int Minimo(int indice) {
     return 0;
 }
 
-// La mayor espera (ms) de la ventana a un mensaje, pidiéndole uno cada 20 ms hasta que aparezca el
-// cuadro con el título `hasta` (o pasen `segundos`).
-int Latidos(const wchar_t* hasta, int segundos) {
-    HWND ventana = Ventana();
-    long peor = 0;
+// La mayor espera (ms) de la ventana a un mensaje mientras está bloqueada: espera a que se bloquee
+// (Iniciar deshabilitado) y le pide uno cada 20 ms hasta que se desbloquea (o pasan `segundos`).
+int Latidos(int segundos) {
+    HWND ventana = Ventana(), iniciar = GetDlgItem(ventana, kIdIniciar);
     const auto fin = std::chrono::steady_clock::now() + std::chrono::seconds(segundos);
-    while (std::chrono::steady_clock::now() < fin && IsWindow(ventana) && !FindWindowW(L"#32770", hasta)) {
+    while (IsWindowEnabled(iniciar) && std::chrono::steady_clock::now() < fin) {
+        Sleep(10);
+    }
+    long peor = 0, latidos = 0;
+    while (std::chrono::steady_clock::now() < fin && IsWindow(ventana) && !IsWindowEnabled(iniciar)) {
         const auto t0 = std::chrono::steady_clock::now();
         DWORD_PTR r = 0;
         SendMessageTimeoutW(ventana, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
         const long ms = static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count());
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+                .count());
         peor = ms > peor ? ms : peor;
+        ++latidos;
         Sleep(20);
     }
-    std::printf("%ld\n", peor);
+    std::printf("%ld %ld\n", peor, latidos);
     return 0;
 }
 
@@ -223,7 +238,7 @@ int wmain(int argc, wchar_t* argv[]) {
         return EsperaLibre(n(2));
     }
     if (orden == L"caja" && argc > 4) {
-        return Caja(argv[2], n(3), n(4));
+        return Caja(argv[2], n(3), n(4), argc > 5 ? argv[5] : L"");
     }
     if (orden == L"casilla-lista") {
         return Casilla(false, n(2));
@@ -246,10 +261,12 @@ int wmain(int argc, wchar_t* argv[]) {
         Centro(r, nullptr);
         return 0;
     }
-    if (orden == L"latidos" && argc > 3) {
-        return Latidos(argv[2], n(3));
+    if (orden == L"latidos") {
+        return Latidos(n(2));
     }
-    std::fprintf(stderr, "uso: sonda espera-libre S | caja TITULO BOTON S | casilla-lista N | casilla-arbol N | "
-                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos TITULO S\n");
+    std::fprintf(
+        stderr,
+        "uso: sonda espera-libre S | caja TITULO BOTON S [CONTIENE] | casilla-lista N | casilla-arbol N | "
+        "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
     return 2;
 }

@@ -76,12 +76,24 @@ respuesta() { # responde Sí (6) o Aceptar (1) al cuadro; deja su texto en $tmp/
     sonda caja "$1" "$2" 300 >"$tmp/$3" || falla "no apareció el cuadro «$1»"
     clic $(head -1 "$tmp/$3")
 }
+titulo='Depuración de base de datos Orvalo v2.2.0'
 respuesta Advertencia 6 pregunta1
 sleep 0.5
-respuesta Advertencia 6 pregunta2
+sonda caja Advertencia 6 300 >"$tmp/pregunta2" || falla "no apareció la segunda pregunta"
 grep -q 'Filas que se eliminarán' "$tmp/pregunta2" || falla "la segunda pregunta no trae las cuentas: $(cat "$tmp/pregunta2")"
-respuesta 'Depuración de base de datos Orvalo v2.2.0' 1 final
-grep -q 'Proceso de depuración terminado' "$tmp/final" || falla "el aviso final dice: $(cat "$tmp/final")"
+# La base ocupada unos segundos por otro programa: la corrida espera su candado, y mientras tanto el
+# cuadro de cierre no la corta: avisa, sin esperar respuesta, y el aviso se va solo al terminar.
+(echo 'BEGIN EXCLUSIVE;'; sleep 6; echo 'COMMIT;') | sqlite3 "$tmp/demo/orvalo_sur.db" &
+procesos+=($!)
+sleep 1
+clic $(head -1 "$tmp/pregunta2")
+sleep 0.5
+xdotool key alt+F4
+sonda caja "$titulo" 1 60 'en curso' >"$tmp/aviso" || falla "cerrar a media corrida no avisó"
+sonda caja "$titulo" 1 300 'Proceso de depuración terminado' >"$tmp/final" || falla "no llegó el aviso final"
+sleep 1
+! sonda caja "$titulo" 1 0 'en curso' >/dev/null 2>&1 || falla "el aviso de cierre siguió abierto tras la corrida"
+clic $(head -1 "$tmp/final")
 sonda espera-libre 120 || falla "la ventana no volvió a quedar libre"
 clic $(sonda boton 102) # Salir
 for _ in $(seq 100); do pgrep -f "programa/$(basename "$exe")" >/dev/null || break; sleep 0.2; done
