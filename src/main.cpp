@@ -19,7 +19,7 @@
 #endif
 
 #ifndef OV_SIN_VENTANA
-#include "app/frmNalvora.h"
+#include "app/qt/CorreVentana.h"
 
 #include <QApplication>
 #endif

@@ -2,11 +2,18 @@
 
 #include "log/Reloj.h"
 
+#include <QColor>
 #include <QDate>
 #include <QString>
 #include <string>
 
+class QLabel;
+
 namespace ov::app {
+
+// El color del texto de una etiqueta (ForeColor); se conserva también mientras está deshabilitada.
+QColor ColorTexto(const QLabel* etiqueta);
+void FijaColorTexto(QLabel* etiqueta, const QColor& color);
 
 // El núcleo habla UTF-8; Qt, QString.
 inline QString Q(const std::string& texto) {

@@ -1,6 +1,8 @@
-#include "app/ImageList.h"
-#include "app/ServiciosQt.h"
+#include "app/qt/CorreVentana.h"
 #include "app/frmNalvora.h"
+#include "app/qt/ImageList.h"
+#include "app/qt/ServiciosQt.h"
+#include "app/qt/VentanaQt.h"
 #include "connections/ArchivoReg.h"
 #include "log/Version.h"
 
@@ -47,10 +49,14 @@ int CorreVentana(QApplication& aplicacion) {
     ServiciosQt servicios(reloj);
     // Sin --registro: OVNALVORA_REGISTRO, orvalo.reg junto al programa o el del sistema.
     const auto registro = RegistroDeLaPlataforma("", CarpetaDelPrograma());
-    frmNalvora ventana({servicios, reloj, CarpetaDelPrograma(), *registro});
+    VentanaQt ventana;
     servicios.FijaVentana(&ventana);
+    frmNalvora comportamiento({ventana, servicios, servicios, reloj, CarpetaDelPrograma(), *registro});
+    ventana.Conecta(&comportamiento);
     ventana.show();
-    return aplicacion.exec();
+    const int salida = aplicacion.exec();
+    ventana.Conecta(nullptr);
+    return salida;
 }
 
 } // namespace ov::app

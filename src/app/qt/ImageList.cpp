@@ -1,4 +1,4 @@
-#include "app/ImageList.h"
+#include "app/qt/ImageList.h"
 
 // En una biblioteca estática el enlazador no trae los recursos solo: hay que pedirlos (fuera de
 // todo espacio de nombres, como lo exige Q_INIT_RESOURCE).

@@ -1,4 +1,4 @@
-#include "app/MedidorDeLatidos.h"
+#include "app/qt/MedidorDeLatidos.h"
 
 #include <algorithm>
 

@@ -1,8 +1,12 @@
-#include "app/SelectorDeFecha.h"
+#include "app/qt/SelectorDeFecha.h"
 
+#include "app/FechaEscrita.h"
+#include "app/qt/ConversionesQt.h"
+
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
+#include <QStyleOptionComboBox>
 
 namespace ov::app {
 
@@ -12,46 +16,15 @@ bool EsSeparador(QChar c) {
     return c == u'/' || c == u'-' || c == u'.';
 }
 
-// La fecha con una parte cambiada; el día se recorta al último del mes (31 de enero → febrero 28).
-QDate ConParte(QDate f, QDateTimeEdit::Section parte, int valor) {
-    int anio = f.year(), mes = f.month(), dia = f.day();
-    if (parte == QDateTimeEdit::DaySection) {
-        dia = valor;
-    } else if (parte == QDateTimeEdit::MonthSection) {
-        mes = valor;
-    } else {
-        anio = valor;
-    }
-    if (mes < 1 || mes > 12 || dia < 1) {
-        return {};
-    }
-    const QDate primero(anio, mes, 1);
-    if (parte == QDateTimeEdit::DaySection && dia > primero.daysInMonth()) {
-        return {};
-    }
-    return QDate(anio, mes, std::min(dia, primero.daysInMonth()));
+ParteFecha Parte(QDateTimeEdit::Section parte) {
+    return parte == QDateTimeEdit::DaySection     ? ParteFecha::Dia
+           : parte == QDateTimeEdit::MonthSection ? ParteFecha::Mes
+                                                  : ParteFecha::Anio;
 }
 
 } // namespace
 
-std::optional<QDate> LeeFechaEscrita(const QString& texto) {
-    static const QRegularExpression diaMesAnio(
-        QStringLiteral(R"(^\s*(\d{1,2})[/.\-](\d{1,2})[/.\-](\d{4})\s*$)"));
-    static const QRegularExpression anioMesDia(
-        QStringLiteral(R"(^\s*(\d{4})[/.\-](\d{1,2})[/.\-](\d{1,2})\s*$)"));
-    QDate f;
-    if (const auto m = diaMesAnio.match(texto); m.hasMatch()) {
-        f = QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
-    } else if (const auto m2 = anioMesDia.match(texto); m2.hasMatch()) {
-        f = QDate(m2.captured(1).toInt(), m2.captured(2).toInt(), m2.captured(3).toInt());
-    }
-    if (!f.isValid()) {
-        return std::nullopt;
-    }
-    return f;
-}
-
-SelectorDeFecha::SelectorDeFecha(QWidget* padre) : QDateEdit(padre) {
+SelectorDeFechaQt::SelectorDeFechaQt(QWidget* padre) : QDateEdit(padre) {
     setCalendarPopup(true);
     // Fecha larga en español, como la muestra el selector del sistema.
     setLocale(QLocale(QLocale::Spanish, QLocale::Mexico));
@@ -59,11 +32,24 @@ SelectorDeFecha::SelectorDeFecha(QWidget* padre) : QDateEdit(padre) {
     lineEdit()->installEventFilter(this);
 }
 
-bool SelectorDeFecha::focusNextPrevChild(bool siguiente) {
+Fecha SelectorDeFechaQt::Value() const {
+    return DeQDate(date());
+}
+
+void SelectorDeFechaQt::PonValue(Fecha fecha) {
+    setDate(AQDate(fecha));
+}
+
+void SelectorDeFechaQt::PonMinimo(Fecha minimo) {
+    minimo_ = minimo;
+    setMinimumDate(AQDate(minimo)); // también el calendario y las flechas
+}
+
+bool SelectorDeFechaQt::focusNextPrevChild(bool siguiente) {
     return QWidget::focusNextPrevChild(siguiente);
 }
 
-void SelectorDeFecha::CifraEnParte(int cifra) {
+void SelectorDeFechaQt::CifraEnParte(int cifra) {
     // Qt cuenta el nombre del día como parte del día: las cifras van al día del mes.
     const Section parte = currentSection();
     if (parte != DaySection && parte != MonthSection && parte != YearSection) {
@@ -75,30 +61,34 @@ void SelectorDeFecha::CifraEnParte(int cifra) {
     }
     const QString digito(QChar(u'0' + cifra));
     cifras_ += digito;
-    QDate nueva;
+    const Fecha actual = DeQDate(date());
+    std::optional<Fecha> nueva;
     if (parte == YearSection) {
         if (cifras_.size() == 4) {
-            nueva = ConParte(date(), parte, cifras_.toInt());
+            nueva = ConParte(actual, ParteFecha::Anio, cifras_.toInt(), minimo_);
             cifras_.clear();
+            if (!nueva) {
+                QApplication::beep(); // un año antes del mínimo no se toma
+            }
         }
     } else {
-        nueva = ConParte(date(), parte, cifras_.toInt());
-        if (!nueva.isValid()) {
+        nueva = ConParte(actual, Parte(parte), cifras_.toInt(), minimo_);
+        if (!nueva) {
             // Como en el selector del sistema: lo que ya no cabe empieza de nuevo con esta cifra.
             cifras_ = digito;
-            nueva = ConParte(date(), parte, cifra);
+            nueva = ConParte(actual, Parte(parte), cifra, minimo_);
         }
         if (cifras_.size() == 2) {
             cifras_.clear();
         }
     }
-    if (nueva.isValid()) {
-        setDate(nueva);
+    if (nueva) {
+        setDate(AQDate(*nueva));
     }
     SeleccionaParte(parte);
 }
 
-void SelectorDeFecha::SeleccionaParte(Section parte) {
+void SelectorDeFechaQt::SeleccionaParte(Section parte) {
     // Qt cuenta el nombre del día como parte del día: se elige la última, el número.
     int indice = -1;
     for (int i = 0; i < sectionCount(); ++i) {
@@ -113,7 +103,7 @@ void SelectorDeFecha::SeleccionaParte(Section parte) {
     }
 }
 
-void SelectorDeFecha::keyPressEvent(QKeyEvent* evento) {
+void SelectorDeFechaQt::keyPressEvent(QKeyEvent* evento) {
     const QString texto = evento->text();
     const QChar c = texto.size() == 1 ? texto.at(0) : QChar();
     const bool soloTexto = !(evento->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
@@ -143,6 +133,12 @@ void SelectorDeFecha::keyPressEvent(QKeyEvent* evento) {
         }
         return;
     }
+    const bool alt = evento->modifiers() & Qt::AltModifier;
+    if (tecla == Qt::Key_F4 || (alt && (tecla == Qt::Key_Down || tecla == Qt::Key_Up))) {
+        TerminaEscrito();
+        AbreCalendario();
+        return;
+    }
     if (soloTexto && c.isDigit()) {
         if (tecleado_.isEmpty()) {
             antes_ = date();
@@ -165,29 +161,33 @@ void SelectorDeFecha::keyPressEvent(QKeyEvent* evento) {
     QDateEdit::keyPressEvent(evento);
 }
 
-void SelectorDeFecha::TerminaEscrito() {
+void SelectorDeFechaQt::TerminaEscrito() {
     if (!escrito_.isEmpty()) {
         // Lo que no es una fecha deja la que había antes de teclear.
         const QString escrito = escrito_;
         escrito_.clear();
-        MuestraFecha(LeeFechaEscrita(escrito).value_or(antes_));
+        const auto leida = LeeFechaEscrita(escrito.toStdString(), minimo_);
+        if (!leida) {
+            QApplication::beep();
+        }
+        MuestraFecha(leida ? AQDate(*leida) : antes_);
     }
     parte_ = NoSection;
     cifras_.clear();
     tecleado_.clear();
 }
 
-void SelectorDeFecha::MuestraFecha(const QDate& fecha) {
+void SelectorDeFechaQt::MuestraFecha(const QDate& fecha) {
     setDate(fecha);
     lineEdit()->setText(textFromDateTime(dateTime())); // la fecha larga, aunque no haya cambiado
 }
 
-void SelectorDeFecha::focusOutEvent(QFocusEvent* evento) {
+void SelectorDeFechaQt::focusOutEvent(QFocusEvent* evento) {
     TerminaEscrito();
     QDateEdit::focusOutEvent(evento);
 }
 
-bool SelectorDeFecha::eventFilter(QObject* objeto, QEvent* evento) {
+bool SelectorDeFechaQt::eventFilter(QObject* objeto, QEvent* evento) {
     // Un clic en el texto lo recibe la línea de edición: ahí empieza otra escritura.
     if (objeto == lineEdit() && evento->type() == QEvent::MouseButtonPress) {
         TerminaEscrito();
@@ -195,7 +195,21 @@ bool SelectorDeFecha::eventFilter(QObject* objeto, QEvent* evento) {
     return QDateEdit::eventFilter(objeto, evento);
 }
 
-void SelectorDeFecha::mousePressEvent(QMouseEvent* evento) {
+void SelectorDeFechaQt::AbreCalendario() {
+    // QDateEdit abre su calendario con un clic en la flecha: se le da ese clic.
+    QStyleOptionComboBox opcion;
+    opcion.initFrom(this);
+    opcion.editable = true;
+    opcion.subControls = QStyle::SC_All;
+    const QRect flecha =
+        style()->subControlRect(QStyle::CC_ComboBox, &opcion, QStyle::SC_ComboBoxArrow, this);
+    const QPointF centro = flecha.center();
+    QMouseEvent clic(QEvent::MouseButtonPress, centro, mapToGlobal(centro), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QDateEdit::mousePressEvent(&clic);
+}
+
+void SelectorDeFechaQt::mousePressEvent(QMouseEvent* evento) {
     TerminaEscrito();
     QDateEdit::mousePressEvent(evento);
 }

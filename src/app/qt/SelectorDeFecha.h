@@ -1,24 +1,27 @@
 #pragma once
 
+#include "app/ControlesVentana.h"
+
 #include <QDate>
 #include <QDateEdit>
 #include <QString>
-#include <optional>
 
 namespace ov::app {
-
-// Una fecha escrita entera: 01/03/2024 (día, mes, año) o 2024-03-01; también con guiones, barras o
-// puntos y el día o el mes de una cifra. nullopt si no es una fecha del calendario.
-std::optional<QDate> LeeFechaEscrita(const QString& texto);
 
 // DTPicker1: muestra la fecha larga, con el día de la semana, y deja escribirla como el selector
 // del sistema. Las cifras tecleadas en el día, el mes o el año cambian esa parte al momento (el
 // día de la semana la sigue); una fecha entera (con / o -) se muestra tal como se escribe y se toma
-// al salir del campo o con Enter. Tab pasa al control siguiente y no a otra parte de la fecha.
-class SelectorDeFecha final : public QDateEdit {
+// al salir del campo o con Enter. Tab pasa al control siguiente y no a otra parte de la fecha; F4 y
+// Alt+Abajo abren el calendario. Lo anterior al mínimo se rechaza ahí mismo.
+class SelectorDeFechaQt final : public QDateEdit, public SelectorDeFecha {
     Q_OBJECT
 public:
-    explicit SelectorDeFecha(QWidget* padre = nullptr);
+    explicit SelectorDeFechaQt(QWidget* padre = nullptr);
+
+    void PonEnabled(bool valor) override { setEnabled(valor); }
+    Fecha Value() const override;
+    void PonValue(Fecha fecha) override;
+    void PonMinimo(Fecha minimo) override;
 
     // Lo que se lleva escrito de una fecha entera; vacío fuera de ese modo.
     const QString& Escrito() const { return escrito_; }
@@ -38,7 +41,9 @@ private:
     void TerminaEscrito();
     // Pone la fecha y vuelve a mostrarla larga, en lugar de lo escrito.
     void MuestraFecha(const QDate& fecha);
+    void AbreCalendario();
 
+    Fecha minimo_{};
     Section parte_ = NoSection; // la parte de las cifras acumuladas
     QString cifras_;            // cifras tecleadas seguidas en esa parte
     QString tecleado_;          // todo lo tecleado seguido, por si es una fecha entera

@@ -1,6 +1,6 @@
-#include "app/ServiciosQt.h"
+#include "app/qt/ServiciosQt.h"
 
-#include "app/ConversionesQt.h"
+#include "app/qt/ConversionesQt.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -59,6 +59,23 @@ void ServiciosQt::Informa(const std::string& texto, const std::string& titulo) {
 
 void ServiciosQt::Advierte(const std::string& texto, const std::string& titulo) {
     NuevaCaja(QMessageBox::Warning, titulo, texto, QMessageBox::Ok, ventana_)->exec();
+}
+
+void ServiciosQt::PonPuntero(Puntero puntero) {
+    if (puntero == Puntero::RelojDeArena) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void ServiciosQt::Publica(std::function<void()> fn) {
+    QMetaObject::invokeMethod(ventana_ ? static_cast<QObject*>(ventana_) : qApp, std::move(fn),
+                              Qt::QueuedConnection);
+}
+
+void ServiciosQt::TerminaPrograma() {
+    QCoreApplication::quit();
 }
 
 } // namespace ov::app

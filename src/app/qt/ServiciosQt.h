@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ControlesVentana.h"
 #include "log/ServiciosVentana.h"
 
 #include <QMessageBox>
@@ -14,8 +15,9 @@ std::unique_ptr<QMessageBox> NuevaCaja(QMessageBox::Icon icono, const std::strin
                                        const std::string& texto, QMessageBox::StandardButtons botones,
                                        QWidget* padre);
 
-// Los servicios de ventana con cuadros de mensaje de Qt, modales sobre la ventana principal.
-class ServiciosQt final : public ServiciosVentana {
+// Los servicios de ventana con cuadros de mensaje de Qt, modales sobre la ventana principal, y los
+// de la plataforma: el puntero, el hilo de la ventana y el fin del programa.
+class ServiciosQt final : public ServiciosVentana, public ServiciosPlataforma {
 public:
     explicit ServiciosQt(const Reloj& reloj) : reloj_(reloj) {}
 
@@ -26,6 +28,11 @@ public:
     void Informa(const std::string& texto, const std::string& titulo) override;
     void Advierte(const std::string& texto, const std::string& titulo) override;
     const Reloj& reloj() const override { return reloj_; }
+
+    void PonPuntero(Puntero puntero) override;
+    // Lo publicado va a la cola de la ventana; si ésta ya no existe, se descarta.
+    void Publica(std::function<void()> fn) override;
+    void TerminaPrograma() override;
 
 private:
     const Reloj& reloj_;
