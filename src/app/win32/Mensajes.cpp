@@ -17,18 +17,22 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
         return DefWindowProcW(hwnd_, mensaje, w, l);
     }
     switch (mensaje) {
-    case kTrabajo: {
-        // Todas las publicadas hasta ahora, en orden; cada una es corta.
-        std::deque<std::function<void()>> lote;
-        {
-            const std::lock_guard<std::mutex> candado(mutex_);
-            lote.swap(pendientes_);
-        }
-        for (auto& fn : lote) {
+    case kTrabajo:
+        // De una en una y en orden. Si una abre un cuadro de mensaje, el bucle del cuadro sigue
+        // sacando las siguientes de la misma cola, sin adelantar a ninguna.
+        for (;;) {
+            std::function<void()> fn;
+            {
+                const std::lock_guard<std::mutex> candado(mutex_);
+                if (pendientes_.empty()) {
+                    break;
+                }
+                fn = std::move(pendientes_.front());
+                pendientes_.pop_front();
+            }
             fn();
         }
         return 0;
-    }
     case kActivada:
         form_->Form_Activate();
         return 0;
