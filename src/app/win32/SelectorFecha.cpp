@@ -49,7 +49,9 @@ LRESULT CALLBACK SelectorFecha::Subclase(HWND hwnd, UINT mensaje, WPARAM w, LPAR
     }
     const LRESULT r = DefSubclassProc(hwnd, mensaje, w, l);
     // Donde el control no abre el calendario con esas teclas, se abre como con un clic en su botón.
-    if (!DateTime_GetMonthCal(hwnd)) {
+    // (Algunos guardan el calendario creado y oculto: cuenta si se ve.)
+    const HWND calendario = DateTime_GetMonthCal(hwnd);
+    if (!calendario || !IsWindowVisible(calendario)) {
         RECT rc;
         GetClientRect(hwnd, &rc);
         const int x = rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2 - 1, y = (rc.top + rc.bottom) / 2;
