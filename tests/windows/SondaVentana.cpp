@@ -156,6 +156,17 @@ int Casilla(bool arbol, int n) {
     return 0;
 }
 
+// El encabezado de la columna (desde 0) de List1.
+int Encabezado(int columna) {
+    HWND encabezado = reinterpret_cast<HWND>(SendMessageW(Hijo(WC_LISTVIEWW), LVM_GETHEADER, 0, 0));
+    Remota r(encabezado, sizeof(RECT));
+    RECT rect{};
+    SendMessageW(encabezado, HDM_GETITEMRECT, static_cast<WPARAM>(columna), r.Ptr());
+    r.Lee(&rect, sizeof rect);
+    Centro(rect, encabezado);
+    return 0;
+}
+
 // Las marcas de List1 y de Lista, como 0 y 1.
 int Marcas() {
     HWND lista = Hijo(WC_LISTVIEWW), arbol = Hijo(WC_TREEVIEWW);
@@ -252,6 +263,15 @@ int wmain(int argc, wchar_t* argv[]) {
     if (orden == L"fecha") {
         return Fecha(n(2), n(3), n(4), n(5));
     }
+    if (orden == L"tamano") {
+        RECT r{};
+        GetClientRect(Ventana(), &r);
+        std::printf("%ld %ld\n", r.right, r.bottom);
+        return 0;
+    }
+    if (orden == L"encabezado") {
+        return Encabezado(n(2));
+    }
     if (orden == L"minimo") {
         return Minimo(n(2));
     }
@@ -264,9 +284,8 @@ int wmain(int argc, wchar_t* argv[]) {
     if (orden == L"latidos") {
         return Latidos(n(2));
     }
-    std::fprintf(
-        stderr,
-        "uso: sonda espera-libre S | caja TITULO BOTON S [CONTIENE] | casilla-lista N | casilla-arbol N | "
-        "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
+    std::fprintf(stderr, "uso: sonda espera-libre S | caja TITULO BOTON S [CONTIENE] | casilla-lista N | "
+                         "casilla-arbol N | encabezado N | tamano | "
+                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
     return 2;
 }

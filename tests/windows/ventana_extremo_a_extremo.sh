@@ -61,14 +61,19 @@ procesos+=($!)
 sonda espera-libre 120 || falla "la lista no se llenó"
 [ "$(sonda minimo 0)" = 1753-01-01 ] || falla "DTPicker1(0) no tiene el mínimo de SQL Server"
 
-clic $(sonda casilla-lista 1) # Planta Sur
+[ "$(sonda tamano)" = "585 521" ] || falla "el área interior no mide 8775 × 7815 twips a 96 ppp: $(sonda tamano)"
+
+# El primer clic en «Conexión» ordena al revés del arranque: Planta Sur queda arriba.
+clic $(sonda encabezado 0)
+sleep 0.3
+clic $(sonda casilla-lista 0)
 sleep 0.5
-[ "$(sonda marcas)" = "01 00000000" ] || falla "marcar Planta Sur no dio sus ocho pasos: $(sonda marcas)"
+[ "$(sonda marcas)" = "10 00000000" ] || falla "marcar Planta Sur, arriba tras ordenar, no dio sus ocho pasos: $(sonda marcas)"
 for k in 0 2 4; do # checadas, kardex y bitácora
     clic $(sonda casilla-arbol $k)
     sleep 0.3
 done
-[ "$(sonda marcas)" = "01 10101000" ] || falla "los pasos marcados no son los clicados: $(sonda marcas)"
+[ "$(sonda marcas)" = "10 10101000" ] || falla "los pasos marcados no son los clicados: $(sonda marcas)"
 sonda fecha 0 2025 3 1 >/dev/null && sonda fecha 1 2025 3 31 >/dev/null || falla "los selectores no tomaron las fechas"
 
 clic $(sonda boton 103) # Iniciar

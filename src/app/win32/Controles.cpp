@@ -61,7 +61,7 @@ void Ventana::CreaControles() {
     const COLORREF texto = GetSysColor(COLOR_BTNTEXT);
     Label2_ = std::make_unique<EtiquetaWin32>(
         hwnd_, kLabel2, "Para iniciar con la depuración oprima el botón <Iniciar>.", kPosLabel2,
-        ColorRGB{GetRValue(texto), GetGValue(texto), GetBValue(texto)}, false);
+        ColorRGB{GetRValue(texto), GetGValue(texto), GetBValue(texto)}, false, true);
     frmTareas_ = CreaHijo(hwnd_, WC_BUTTONW, L"&Tareas", BS_GROUPBOX | WS_CLIPSIBLINGS, kTareas);
     // Hermano del marco y no su hijo: así sus avisos llegan a la ventana.
     Lista_ = std::make_unique<Arbol>(hwnd_, kLista);

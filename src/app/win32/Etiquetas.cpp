@@ -1,5 +1,7 @@
 #include "app/win32/Etiquetas.h"
 
+#include <algorithm>
+
 namespace ov::app::win32 {
 
 namespace {
@@ -11,9 +13,10 @@ constexpr int kIzquierdaProgreso = 45, kAnchoProgreso = 8685;
 } // namespace
 
 EtiquetaWin32::EtiquetaWin32(HWND padre, int id, const std::string& texto, Twips lugar, ColorRGB color,
-                             bool fondoVentana)
+                             bool fondoVentana, bool ajustaAncho)
     : hwnd_(CreaHijo(padre, WC_STATICW, Ancho(texto), SS_OWNERDRAW | SS_NOTIFY, id)), caption_(texto),
-      lugar_(lugar), color_(color), colorDiseno_(color), fondoVentana_(fondoVentana) {}
+      lugar_(lugar), color_(color), colorDiseno_(color), fondoVentana_(fondoVentana),
+      ajustaAncho_(ajustaAncho) {}
 
 void EtiquetaWin32::PonForeColor(ColorRGB color) {
     color_ = color;
@@ -30,7 +33,16 @@ void EtiquetaWin32::Acomoda(UINT ppp, HFONT fuente, HWND ayudas) {
 void EtiquetaWin32::Coloca() {
     const Twips t =
         progreso_ ? Twips{kIzquierdaProgreso, lugar_.Arriba, kAnchoProgreso, lugar_.Alto} : lugar_;
-    const RECT r = Rectangulo(t, ppp_);
+    RECT r = Rectangulo(t, ppp_);
+    if (!progreso_ && ajustaAncho_) {
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ antes = SelectObject(dc, fuente_);
+        RECT medida{0, 0, 0, 0};
+        DrawTextW(dc, Ancho(caption_).c_str(), -1, &medida, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, antes);
+        ReleaseDC(hwnd_, dc);
+        r.right = std::max(r.right, r.left + medida.right);
+    }
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(hwnd_, nullptr, TRUE);

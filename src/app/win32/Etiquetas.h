@@ -29,8 +29,9 @@ public:
 // progreso centrada a lo ancho de la ventana, con el texto entero en su ayuda emergente.
 class EtiquetaWin32 final : public Etiqueta {
 public:
+    // `ajustaAncho`: crece hasta caber en una línea si la fuente a esos ppp es más ancha que el diseño.
     EtiquetaWin32(HWND padre, int id, const std::string& texto, Twips lugar, ColorRGB color,
-                  bool fondoVentana);
+                  bool fondoVentana, bool ajustaAncho = false);
     HWND Hwnd() const { return hwnd_; }
 
     // Bloquearla no cambia nada que se vea: así su ayuda emergente sigue funcionando.
@@ -52,7 +53,7 @@ private:
     std::string caption_;
     Twips lugar_;
     ColorRGB color_, colorDiseno_;
-    bool fondoVentana_;
+    bool fondoVentana_, ajustaAncho_;
     std::optional<std::wstring> progreso_;
     UINT ppp_ = 96;
     HFONT fuente_{};
