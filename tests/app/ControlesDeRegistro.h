@@ -4,26 +4,24 @@
 // pruebas lo revisen, y las pruebas hacen de operador llamando a los manejadores.
 
 #include "app/frmNalvora.h"
-#include "log/ServiciosVentana.h"
 
 #include <algorithm>
-#include <chrono>
 #include <deque>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace ov::prueba {
 
 using namespace ov::app;
 
-struct ControlR : Control {
+struct Estado {
+    virtual ~Estado() = default;
     bool Habilitado = true;
     bool Falla = false; // un control que se niega a cambiar
+};
+template <typename I> struct Con : I, Estado {
     void PonEnabled(bool valor) override {
         if (Falla) {
             throw std::runtime_error("no se pudo");
@@ -32,19 +30,14 @@ struct ControlR : Control {
     }
 };
 
-struct ImageListR : ControlR {
+struct ImageListR : Con<Control> {
     bool TieneEnabled() const override { return false; }
-    void PonEnabled(bool) override { Tocada = true; }
-    bool Tocada = false;
 };
 
-struct EtiquetaR : Etiqueta {
-    explicit EtiquetaR(std::string texto, ColorRGB color = {}) : Texto(std::move(texto)), Color(color) {}
-    std::string Texto;
+struct EtiquetaR : Con<Etiqueta> {
+    EtiquetaR(std::string texto, ColorRGB color = {}) : Texto(std::move(texto)), Color(color) {}
+    std::string Texto, Progreso; // Progreso, vacío fuera del progreso
     ColorRGB Color;
-    bool Habilitado = true;
-    std::string Progreso; // vacío fuera del progreso
-    void PonEnabled(bool valor) override { Habilitado = valor; }
     std::string Caption() const override { return Texto; }
     ColorRGB ForeColor() const override { return Color; }
     void PonForeColor(ColorRGB color) override { Color = color; }
@@ -52,22 +45,18 @@ struct EtiquetaR : Etiqueta {
     void TerminaProgreso() override { Progreso.clear(); }
 };
 
-struct TemporizadorR : Temporizador {
-    bool Activo = false;
-    void PonEnabled(bool valor) override { Activo = valor; }
-    bool Enabled() const override { return Activo; }
+struct TemporizadorR : Con<Temporizador> {
+    TemporizadorR() { Habilitado = false; }
+    bool Enabled() const override { return Habilitado; }
 };
 
-struct ListaR : ListaDeConexiones {
+struct ListaR : Con<ListaDeConexiones> {
     struct Fila {
-        std::string Celdas[6];
+        std::string Celdas[6], Ayuda;
         bool Checked = false, Ghosted = false;
-        std::string Ayuda;
     };
     std::map<int, Fila> Datos;
     std::vector<int> Orden;
-    bool Habilitado = true;
-    void PonEnabled(bool valor) override { Habilitado = valor; }
     int Agrega(const std::string& texto) override {
         const int clave = static_cast<int>(Datos.size()) + 1;
         Datos[clave].Celdas[0] = texto;
@@ -89,18 +78,10 @@ struct ListaR : ListaDeConexiones {
             return descendente ? y < x : x < y;
         });
     }
-    // La fila en la posición i (desde 0) como se muestra.
-    Fila& En(int i) { return Datos.at(Orden.at(static_cast<size_t>(i))); }
-    std::vector<std::string> Nombres() const {
-        std::vector<std::string> n;
-        for (int c : Orden) {
-            n.push_back(Datos.at(c).Celdas[0]);
-        }
-        return n;
-    }
+    Fila& En(int i) { return Datos.at(Orden.at(static_cast<size_t>(i))); } // por posición, desde 0
 };
 
-struct ArbolR : ArbolDeTareas {
+struct ArbolR : Con<ArbolDeTareas> {
     struct NodoR {
         AspectoNodo Aspecto;
         bool Checked = false;
@@ -108,11 +89,10 @@ struct ArbolR : ArbolDeTareas {
         std::vector<std::pair<int, bool>> Historial; // (imagen, negrita) desde Llena, sin repetidos seguidos
     };
     std::vector<NodoR> Nodos;
-    bool Habilitado = true;
     std::vector<int> Mostrados; // MuestraNodo, en orden
     std::vector<std::string> Menu;
     std::function<void(int)> AlElegir;
-    void PonEnabled(bool valor) override { Habilitado = valor; }
+    NodoR& N(int k) { return Nodos.at(static_cast<size_t>(k - 1)); }
     void Llena(const std::vector<AspectoNodo>& nodos) override {
         Nodos.clear();
         for (const auto& a : nodos) {
@@ -121,18 +101,15 @@ struct ArbolR : ArbolDeTareas {
     }
     int Count() const override { return static_cast<int>(Nodos.size()); }
     bool Checked(int k) const override { return Nodos.at(static_cast<size_t>(k - 1)).Checked; }
-    void PonChecked(int k, bool marcado) override { Nodos.at(static_cast<size_t>(k - 1)).Checked = marcado; }
-    void PonAspecto(int k, const AspectoNodo& aspecto) override {
-        NodoR& n = Nodos.at(static_cast<size_t>(k - 1));
-        n.Aspecto = aspecto;
-        n.Ayuda = aspecto.Texto;
-        if (const std::pair a{aspecto.Imagen, aspecto.Bold}; n.Historial.back() != a) {
-            n.Historial.push_back(a);
+    void PonChecked(int k, bool marcado) override { N(k).Checked = marcado; }
+    void PonAspecto(int k, const AspectoNodo& a) override {
+        N(k).Aspecto = a;
+        N(k).Ayuda = a.Texto;
+        if (N(k).Historial.back() != std::pair{a.Imagen, a.Bold}) {
+            N(k).Historial.emplace_back(a.Imagen, a.Bold);
         }
     }
-    void PonAyuda(int k, const std::string& texto) override {
-        Nodos.at(static_cast<size_t>(k - 1)).Ayuda = texto;
-    }
+    void PonAyuda(int k, const std::string& texto) override { N(k).Ayuda = texto; }
     void MuestraNodo(int k) override { Mostrados.push_back(k); }
     void MenuContextual(const std::vector<std::string>& opciones,
                         std::function<void(int)> alElegir) override {
@@ -148,29 +125,25 @@ struct ArbolR : ArbolDeTareas {
     }
 };
 
-struct SelectorR : SelectorDeFecha {
+struct SelectorR : Con<SelectorDeFecha> {
     Fecha Valor{}, Minimo{};
-    bool Habilitado = true;
-    void PonEnabled(bool valor) override { Habilitado = valor; }
     Fecha Value() const override { return Valor; }
     void PonValue(Fecha fecha) override { Valor = fecha; }
     void PonMinimo(Fecha minimo) override { Minimo = minimo; }
 };
 
-// La ventana y la plataforma: la cola del hilo de la ventana la vacía la prueba con Bombea.
+// La ventana y la plataforma: la cola del hilo de la ventana la vacía la prueba con EsperaA.
 class ControlesDeRegistro final : public ControlesVentana, public ServiciosPlataforma {
 public:
-    EtiquetaR lblImportanteR{kCaptionImportante, kRojo}, lblDescripcion{""}, lblListaBD{""},
-        lblDesde{"Desde:"}, lblHasta{"Hasta:"},
-        Label2R{"Para iniciar con la depuración oprima el botón <Iniciar>."}, Label1R{kCaptionLabel1, kRojo};
+    EtiquetaR lblImportanteR{kCaptionImportante, kRojo}, lblDescripcion{""}, lblListaBD{""}, lblDesde{""},
+        lblHasta{""}, Label2R{""}, Label1R{kCaptionLabel1, kRojo};
     ListaR List1R;
     ArbolR ListaR_;
     SelectorR Desde, Hasta;
-    ControlR frmTareas, btnIniciar, btnSalir;
+    Con<Control> frmTareas, btnIniciar, btnSalir;
     TemporizadorR Timer1R, SegunderoR;
     ImageListR ImageList1;
-    std::string Titulo = "Depuración de base de datos Orvalo";
-    std::string AvisoDeCierre; // vacío si está cerrado
+    std::string Titulo, AvisoDeCierre; // el aviso, vacío si está cerrado
     int Repintados = 0, FocosDevueltos = 0;
     bool FocoEnDesde = false, Terminado = false, Cerrada = false;
     Puntero PunteroActual = Puntero::Normal;
@@ -181,9 +154,7 @@ public:
     Etiqueta& Label2() override { return Label2R; }
     ListaDeConexiones& List1() override { return List1R; }
     ArbolDeTareas& Lista() override { return ListaR_; }
-    SelectorDeFecha& DTPicker1(int i) override {
-        return i == 0 ? static_cast<SelectorDeFecha&>(Desde) : Hasta;
-    }
+    SelectorDeFecha& DTPicker1(int i) override { return i == 0 ? Desde : Hasta; }
     Temporizador& Timer1() override { return Timer1R; }
     Temporizador& Segundero() override { return SegunderoR; }
     std::vector<Control*> Controls() override {
@@ -200,40 +171,33 @@ public:
     void AbreAvisoDeCierre(const std::string& texto, const std::string&) override { AvisoDeCierre = texto; }
     void CierraAvisoDeCierre() override { AvisoDeCierre.clear(); }
     bool Cierra() override { return Cerrada = Cerrada || Comportamiento->PideCierre(); }
-
     void PonPuntero(Puntero puntero) override { PunteroActual = puntero; }
     void Publica(std::function<void()> fn) override {
         const std::lock_guard<std::mutex> candado(m_);
         cola_.push_back(std::move(fn));
     }
     void TerminaPrograma() override { Terminado = true; }
-
-    // Corre en este hilo lo publicado hasta ahora, en orden.
-    void Bombea() {
-        for (;;) {
-            std::function<void()> fn;
-            {
-                const std::lock_guard<std::mutex> candado(m_);
-                if (cola_.empty()) {
-                    return;
-                }
-                fn = std::move(cola_.front());
-                cola_.pop_front();
-            }
-            fn();
-        }
+    // El operador marca o desmarca la fila de List1 en la posición i (desde 0).
+    void Marca(int i, bool si = true) {
+        List1R.En(i).Checked = si;
+        Comportamiento->List1_ItemCheck(List1R.Orden.at(static_cast<size_t>(i)));
     }
-    // Bombea hasta que `listo` se cumpla o pase el plazo.
-    bool EsperaA(const std::function<bool()>& listo, std::chrono::seconds plazo = std::chrono::seconds(120)) {
-        const auto fin = std::chrono::steady_clock::now() + plazo;
-        while (!listo()) {
-            if (std::chrono::steady_clock::now() > fin) {
-                return false;
-            }
+
+    // Corre en este hilo lo publicado, en orden, hasta que `listo` se cumpla o pasen dos minutos.
+    bool EsperaA(const std::function<bool()>& listo) {
+        const auto fin = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+        while (!listo() && std::chrono::steady_clock::now() < fin) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            Bombea();
+            std::unique_lock<std::mutex> candado(m_);
+            while (!cola_.empty()) {
+                auto fn = std::move(cola_.front());
+                cola_.pop_front();
+                candado.unlock();
+                fn();
+                candado.lock();
+            }
         }
-        return true;
+        return listo();
     }
 
 private:
@@ -241,14 +205,13 @@ private:
     std::deque<std::function<void()>> cola_;
 };
 
-// Respuestas preparadas y mensajes anotados: ningún cuadro de diálogo real detiene una prueba.
+// Respuestas preparadas (sin ellas, No, el botón por omisión) y mensajes anotados.
 class CajasDePrueba final : public ServiciosVentana {
 public:
     struct Mensaje {
         std::string Tipo, Texto, Titulo;
     };
     explicit CajasDePrueba(const Reloj& reloj) : reloj_(reloj) {}
-    // Sin respuesta preparada contesta No, como el botón por omisión.
     bool PreguntaSiNo(const std::string& texto, const std::string& titulo) override {
         Anota({"pregunta", texto, titulo});
         const bool r = !Respuestas.empty() && Respuestas.front();
@@ -264,18 +227,11 @@ public:
         Anota({"advierte", texto, titulo});
     }
     const Reloj& reloj() const override { return reloj_; }
-
     std::deque<bool> Respuestas;
     std::vector<Mensaje> Mensajes;
-    std::function<void(const Mensaje&)> AlMostrar; // para ver la ventana cuando aparece un cuadro
 
 private:
-    void Anota(const Mensaje& m) {
-        Mensajes.push_back(m);
-        if (AlMostrar) {
-            AlMostrar(m);
-        }
-    }
+    void Anota(const Mensaje& m) { Mensajes.push_back(m); }
     const Reloj& reloj_;
 };
 

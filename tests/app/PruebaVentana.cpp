@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace ov;
 using namespace ov::prueba;
@@ -62,7 +63,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
         EXPECT_EQ(v.c.Titulo, kCaption);
         EXPECT_TRUE(v.c.Desde.Valor == kHoy && v.c.Hasta.Valor == kHoy);
         EXPECT_TRUE(v.c.Desde.Minimo == kFechaMinima && v.c.Hasta.Minimo == kFechaMinima);
-        EXPECT_TRUE(v.c.Timer1R.Activo && v.c.FocoEnDesde && v.f->PrimeraActivacion);
+        EXPECT_TRUE(v.c.Timer1R.Enabled() && v.c.FocoEnDesde && v.f->PrimeraActivacion);
         EXPECT_EQ(v.f->Sondeos, 0); // el sondeo espera a la primera activación
         v.f->Form_Activate();
         v.f->Form_Activate(); // volver a la ventana no sondea otra vez
@@ -101,21 +102,12 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
     CarpetaTemporal carpeta;
     Ventana v(carpeta.Ruta());
     v.c.btnSalir.Falla = true;
+    // ImageList1 no tiene Enabled y btnSalir falla: los dos se quedan como estaban.
     auto habilitados = [&v](bool si) {
-        for (Control* c : v.c.Controls()) {
-            const bool h = c == &v.c.ImageList1 || c == &v.c.btnSalir ? si
-                           : c == &v.c.Timer1R                        ? v.c.Timer1R.Activo
-                           : c == &v.c.List1R                         ? v.c.List1R.Habilitado
-                           : c == &v.c.ListaR_                        ? v.c.ListaR_.Habilitado
-                           : c == &v.c.Desde                          ? v.c.Desde.Habilitado
-                           : c == &v.c.Hasta                          ? v.c.Hasta.Habilitado
-                           : dynamic_cast<EtiquetaR*>(c) ? dynamic_cast<EtiquetaR*>(c)->Habilitado
-                                                         : dynamic_cast<ControlR*>(c)->Habilitado;
-            if (h != si) {
-                return false;
-            }
-        }
-        return true;
+        const auto c = v.c.Controls();
+        return std::all_of(c.begin(), c.end(), [&](Control* x) {
+            return dynamic_cast<Estado*>(x)->Habilitado == (si || x == &v.c.ImageList1 || x == &v.c.btnSalir);
+        });
     };
     std::atomic<bool> suelta = false;
     bool alTerminar = false;
@@ -127,7 +119,7 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
         },
         [&](std::exception_ptr) { alTerminar = true; }));
     EXPECT_FALSE(v.f->IniciaOperacion([] {}, {})); // una a la vez
-    EXPECT_TRUE(v.f->Bloqueada() && habilitados(false) && !v.c.ImageList1.Tocada);
+    EXPECT_TRUE(v.f->Bloqueada() && habilitados(false) && !v.c.Timer1R.Enabled());
     EXPECT_EQ(v.c.PunteroActual, Puntero::RelojDeArena);
     EXPECT_EQ(v.c.Repintados, 1);
     EXPECT_FALSE(v.f->PideCierre());
@@ -137,7 +129,7 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
     EXPECT_TRUE(v.cajas.Mensajes.empty() && v.c.ListaR_.Menu.empty());
     suelta = true;
     ASSERT_TRUE(v.c.EsperaA([&] { return alTerminar; }));
-    EXPECT_TRUE(!v.f->Bloqueada() && habilitados(true) && v.c.AvisoDeCierre.empty());
+    EXPECT_TRUE(!v.f->Bloqueada() && habilitados(true) && v.c.Timer1R.Enabled() && v.c.AvisoDeCierre.empty());
     EXPECT_TRUE(v.c.PunteroActual == Puntero::Normal && v.c.FocosDevueltos == 1);
     EXPECT_EQ(LeeBitacora(carpeta.Ruta()), kInicio); // el cierre rechazado no escribió el final
 }
@@ -150,10 +142,9 @@ TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
     v.f->AgregaConexion("  Con blancos ", "Driver=SQLite3;Database=/secreta.db", "'", "'", "");
     v.f->AgregaConexion("  Con blancos ", "", "", "", "");
     ASSERT_EQ(l.Orden.size(), 2u);
-    l.En(0).Checked = true;
-    v.f->List1_ItemCheck(l.Orden[0]);
+    v.c.Marca(0);
     ASSERT_EQ(v.c.ListaR_.Count(), 8);
-    EXPECT_EQ(v.c.ListaR_.Nodos[6].Aspecto.Texto, "Se liberará espacio de   Con blancos .");
+    EXPECT_EQ(v.c.ListaR_.N(7).Aspecto.Texto, "Se liberará espacio de   Con blancos .");
     // Un aviso sin cambio de marca (un texto escrito) deja en pie lo marcado.
     v.c.ListaR_.Nodos[0].Checked = true;
     v.f->List1_ItemCheck(l.Orden[0]);
@@ -165,20 +156,17 @@ TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
         l.En(i).Checked = i < 4095;
     }
     l.En(1).Checked = true;
-    l.En(4095).Checked = true;
-    v.f->List1_ItemCheck(l.Orden[4095]);
+    v.c.Marca(4095);
     EXPECT_FALSE(l.En(4095).Checked);
     EXPECT_EQ(v.c.ListaR_.Count(), 8); // sin reconstruir
     ASSERT_EQ(v.cajas.Mensajes.size(), 1u);
     EXPECT_TRUE(v.cajas.Mensajes[0].Tipo == "advierte" && v.cajas.Mensajes[0].Titulo == kCaption);
     EXPECT_NE(v.cajas.Mensajes[0].Texto.find("4095"), std::string::npos);
     // Rechazada, la misma fila se vuelve a marcar cuando cabe.
-    l.En(0).Checked = false;
-    v.f->List1_ItemCheck(l.Orden[0]);
-    l.En(4095).Checked = true;
-    v.f->List1_ItemCheck(l.Orden[4095]);
+    v.c.Marca(0, false);
+    v.c.Marca(4095);
     EXPECT_EQ(v.c.ListaR_.Count(), 32760);
-    EXPECT_EQ(v.c.ListaR_.Nodos[32759].Aspecto.Texto, "Se actualizarán cifras de uso de Base 4095.");
+    EXPECT_EQ(v.c.ListaR_.N(32760).Aspecto.Texto, "Se actualizarán cifras de uso de Base 4095.");
 }
 
 TEST(Ventana, OrdenYMenuDeMarcas) {
@@ -196,58 +184,35 @@ TEST(Ventana, OrdenYMenuDeMarcas) {
     };
     for (const auto& [columna, orden] : clics) {
         v.f->List1_ColumnClick(columna);
-        EXPECT_EQ(l.Nombres(), orden);
+        for (size_t i = 0; i < orden.size(); ++i) {
+            EXPECT_EQ(l.En(static_cast<int>(i)).Celdas[0], orden[i]);
+        }
     }
     // El plan sigue el orden en que se muestran.
-    l.En(0).Checked = l.En(2).Checked = true;
-    v.f->List1_ItemCheck(l.Orden[0]);
-    v.f->List1_ItemCheck(l.Orden[2]);
+    v.c.Marca(0);
+    v.c.Marca(2);
     ArbolR& a = v.c.ListaR_;
     ASSERT_EQ(a.Count(), 16);
     EXPECT_EQ(a.Nodos[0].Aspecto.Texto, "Se eliminarán las checadas reales de Planta A.");
 
     // El menú: todos, ninguno, o los ocho de la conexión del nodo; sin nodo, sin la tercera.
-    const struct {
-        int Nodo, Eleccion;
-        std::string Marcas;
-    } menu[] = {{9, 2, "0000000011111111"},
-                {1, 2, std::string(16, '1')},
-                {0, 1, std::string(16, '0')},
-                {0, 0, std::string(16, '1')}};
-    for (const auto& m : menu) {
-        v.f->Lista_MenuContextual(m.Nodo);
-        ASSERT_EQ(a.Menu.size(), m.Nodo ? 3u : 2u);
-        EXPECT_TRUE(a.Menu[0] == "Marcar todos los pasos" && a.Menu[1] == "Desmarcar todos");
-        if (m.Nodo) {
-            EXPECT_EQ(a.Menu[2],
-                      std::string("Marcar los pasos de ") + (m.Nodo > 8 ? "Planta C" : "Planta A"));
+    const std::tuple<int, int, std::string> menu[] = {{9, 2, "0000000011111111"},
+                                                      {1, 2, std::string(16, '1')},
+                                                      {0, 1, std::string(16, '0')},
+                                                      {0, 0, std::string(16, '1')}};
+    for (const auto& [nodo, eleccion, marcas] : menu) {
+        v.f->Lista_MenuContextual(nodo);
+        std::vector<std::string> opciones = {"Marcar todos los pasos", "Desmarcar todos"};
+        if (nodo) {
+            opciones.push_back(std::string("Marcar los pasos de ") + (nodo > 8 ? "Planta C" : "Planta A"));
         }
-        a.AlElegir(m.Eleccion);
-        EXPECT_EQ(a.Marcas(), m.Marcas);
+        EXPECT_EQ(a.Menu, opciones);
+        a.AlElegir(eleccion);
+        EXPECT_EQ(a.Marcas(), marcas);
     }
     // Un cambio de marca en List1 rehace desde cero: nada marcado.
-    l.En(0).Checked = false;
-    v.f->List1_ItemCheck(l.Orden[0]);
+    v.c.Marca(0, false);
     EXPECT_EQ(a.Marcas(), std::string(8, '0'));
-}
-
-TEST(Ventana, FechasInvertidasYNoALaPrimeraPregunta) {
-    CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
-    v.c.Desde.Valor = Fecha{year{2025} / 4 / 1};
-    v.c.Hasta.Valor = Fecha{year{2025} / 3 / 31};
-    v.cajas.Respuestas = {true, true};
-    v.f->btnIniciar_Click(); // un aviso y nada más
-    ASSERT_EQ(v.cajas.Mensajes.size(), 1u);
-    EXPECT_EQ(v.cajas.Mensajes[0].Tipo, "advierte");
-    EXPECT_EQ(v.f->Sondeos, 0);
-    v.c.Desde.Valor = v.c.Hasta.Valor;
-    v.cajas.Respuestas = {false};
-    v.f->btnIniciar_Click(); // No: solo el sondeo
-    ASSERT_EQ(v.cajas.Mensajes.size(), 2u);
-    EXPECT_EQ(v.cajas.Mensajes[1].Texto, TextoPrimeraPregunta(kCaptionImportante));
-    EXPECT_EQ(v.cajas.Mensajes[1].Titulo, "Advertencia");
-    EXPECT_TRUE(v.f->Sondeos == 1 && !v.f->Bloqueada() && v.c.Label2R.Progreso.empty());
 }
 
 // La etiqueta bajo la lista durante una corrida, cada segundo con un reloj que la prueba adelanta.
@@ -257,7 +222,7 @@ TEST(Ventana, ElProgresoCuentaElPasoYLaCorrida) {
     RelojFijo reloj(ConHora(kHoy, 10, 20));
     ProgresoCorrida p(etiqueta, segundero, reloj);
     p.Contando();
-    EXPECT_TRUE(segundero.Activo);
+    EXPECT_TRUE(segundero.Habilitado);
     EXPECT_EQ(etiqueta.Progreso, "Contando las filas que se eliminarán... (0:00)");
     p.Inicia(16);
     reloj.Fija(reloj.Ahora() + seconds(3));
@@ -273,9 +238,7 @@ TEST(Ventana, ElProgresoCuentaElPasoYLaCorrida) {
     p.Muestra();
     EXPECT_EQ(etiqueta.Progreso, "Paso 2 de 16 (paso 1:00:00, corrida 1:01:08): x");
     p.Termina();
-    EXPECT_TRUE(etiqueta.Progreso.empty() && !segundero.Activo);
-    p.Muestra(); // un latido tardío no vuelve a tomar la etiqueta
-    EXPECT_TRUE(etiqueta.Progreso.empty());
+    EXPECT_TRUE(etiqueta.Progreso.empty() && !segundero.Habilitado);
     EXPECT_EQ(TextoDuracion(seconds(3600 * 25 + 61)), "25:01:01");
     EXPECT_EQ(TextoDuracion(seconds(-5)), "0:00");
 }
