@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Compila para Windows con mingw-w64, sin la ventana (Debian no tiene Qt para Windows):
-# deja build-windows/ovnalvora.exe y, junto a él, build-windows/ovnalvora-<versión>-windows-x64.zip.
+# Compila para Windows con mingw-w64: la ventana con los controles comunes de Windows
+# (build-windows/ovnalvora-ventana.exe, sin Qt) y la línea de comandos (build-windows/ovnalvora.exe),
+# y los dos en build-windows/ovnalvora-<versión>-windows-x64.zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/dependencias.sh
@@ -9,4 +10,4 @@ cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_
     -DCMAKE_BUILD_TYPE=Release -DOV_WERROR="${OV_WERROR:-ON}" -DOV_CONSTRUCCION_LINUX="$PWD/build" >/dev/null
 cmake --build build-windows
 (cd build-windows && cpack >/dev/null)
-echo "Listo: build-windows/ovnalvora.exe y $(ls build-windows/ovnalvora-*-windows-x64.zip)"
+echo "Listo: build-windows/ovnalvora-ventana.exe, build-windows/ovnalvora.exe y $(ls build-windows/ovnalvora-*-windows-x64.zip)"

@@ -19,7 +19,7 @@
 #endif
 
 #ifndef OV_SIN_VENTANA
-#include "app/frmNalvora.h"
+#include "app/qt/CorreVentana.h"
 
 #include <QApplication>
 #endif
@@ -104,7 +104,10 @@ int main(int argc, char* argv[]) {
     if (argc > 1) {
         return CorreConsola(Argumentos(argc, argv));
     }
-#ifdef OV_SIN_VENTANA
+#if defined(OV_SIN_VENTANA) && defined(_WIN32)
+    CorreConsola({"--ayuda"}, "Este es el programa de línea de comandos; la ventana es ovnalvora-ventana.exe.\n\n");
+    return 2;
+#elif defined(OV_SIN_VENTANA)
     CorreConsola({"--ayuda"}, "La ventana no está en esta compilación: solo la línea de comandos.\n\n");
     return 2;
 #else

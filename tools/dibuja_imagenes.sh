@@ -2,7 +2,7 @@
 # Dibuja las imágenes de 16 × 16 de la ventana con ImageMagick. Se corre a mano una vez;
 # el proyecto guarda solo los PNG que salen de aquí.
 set -euo pipefail
-cd "$(dirname "$0")/../src/app/imagenes"
+cd "$(dirname "$0")/../src/app/qt/imagenes"
 
 lienzo=(-size 16x16 xc:none)
 png=(-depth 8 -define png:color-type=6 -strip)

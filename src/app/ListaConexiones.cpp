@@ -1,114 +1,18 @@
-#include "app/ListaConexiones.h"
-
-#include "app/ConversionesQt.h"
+// List1 y Lista: las conexiones, el plan que sale de las marcadas y el menú de marcar pasos.
 #include "app/frmNalvora.h"
 #include "connections/modNalvora.h"
 
-#include <QSignalBlocker>
-#include <QTreeWidget>
+#include <algorithm>
 
 namespace ov::app {
 
 namespace {
 
-constexpr int kColumnas = 6;
-constexpr int kRolHayTransacciones = Qt::UserRole + 1;
-constexpr int kRolAtenuada = Qt::UserRole + 2;
-constexpr int kRolMarcaVista = Qt::UserRole + 3;
+AspectoNodo Aspecto(const Nodo& nodo) {
+    return {nodo.Texto, static_cast<int>(nodo.Image), nodo.Bold};
+}
 
 } // namespace
-
-QTreeWidgetItem* AgregaFila(QTreeWidget* lista, const std::string& nombre) {
-    QStringList textos(kColumnas);
-    textos[0] = Q(nombre);
-    auto* fila = new QTreeWidgetItem(textos);
-    fila->setFlags(fila->flags() | Qt::ItemIsUserCheckable);
-    fila->setCheckState(0, Qt::Unchecked);
-    fila->setData(0, kRolMarcaVista, false);
-    fila->setData(0, kRolHayTransacciones, false);
-    lista->addTopLevelItem(fila);
-    return fila;
-}
-
-std::vector<QTreeWidgetItem*> FilasEnOrden(const QTreeWidget* lista) {
-    std::vector<QTreeWidgetItem*> filas;
-    filas.reserve(static_cast<size_t>(lista->topLevelItemCount()));
-    for (int i = 0; i < lista->topLevelItemCount(); ++i) {
-        filas.push_back(lista->topLevelItem(i));
-    }
-    return filas;
-}
-
-std::vector<std::string> NombresEnOrden(const QTreeWidget* lista) {
-    std::vector<std::string> nombres;
-    for (const QTreeWidgetItem* fila : FilasEnOrden(lista)) {
-        nombres.push_back(S(fila->text(0)));
-    }
-    return nombres;
-}
-
-std::vector<FilaConexion> FilasDelPlan(const QTreeWidget* lista) {
-    std::vector<FilaConexion> filas;
-    for (const QTreeWidgetItem* fila : FilasEnOrden(lista)) {
-        filas.push_back({S(fila->text(0)), fila->checkState(0) == Qt::Checked, HayTransaccionesDe(fila)});
-    }
-    return filas;
-}
-
-void PonCifras(QTreeWidgetItem* fila, const EstadisticasFila& cifras, bool hayTransacciones) {
-    const std::string* textos[] = {&cifras.Tamano, &cifras.MenorChecada, &cifras.MayorChecada,
-                                   &cifras.MenorKardex, &cifras.MayorKardex};
-    for (int c = 1; c < kColumnas; ++c) {
-        fila->setText(c, Q(*textos[c - 1]));
-    }
-    fila->setData(0, kRolHayTransacciones, hayTransacciones);
-    // Un error de un sondeo anterior ya no describe la fila.
-    for (int c = 0; c < kColumnas; ++c) {
-        fila->setToolTip(c, {});
-    }
-}
-
-void PonError(QTreeWidgetItem* fila, const std::string& error) {
-    for (int c = 0; c < kColumnas; ++c) {
-        fila->setToolTip(c, Ayuda(error));
-    }
-}
-
-void Atenua(QTreeWidgetItem* fila) {
-    const QBrush gris = fila->treeWidget()
-                            ? fila->treeWidget()->palette().brush(QPalette::Disabled, QPalette::Text)
-                            : QBrush(Qt::gray);
-    for (int c = 0; c < kColumnas; ++c) {
-        fila->setForeground(c, gris);
-    }
-    fila->setData(0, kRolAtenuada, true);
-}
-
-bool HayTransaccionesDe(const QTreeWidgetItem* fila) {
-    return fila->data(0, kRolHayTransacciones).toBool();
-}
-
-bool Atenuada(const QTreeWidgetItem* fila) {
-    return fila->data(0, kRolAtenuada).toBool();
-}
-
-bool CambioLaMarca(QTreeWidgetItem* fila) {
-    const bool marcada = fila->checkState(0) == Qt::Checked;
-    if (marcada == fila->data(0, kRolMarcaVista).toBool()) {
-        return false;
-    }
-    const QSignalBlocker sinAvisos(fila->treeWidget());
-    fila->setData(0, kRolMarcaVista, marcada);
-    return true;
-}
-
-void DesmarcaSinAviso(QTreeWidgetItem* fila) {
-    const QSignalBlocker sinAvisos(fila->treeWidget());
-    fila->setCheckState(0, Qt::Unchecked);
-    fila->setData(0, kRolMarcaVista, false);
-}
-
-// ---------- Los manejadores de List1 ----------
 
 void frmNalvora::CargaConexiones() {
     // Los encabezados ya los puso el diseño de los controles.
@@ -121,14 +25,93 @@ void frmNalvora::AgregaConexion(const std::string& name, const std::string& /*co
                                 const std::string& /*charDateIni*/, const std::string& /*charDateFin*/,
                                 const std::string& /*connNet*/) {
     // La cadena lleva contraseñas: la fila solo guarda el nombre, y por él se vuelve a buscar.
-    AgregaFila(List1, name);
+    filas_[c_.List1().Agrega(name)] = {};
 }
 
 void frmNalvora::List1_ColumnClick(int columna) {
-    ordenList1_.SortKey = columna - 1;
-    ordenList1_.SortOrder =
-        ordenList1_.SortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    List1->sortItems(ordenList1_.SortKey, ordenList1_.SortOrder);
+    // Cada clic invierte la dirección, sea cual sea la columna.
+    sortKey_ = columna - 1;
+    descendente_ = !descendente_;
+    c_.List1().Ordena(sortKey_, descendente_);
+}
+
+std::vector<FilaConexion> frmNalvora::FilasDelPlan() const {
+    std::vector<FilaConexion> filas;
+    ListaDeConexiones& lista = c_.List1();
+    for (int clave : lista.Filas()) {
+        const auto f = filas_.find(clave);
+        filas.push_back(
+            {lista.Texto(clave), lista.Checked(clave), f != filas_.end() && f->second.HayTransacciones});
+    }
+    return filas;
+}
+
+void frmNalvora::List1_ItemCheck(int fila) {
+    // Un aviso de cambio que no cambió la marca (un texto escrito por el sondeo) no rehace el plan.
+    FilaRecordada& recordada = filas_[fila];
+    const bool marcada = c_.List1().Checked(fila);
+    if (marcada == recordada.MarcaVista) {
+        return;
+    }
+    recordada.MarcaVista = marcada;
+    const auto filas = FilasDelPlan();
+    if (const auto rechazo = RevisaLimiteDelPlan(filas)) {
+        recordada.MarcaVista = false;
+        c_.List1().PonChecked(fila, false);
+        Advierte(*rechazo);
+        return;
+    }
+    Tareas.Reconstruye(filas);
+    LlenaLista();
+}
+
+void frmNalvora::LlenaLista() {
+    std::vector<AspectoNodo> nodos;
+    nodos.reserve(static_cast<size_t>(Tareas.Count()));
+    for (int k = 1; k <= Tareas.Count(); ++k) {
+        nodos.push_back(Aspecto(Tareas.NodoEn(k)));
+    }
+    c_.Lista().Llena(nodos);
+}
+
+void frmNalvora::LeeMarcas(Plan& plan) const {
+    const int nodos = std::min(plan.Count(), c_.Lista().Count());
+    for (int k = 1; k <= nodos; ++k) {
+        plan.NodoEn(k).Checked = c_.Lista().Checked(k);
+    }
+}
+
+// Marca (o desmarca) los nodos cuya conexión es `conexion`; todos si es nulo. Son marcas del
+// operador, como las de nodo por nodo; la reconstrucción del plan sigue creándolos sin marcar.
+void frmNalvora::MarcaNodos(const std::string* conexion, bool marca) {
+    const int nodos = std::min(Tareas.Count(), c_.Lista().Count());
+    for (int k = 1; k <= nodos; ++k) {
+        if (!conexion || Tareas.TareaEn(k).Conexion == *conexion) {
+            c_.Lista().PonChecked(k, marca);
+        }
+    }
+}
+
+void frmNalvora::Lista_MenuContextual(int k) {
+    if (bloqueada_ || c_.Lista().Count() == 0) {
+        return;
+    }
+    std::vector<std::string> opciones = {"Marcar todos los pasos", "Desmarcar todos"};
+    std::string conexion;
+    if (k >= 1 && k <= Tareas.Count()) {
+        conexion = Tareas.TareaEn(k).Conexion;
+        opciones.push_back("Marcar los pasos de " + conexion);
+    }
+    c_.Lista().MenuContextual(opciones, [this, conexion](int eleccion) {
+        if (bloqueada_) {
+            return;
+        }
+        if (eleccion == 2) {
+            MarcaNodos(&conexion, true);
+        } else {
+            MarcaNodos(nullptr, eleccion == 0);
+        }
+    });
 }
 
 } // namespace ov::app

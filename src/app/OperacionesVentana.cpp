@@ -1,98 +1,78 @@
-// Las dos operaciones largas de la ventana, el sondeo y la depuración: corren en el hilo obrero y
-// sus avisos se aplican en el hilo de la ventana, en orden, mientras ésta sigue pintándose.
-#include "app/ArbolTareas.h"
-#include "app/ConversionesQt.h"
-#include "app/ImageList.h"
-#include "app/ListaConexiones.h"
-#include "app/ProgresoCorrida.h"
+// Las operaciones largas de la ventana, el sondeo, las cuentas, la depuración y la reposición:
+// corren en el obrero y sus avisos se aplican en el hilo de la ventana, en orden.
 #include "app/frmNalvora.h"
 #include "connections/Estadisticas.h"
+#include "log/Version.h"
 #include "purge/Temporal.h"
-
-#include <QDateEdit>
-#include <QLabel>
-#include <QSignalBlocker>
-#include <QTreeWidget>
 
 namespace ov::app {
 
 namespace {
 
-// Lo que escapó de un trabajo; no debería pasar, pero la ventana no puede quedarse muda.
-std::string TextoDeExcepcion(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "error desconocido";
-    }
-}
-
-// Cada fila sondeada se publica a la ventana. Las filas se toman al empezar: durante el sondeo
-// la lista está bloqueada y no se reordena, y las filas nunca se quitan.
+// Cada fila sondeada se publica a la ventana. Las claves se toman al empezar: durante el sondeo
+// la lista está bloqueada y no se reordena, y las filas nunca se quitan. Lo publicado no toca al
+// observador: puede llegar después de que el obrero lo suelte.
 class SondeoEnVentana final : public ObservadorSondeo {
 public:
-    SondeoEnVentana(frmNalvora& ventana, std::vector<QTreeWidgetItem*> filas)
-        : ventana_(ventana), lista_(ventana.List1), filas_(std::move(filas)) {}
+    using PonCifras = std::function<void(int, const EstadisticasFila&, bool)>;
+    SondeoEnVentana(frmNalvora& ventana, std::vector<int> claves, PonCifras ponCifras)
+        : ventana_(ventana), claves_(std::move(claves)), ponCifras_(std::move(ponCifras)) {}
 
     void FilaSondeada(int fila, const EstadisticasFila& cifras, bool hayTransacciones) override {
-        EnFila(fila,
-               [cifras, hayTransacciones](QTreeWidgetItem* f) { PonCifras(f, cifras, hayTransacciones); });
+        EnFila(fila, [pon = ponCifras_, cifras, hayTransacciones](ListaDeConexiones&, int clave) {
+            pon(clave, cifras, hayTransacciones);
+        });
     }
     void ErrorDeApertura(int fila, const std::string& error) override {
         // La fila atenuada dice por qué en su ayuda emergente.
-        EnFila(fila, [error](QTreeWidgetItem* f) { PonError(f, "No se pudo abrir la conexión. " + error); });
+        EnFila(fila, [error](ListaDeConexiones& l, int clave) {
+            l.PonAyuda(clave, "No se pudo abrir la conexión. " + error);
+        });
     }
     void FilaSinConexion(int fila) override {
-        EnFila(fila, [](QTreeWidgetItem* f) { Atenua(f); });
+        EnFila(fila, [](ListaDeConexiones& l, int clave) { l.PonGhosted(clave); });
     }
     void FilaConError(int fila, const std::string& error) override {
-        EnFila(fila, [error](QTreeWidgetItem* f) { PonError(f, error); });
+        EnFila(fila, [error](ListaDeConexiones& l, int clave) { l.PonAyuda(clave, error); });
     }
 
 private:
     template <typename Cambio> void EnFila(int fila, Cambio cambio) {
-        QTreeWidgetItem* f = filas_.at(static_cast<size_t>(fila - 1));
-        ventana_.Publica([lista = lista_, f, cambio] {
-            // Escribir celdas no es un cambio de marca: el plan no se toca.
-            const QSignalBlocker sinAvisos(lista);
-            cambio(f);
+        ventana_.Publica([v = &ventana_, cambio, clave = claves_.at(static_cast<size_t>(fila - 1))] {
+            cambio(v->Controles().List1(), clave);
         });
     }
 
     frmNalvora& ventana_;
-    QTreeWidget* const lista_;
-    const std::vector<QTreeWidgetItem*> filas_;
+    const std::vector<int> claves_;
+    const PonCifras ponCifras_;
 };
 
-// Cada cambio de aspecto de un nodo se aplica en su elemento de Lista; el paso que empieza se
-// muestra en la lista y en la etiqueta de progreso.
+// Cada cambio de aspecto de un nodo se aplica en Lista; el paso que empieza se muestra en la lista
+// y en la etiqueta de progreso.
 class CorridaEnVentana final : public ObservadorCorrida {
 public:
     CorridaEnVentana(frmNalvora& ventana, ProgresoCorrida& progreso)
         : ventana_(ventana), progreso_(progreso) {}
 
     void NodoCambiado(int posicion, const Nodo& nodo) override {
-        frmNalvora* v = &ventana_;
-        ProgresoCorrida* p = &progreso_;
-        ventana_.Publica([v, p, posicion, nodo] {
-            QTreeWidgetItem* elemento = v->Lista->topLevelItem(posicion - 1);
-            if (!elemento) {
+        ventana_.Publica([v = &ventana_, p = &progreso_, posicion, nodo] {
+            ArbolDeTareas& lista = v->Controles().Lista();
+            if (posicion < 1 || posicion > lista.Count()) {
                 return;
             }
             if (nodo.Image == Imagen::Flecha) {
                 p->Paso(nodo.Texto);
-                v->Lista->scrollToItem(elemento);
+                lista.MuestraNodo(posicion);
             }
-            AplicaNodo(elemento, nodo, *v->ImageList1);
+            lista.PonAspecto(posicion, {nodo.Texto, static_cast<int>(nodo.Image), nodo.Bold});
         });
     }
     void TareaSinConexion(int posicion, const std::string& error) override {
-        frmNalvora* v = &ventana_;
-        ventana_.Publica([v, posicion, error] {
-            if (QTreeWidgetItem* elemento = v->Lista->topLevelItem(posicion - 1)) {
-                elemento->setToolTip(0, Ayuda("El paso no corrió: no se pudo abrir su conexión. " + error));
+        ventana_.Publica([v = &ventana_, posicion, error] {
+            ArbolDeTareas& lista = v->Controles().Lista();
+            if (posicion >= 1 && posicion <= lista.Count()) {
+                lista.PonAyuda(posicion, "El paso no corrió: no se pudo abrir su conexión. " + error);
             }
         });
     }
@@ -113,8 +93,23 @@ int Marcados(const Plan& plan) {
 } // namespace
 
 void frmNalvora::ActualizaEstadisticas() {
-    const auto nombres = NombresEnOrden(List1);
-    auto observador = std::make_shared<SondeoEnVentana>(*this, FilasEnOrden(List1));
+    ListaDeConexiones& lista = c_.List1();
+    std::vector<std::string> nombres;
+    const std::vector<int> claves = lista.Filas();
+    for (int clave : claves) {
+        nombres.push_back(lista.Texto(clave));
+    }
+    auto observador = std::make_shared<SondeoEnVentana>(
+        *this, claves, [this](int clave, const EstadisticasFila& cifras, bool hayTransacciones) {
+            ListaDeConexiones& l = c_.List1();
+            const std::string* textos[] = {&cifras.Tamano, &cifras.MenorChecada, &cifras.MayorChecada,
+                                           &cifras.MenorKardex, &cifras.MayorKardex};
+            for (int columna = 1; columna <= 5; ++columna) {
+                l.PonCelda(clave, columna, *textos[columna - 1]);
+            }
+            filas_[clave].HayTransacciones = hayTransacciones;
+            l.PonAyuda(clave, ""); // un error de un sondeo anterior ya no describe la fila
+        });
     IniciaOperacion(
         [this, nombres, observador] {
             ModNalvora modulo(registro_);
@@ -122,9 +117,8 @@ void frmNalvora::ActualizaEstadisticas() {
         },
         [this](std::exception_ptr error) {
             if (error) {
-                servicios_.Advierte("El sondeo de las bases se interrumpió por un error inesperado: " +
-                                        TextoDeExcepcion(error),
-                                    S(windowTitle()));
+                Advierte("El sondeo de las bases se interrumpió por un error inesperado: " +
+                         TextoDeExcepcion(error));
             }
         });
 }
@@ -143,28 +137,26 @@ void frmNalvora::EjecutaProceso() {
     if (bloqueada_) {
         return; // ya hay una operación en curso: ni preguntas ni progreso
     }
-    const std::string caption = S(windowTitle());
-    const Rango rango{DeQDate(DTPicker1[0]->date()), DeQDate(DTPicker1[1]->date())};
+    const Rango rango{c_.DTPicker1(0).Value(), c_.DTPicker1(1).Value()};
     if (const auto rechazo = RevisaRango(rango)) {
-        servicios_.Advierte(*rechazo, caption);
+        Advierte(*rechazo);
         return;
     }
-    if (!servicios_.PreguntaSiNo(TextoPrimeraPregunta(S(lblImportante->text())), kTituloPreguntas)) {
+    if (!cajas_.PreguntaSiNo(TextoPrimeraPregunta(c_.lblImportante().Caption()), kTituloPreguntas)) {
         ActualizaEstadisticas();
         return;
     }
     // El obrero trabaja sobre una copia con las marcas del operador; la ventana no comparte nada con él.
     auto copia = std::make_shared<Plan>(Tareas);
-    LeeMarcas(Lista, *copia);
+    LeeMarcas(*copia);
     // Contar puede tardar en una base grande: en el obrero, con la ventana viva.
     auto cuentas = std::make_shared<std::vector<CuentaConexion>>();
-    progreso_->Contando();
+    progreso_.Contando();
     IniciaOperacion([this, copia, cuentas, rango] { *cuentas = CuentaFilas(*copia, rango); },
                     [this, copia, cuentas, rango](std::exception_ptr error) {
                         if (error) {
-                            servicios_.Advierte("No se pudieron contar las filas: " +
-                                                    TextoDeExcepcion(error) + " No se eliminó nada.",
-                                                S(windowTitle()));
+                            Advierte("No se pudieron contar las filas: " + TextoDeExcepcion(error) +
+                                     " No se eliminó nada.");
                             ActualizaEstadisticas();
                             return;
                         }
@@ -174,54 +166,54 @@ void frmNalvora::EjecutaProceso() {
 
 void frmNalvora::PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                                 const std::vector<CuentaConexion>& cuentas) {
-    const std::string pregunta = TextoSegundaPregunta(rango, S(Label1->text()));
-    if (!servicios_.PreguntaSiNo(SegundaPreguntaConRecuento(pregunta, cuentas), kTituloPreguntas)) {
+    const std::string pregunta = TextoSegundaPregunta(rango, c_.Label1().Caption());
+    if (!cajas_.PreguntaSiNo(SegundaPreguntaConRecuento(pregunta, cuentas), kTituloPreguntas)) {
         ActualizaEstadisticas();
         return;
     }
     auto resultado = std::make_shared<ResultadoCorrida>();
-    auto observador = std::make_shared<CorridaEnVentana>(*this, *progreso_);
-    progreso_->Inicia(Marcados(*copia));
+    auto observador = std::make_shared<CorridaEnVentana>(*this, progreso_);
+    progreso_.Inicia(Marcados(*copia));
     IniciaOperacion([this, copia, resultado, observador,
                      rango] { *resultado = CorreDepuracion(*copia, rango, *observador); },
                     [this, copia, resultado](std::exception_ptr error) {
                         // Sentencias, errores y aspectos vuelven al plan de la ventana; no se reconstruye.
                         Tareas = std::move(*copia);
-                        const std::string titulo = S(windowTitle());
-                        if (error) {
-                            const std::string texto =
-                                "La depuración se interrumpió por un error inesperado: " +
-                                TextoDeExcepcion(error) +
-                                " Revise la lista de tareas y la bitácora antes de volver a depurar.";
-                            Log().Linea(texto);
-                            servicios_.Advierte(texto, titulo);
-                        } else if (!resultado->ConexionConSobrante.empty()) {
-                            OfreceReponer(*resultado);
-                            return;
-                        } else if (resultado->MensajeEsAdvertencia) {
-                            servicios_.Advierte(resultado->Mensaje, titulo);
-                        } else {
-                            servicios_.Informa(resultado->Mensaje, titulo);
-                        }
-                        ActualizaEstadisticas();
+                        AlTerminarCorrida(*resultado, error);
                     });
 }
 
+void frmNalvora::AlTerminarCorrida(const ResultadoCorrida& resultado, std::exception_ptr error) {
+    if (error) {
+        const std::string texto =
+            "La depuración se interrumpió por un error inesperado: " + TextoDeExcepcion(error) +
+            " Revise la lista de tareas y la bitácora antes de volver a depurar.";
+        Log().Linea(texto);
+        Advierte(texto);
+    } else if (!resultado.ConexionConSobrante.empty()) {
+        OfreceReponer(resultado);
+        return;
+    } else if (resultado.MensajeEsAdvertencia) {
+        Advierte(resultado.Mensaje);
+    } else {
+        cajas_.Informa(resultado.Mensaje, c_.Caption());
+    }
+    ActualizaEstadisticas();
+}
+
 void frmNalvora::OfreceReponer(const ResultadoCorrida& rechazo) {
-    const std::string titulo = S(windowTitle());
-    if (!servicios_.PreguntaSiNo(rechazo.Mensaje + "\r\n\r\n¿Desea reponer ahora esas filas en sus tablas?",
-                                 kTituloPreguntas)) {
+    if (!cajas_.PreguntaSiNo(rechazo.Mensaje + "\r\n\r\n¿Desea reponer ahora esas filas en sus tablas?",
+                             kTituloPreguntas)) {
         ActualizaEstadisticas();
         return;
     }
     auto resultado = std::make_shared<ResultadoReposicion>();
-    const std::string conexion = rechazo.ConexionConSobrante;
     IniciaOperacion(
-        [this, resultado, conexion] {
+        [this, resultado, conexion = rechazo.ConexionConSobrante] {
             ModNalvora modulo(registro_);
             *resultado = ReponeTemporal(modulo, conexion, [this](const std::string& l) { Log().Linea(l); });
         },
-        [this, resultado, titulo](std::exception_ptr error) {
+        [this, resultado](std::exception_ptr error) {
             std::string texto;
             for (const auto& l : resultado->Lineas) {
                 texto += (texto.empty() ? "" : "\r\n") + l;
@@ -231,9 +223,9 @@ void frmNalvora::OfreceReponer(const ResultadoCorrida& rechazo) {
                 Log().Linea(texto);
             }
             if (error || !resultado->Bien) {
-                servicios_.Advierte(texto, titulo);
+                Advierte(texto);
             } else {
-                servicios_.Informa(texto, titulo);
+                cajas_.Informa(texto, c_.Caption());
             }
             ActualizaEstadisticas();
         });

@@ -1,8 +1,5 @@
 #include "app/ProgresoCorrida.h"
 
-#include "app/ConversionesQt.h"
-
-#include <QLabel>
 #include <algorithm>
 #include <cstdio>
 
@@ -25,35 +22,11 @@ std::string TextoPaso(int k, int n, const std::string& paso, std::chrono::second
            ", corrida " + TextoDuracion(deLaCorrida) + "): " + paso;
 }
 
-ProgresoCorrida::ProgresoCorrida(QLabel* etiqueta, const Reloj& reloj, QObject* padre)
-    : QObject(padre), etiqueta_(etiqueta), reloj_(reloj) {
-    cadaSegundo_.setInterval(1000);
-    connect(&cadaSegundo_, &QTimer::timeout, this, &ProgresoCorrida::Muestra);
-}
-
-std::chrono::seconds ProgresoCorrida::Desde(FechaHora inicio) const {
-    return reloj_.Ahora() - inicio;
-}
-
-// La etiqueta se ensancha a toda la ventana y deja de verse gris aunque esté bloqueada.
 void ProgresoCorrida::Toma() {
-    if (activo_) {
-        return;
+    if (!activo_) {
+        activo_ = true;
+        segundero_.PonEnabled(true);
     }
-    activo_ = true;
-    textoOriginal_ = etiqueta_->text();
-    lugarOriginal_ = etiqueta_->geometry();
-    alineacionOriginal_ = etiqueta_->alignment();
-    paletaOriginal_ = etiqueta_->palette();
-    const QWidget* ventana = etiqueta_->parentWidget();
-    const int margen = 3;
-    etiqueta_->setGeometry(margen, lugarOriginal_.y(), ventana->width() - 2 * margen,
-                           lugarOriginal_.height());
-    etiqueta_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette p = paletaOriginal_;
-    p.setColor(QPalette::Disabled, QPalette::WindowText, p.color(QPalette::Active, QPalette::WindowText));
-    etiqueta_->setPalette(p);
-    cadaSegundo_.start();
 }
 
 void ProgresoCorrida::Contando() {
@@ -85,15 +58,14 @@ void ProgresoCorrida::Termina() {
         return;
     }
     activo_ = false;
-    cadaSegundo_.stop();
-    etiqueta_->setText(textoOriginal_);
-    etiqueta_->setGeometry(lugarOriginal_);
-    etiqueta_->setAlignment(alineacionOriginal_);
-    etiqueta_->setPalette(paletaOriginal_);
-    etiqueta_->setToolTip({});
+    segundero_.PonEnabled(false);
+    etiqueta_.TerminaProgreso();
 }
 
 void ProgresoCorrida::Muestra() {
+    if (!activo_) {
+        return;
+    }
     std::string texto;
     if (contando_) {
         texto = "Contando las filas que se eliminarán... (" + TextoDuracion(Desde(inicioCorrida_)) + ")";
@@ -103,10 +75,7 @@ void ProgresoCorrida::Muestra() {
     } else {
         texto = TextoPaso(paso_, pasos_, texto_, Desde(inicioPaso_), Desde(inicioCorrida_));
     }
-    // Un paso de nombre largo se corta al final; completo, en la ayuda emergente.
-    const QString completo = Q(texto);
-    etiqueta_->setText(etiqueta_->fontMetrics().elidedText(completo, Qt::ElideRight, etiqueta_->width()));
-    etiqueta_->setToolTip(completo);
+    etiqueta_.MuestraProgreso(texto);
 }
 
 } // namespace ov::app

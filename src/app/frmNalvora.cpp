@@ -1,21 +1,7 @@
 #include "app/frmNalvora.h"
 
-#include "app/ConversionesQt.h"
-#include "app/ProgresoCorrida.h"
-#include "app/ServiciosQt.h"
-#include "app/TrabajoEnSegundoPlano.h"
 #include "log/Fechas.h"
 #include "log/Version.h"
-
-#include <QApplication>
-#include <QCloseEvent>
-#include <QDateEdit>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QScreen>
-#include <QTimer>
-#include <QTreeWidget>
 
 namespace ov::app {
 
@@ -24,36 +10,48 @@ constexpr const char* kCierreRechazado =
     "El proceso está en curso y no se puede detener. Espere a que termine para cerrar la ventana.";
 }
 
-frmNalvora::frmNalvora(DependenciasVentana dependencias, QWidget* padre)
-    : QWidget(padre), servicios_(dependencias.servicios), reloj_(dependencias.reloj),
-      registro_(dependencias.registro), carpetaPrograma_(std::move(dependencias.carpetaPrograma)),
-      trabajo_(std::make_unique<TrabajoEnSegundoPlano>(this)) {
-    CreaControles();
-    progreso_ = new ProgresoCorrida(Label2, reloj_, this);
-    if (const QScreen* pantalla = screen()) {
-        move(pantalla->availableGeometry().center() - rect().center());
+std::string TextoDeExcepcion(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "error desconocido";
     }
-    Form_Load();
 }
 
-frmNalvora::~frmNalvora() {
-    // Primero deja terminar la operación en curso; luego, si nadie cerró la ventana, las líneas finales.
-    trabajo_.reset();
-    Form_Unload();
-}
-
-void frmNalvora::Form_Load() {
+frmNalvora::frmNalvora(DependenciasVentana d)
+    : c_(d.controles), cajas_(d.cajas), plataforma_(d.plataforma), reloj_(d.reloj), registro_(d.registro),
+      carpetaPrograma_(std::move(d.carpetaPrograma)), progreso_(c_.Label2(), c_.Segundero(), reloj_),
+      viva_(std::make_shared<frmNalvora*>(this)),
+      obrero_(
+          [&plataforma = plataforma_, viva = std::weak_ptr<frmNalvora*>(viva_)](std::function<void()> fn) {
+              plataforma.Publica([viva, fn = std::move(fn)] {
+                  if (viva.lock()) {
+                      fn();
+                  }
+              });
+          }) {
+    // Form_Load
     bitacora_.emplace(RutaLogDe(carpetaPrograma_), reloj_);
     bitacora_->SinHora(kBannerInicio);
     bitacora_->Linea("Inicia programa. " + TextoVersion());
-    setWindowTitle(Q(CaptionVentana()));
-    const QDate hoy = AQDate(Hoy(reloj_));
-    DTPicker1[0]->setDate(hoy);
-    DTPicker1[1]->setDate(hoy);
+    c_.PonCaption(CaptionVentana());
+    for (int i : {0, 1}) {
+        c_.DTPicker1(i).PonMinimo(kFechaMinima);
+        c_.DTPicker1(i).PonValue(Hoy(reloj_));
+    }
     CargaConexiones();
-    Timer1->start();
-    DTPicker1[0]->setFocus();
+    c_.Timer1().PonEnabled(true);
+    c_.FocoInicial();
     PrimeraActivacion = true;
+}
+
+frmNalvora::~frmNalvora() {
+    // Primero deja terminar la operación en curso; lo que publicó ya no encuentra la ventana.
+    obrero_.Espera();
+    viva_.reset();
+    Form_Unload();
 }
 
 void frmNalvora::Form_Activate() {
@@ -74,130 +72,90 @@ void frmNalvora::Form_Unload() {
     bitacora_->SinHora(kBannerFin);
 }
 
+bool frmNalvora::PideCierre() {
+    // Cerrar a media operación podría dejar una tabla vacía sin sus filas conservadas.
+    if (bloqueada_) {
+        // Sin esperar a que lo cierren: la operación sigue y, al terminar, el aviso se cierra solo.
+        avisoDeCierreAbierto_ = true;
+        c_.AbreAvisoDeCierre(kCierreRechazado, c_.Caption());
+        return false;
+    }
+    Form_Unload();
+    return true;
+}
+
 void frmNalvora::btnIniciar_Click() {
     EjecutaProceso();
 }
 
 void frmNalvora::btnSalir_Click() {
-    if (close()) {
-        QCoreApplication::quit();
+    if (c_.Cierra()) {
+        plataforma_.TerminaPrograma();
     }
 }
 
 void frmNalvora::Timer1_Timer() {
-    const QColor c = ColorTexto(lblImportante);
-    const bool rojo = c.red() == 255 && c.green() == 0 && c.blue() == 0;
-    FijaColorTexto(lblImportante, rojo ? QColor(0, 0, 255) : QColor(255, 0, 0));
+    Etiqueta& aviso = c_.lblImportante();
+    aviso.PonForeColor(aviso.ForeColor() == kRojo ? kAzul : kRojo);
+}
+
+void frmNalvora::Segundero_Timer() {
+    progreso_.Muestra();
 }
 
 void frmNalvora::DeshabilitaControles() {
-    focoAntesDeBloquear_ = focusWidget();
+    c_.RecuerdaFoco();
     PonEnabled(false);
 }
 
 void frmNalvora::HabilitaControles() {
     PonEnabled(true);
-    if (focoAntesDeBloquear_) {
-        focoAntesDeBloquear_->setFocus();
-    }
+    c_.DevuelveFoco();
 }
 
 void frmNalvora::PonEnabled(bool valor) {
     bloqueada_ = !valor;
-    for (QObject* control : controles_) {
-        if (control == static_cast<QObject*>(frmTareas) || control == static_cast<QObject*>(Lista)) {
-            // Bloqueada, la lista de tareas se sigue desplazando a mano: solo sus nodos dejan de
-            // aceptar clics, y eventFilter le quita las teclas que marcan.
-            Lista->viewport()->setEnabled(valor);
-        } else if (auto* w = qobject_cast<QWidget*>(control)) {
-            w->setEnabled(valor);
-        } else if (auto* t = qobject_cast<QTimer*>(control)) {
-            // Un temporizador deshabilitado no late: el aviso se queda en el color que tenía.
-            valor ? t->start() : t->stop();
+    // Un control que falla no detiene el recorrido; ImageList1 no tiene Enabled.
+    for (Control* control : c_.Controls()) {
+        if (control->TieneEnabled()) {
+            try {
+                control->PonEnabled(valor);
+            } catch (...) {
+            }
         }
-        // ImageList1 no tiene Enabled: se pasa por alto.
     }
-    repaint();
+    c_.Refresh();
 }
 
 bool frmNalvora::IniciaOperacion(std::function<void()> trabajo,
                                  std::function<void(std::exception_ptr)> alTerminar) {
-    if (trabajo_->Ocupado()) {
+    if (obrero_.Ocupado()) {
         return false;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    plataforma_.PonPuntero(Puntero::RelojDeArena);
     DeshabilitaControles();
-    trabajo_->Inicia(std::move(trabajo),
-                     [this, alTerminar = std::move(alTerminar)](std::exception_ptr error) {
-                         // El aviso de cierre ya no aplica; se va antes del mensaje final.
-                         if (cajaCierre_) {
-                             cajaCierre_->close();
-                         }
-                         progreso_->Termina();
-                         HabilitaControles();
-                         QApplication::restoreOverrideCursor();
-                         if (alTerminar) {
-                             alTerminar(error);
-                         }
-                     });
+    obrero_.Inicia(std::move(trabajo), [this, alTerminar = std::move(alTerminar)](std::exception_ptr error) {
+        // El aviso de cierre ya no aplica; se va antes del mensaje final.
+        if (avisoDeCierreAbierto_) {
+            avisoDeCierreAbierto_ = false;
+            c_.CierraAvisoDeCierre();
+        }
+        progreso_.Termina();
+        HabilitaControles();
+        plataforma_.PonPuntero(Puntero::Normal);
+        if (alTerminar) {
+            alTerminar(error);
+        }
+    });
     return true;
 }
 
 void frmNalvora::Publica(std::function<void()> fn) {
-    trabajo_->Publica(std::move(fn));
+    obrero_.Publica(std::move(fn));
 }
 
-bool frmNalvora::event(QEvent* evento) {
-    const bool resultado = QWidget::event(evento);
-    if (evento->type() == QEvent::WindowActivate) {
-        Form_Activate();
-    }
-    return resultado;
-}
-
-bool frmNalvora::eventFilter(QObject* objeto, QEvent* evento) {
-    // Bloqueada, Lista solo se recorre: la rueda, la barra, las flechas y las páginas la desplazan;
-    // ni clics ni teclas la marcan.
-    const auto tipo = evento->type();
-    if (bloqueada_ && objeto == Lista->viewport() &&
-        (tipo == QEvent::MouseButtonPress || tipo == QEvent::MouseButtonDblClick ||
-         tipo == QEvent::MouseButtonRelease)) {
-        return true;
-    }
-    if (objeto == Lista && bloqueada_ && tipo == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(evento)->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-            return false;
-        default:
-            return true;
-        }
-    }
-    return QWidget::eventFilter(objeto, evento);
-}
-
-void frmNalvora::closeEvent(QCloseEvent* evento) {
-    // Cerrar a media operación podría dejar una tabla vacía sin sus filas conservadas.
-    if (bloqueada_) {
-        evento->ignore();
-        // Sin esperar a que lo cierren: la operación sigue y, al terminar, el aviso se cierra solo.
-        if (!cajaCierre_) {
-            cajaCierre_ =
-                NuevaCaja(QMessageBox::Warning, S(windowTitle()), kCierreRechazado, QMessageBox::Ok, this)
-                    .release();
-            cajaCierre_->setAttribute(Qt::WA_DeleteOnClose);
-            cajaCierre_->open();
-        }
-        cajaCierre_->raise();
-        cajaCierre_->activateWindow();
-        return;
-    }
-    Form_Unload();
-    evento->accept();
+void frmNalvora::Advierte(const std::string& texto) {
+    cajas_.Advierte(texto, c_.Caption());
 }
 
 } // namespace ov::app

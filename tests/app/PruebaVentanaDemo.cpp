@@ -1,0 +1,262 @@
+// El comportamiento de la ventana sobre la demostración, con controles que anotan: sondeo, cuentas,
+// corridas en el obrero, fallas, pasos sin conexión y la reposición de un sobrante.
+#include "ControlesDeRegistro.h"
+#include "apoyo/BaseSqlite.h"
+#include "apoyo/CarpetaTemporal.h"
+#include "connections/ArchivoReg.h"
+#include "log/Fechas.h"
+#include "purge/Rango.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace ov;
+using namespace ov::prueba;
+using namespace std::chrono;
+
+namespace {
+
+const RelojFijo kReloj(ConHora(Fecha{year{2026} / 12 / 6}, 10, 0));
+const Rango kMarzo{Fecha{year{2025} / 3 / 1}, Fecha{year{2025} / 3 / 31}};
+const std::string kCaption = "Depuración de base de datos Orvalo v2.2.0";
+const std::string kCabeceraCuentas = "Filas que se eliminarán, de las que hay en cada tabla:\r\n";
+std::string Linea(const std::string& texto) {
+    return "2026-12-06 10:00\t" + texto + "\r\n";
+}
+
+class frmDemo : public frmNalvora {
+public:
+    using frmNalvora::frmNalvora;
+    int Sondeos = 0;
+    bool LanzaAlCorrer = false;
+
+protected:
+    void ActualizaEstadisticas() override {
+        ++Sondeos;
+        frmNalvora::ActualizaEstadisticas();
+    }
+    ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
+        if (LanzaAlCorrer) {
+            throw std::runtime_error("se agotó la memoria del obrero");
+        }
+        return frmNalvora::CorreDepuracion(plan, rango, observador);
+    }
+};
+
+// La demostración en una carpeta propia; la ventana lee su orvalo.reg y escribe su bitácora ahí.
+struct Demo {
+    Demo() : registro{(GeneraDemo(demo, 3000), demo / "orvalo.reg")} {
+        f = std::make_unique<frmDemo>(DependenciasVentana{c, cajas, c, kReloj, carpeta.Ruta(), registro});
+        c.Comportamiento = f.get();
+        f->Form_Activate();
+        EXPECT_TRUE(c.EsperaA([this] { return !f->Bloqueada(); }));
+    }
+    CarpetaTemporal carpeta;
+    std::filesystem::path demo = carpeta / "demo", norte = demo / "orvalo_norte.db",
+                          sur = demo / "orvalo_sur.db";
+    ArchivoReg registro;
+    ControlesDeRegistro c;
+    CajasDePrueba cajas{kReloj};
+    std::unique_ptr<frmDemo> f;
+
+    std::string Bitacora() const {
+        return LeeArchivo(carpeta / "Log" / ("ovNalvora_" + FormatoMesAnio(Hoy(kReloj)) + ".log"));
+    }
+    void Fechas(const Rango& r) {
+        c.Desde.Valor = r.Desde;
+        c.Hasta.Valor = r.Hasta;
+    }
+    // Iniciar con esas respuestas: la ventana queda bloqueada y espera, en el obrero, al sondeo final.
+    bool Inicia(int sondeos, std::deque<bool> respuestas = {true, true}) {
+        cajas.Respuestas = std::move(respuestas);
+        f->btnIniciar_Click();
+        return f->Bloqueada() && c.EsperaA([&] { return f->Sondeos == sondeos && !f->Bloqueada(); }) &&
+               c.PunteroActual == Puntero::Normal;
+    }
+};
+
+} // namespace
+
+TEST(VentanaDemo, ElSondeoLlenaCadaFilaYDiceLoQueNoAbre) {
+    Demo d;
+    ListaR& l = d.c.List1R;
+    // Las cifras ya las prueba el sondeo; aquí, que cada fila recibe las suyas. Norte las toma de
+    // "Transacciones", Sur de checadas.
+    EXPECT_EQ(l.En(0).Celdas[2],
+              BaseSqlite(d.norte).Valor("SELECT substr(min(fechayhora), 1, 16) FROM transacciones"));
+    EXPECT_EQ(l.En(1).Celdas[2],
+              BaseSqlite(d.sur).Valor("SELECT substr(min(fechayhora), 1, 16) FROM checadas"));
+    EXPECT_TRUE(!l.En(0).Ghosted && !l.En(1).Ghosted && l.En(2).Ghosted && l.En(2).Celdas[1].empty());
+    EXPECT_EQ(l.En(2).Ayuda.rfind("No se pudo abrir la conexión. ", 0), 0u);
+    EXPECT_TRUE(d.cajas.Mensajes.empty() && d.f->Sondeos == 1);
+    d.c.Marca(0);
+    d.c.Marca(1);
+    EXPECT_EQ(d.f->Tareas.TareaEn(1).Clave, "TRANSACCIONES");
+    EXPECT_EQ(d.f->Tareas.TareaEn(9).Clave, "CHECADAS");
+
+    // Desde después de Hasta: un aviso y nada más, ni preguntas ni sondeo.
+    d.Fechas({Fecha{year{2025} / 4 / 1}, Fecha{year{2025} / 3 / 31}});
+    d.cajas.Respuestas = {true, true};
+    d.f->btnIniciar_Click();
+    EXPECT_TRUE(d.cajas.Mensajes.size() == 1 && d.cajas.Mensajes[0].Tipo == "advierte" && d.f->Sondeos == 1);
+    d.Fechas(kMarzo);
+    // No a la primera pregunta: solo el sondeo; Norte sin kardex dice el error y conserva sus cifras.
+    const std::string tamanoNorte = l.En(0).Celdas[1];
+    BaseSqlite(d.norte).Ejecuta("DROP TABLE kardex");
+    BaseSqlite(d.sur).Ejecuta("DELETE FROM checadas");
+    ASSERT_TRUE(d.Inicia(2, {}));
+    EXPECT_EQ(d.cajas.Mensajes.back().Texto, TextoPrimeraPregunta(kCaptionImportante));
+    EXPECT_EQ(l.En(0).Celdas[1], tamanoNorte);
+    EXPECT_NE(l.En(0).Ayuda.find("kardex"), std::string::npos);
+    EXPECT_TRUE(l.En(1).Celdas[2].empty() && l.En(1).Ayuda.empty()); // checadas vacía: sin fechas
+    EXPECT_EQ(d.c.ListaR_.Count(), 16); // el sondeo escribe en filas marcadas sin rehacer el plan
+    EXPECT_EQ(d.Bitacora(), kBannerInicio + "\r\n" + Linea("Inicia programa. v2.2.0"));
+}
+
+TEST(VentanaDemo, CorridasDesdeLaVentana) {
+    Demo d;
+    const long long fueraDeMarzo =
+        BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas WHERE fechayhora < '2025-03-01' OR "
+                                 "fechayhora >= '2025-04-01' OR fechayhora IS NULL");
+    d.c.Marca(0);
+    d.c.Marca(1);
+    ArbolR& a = d.c.ListaR_;
+    for (int k = 9; k <= 16; ++k) {
+        a.PonChecked(k, true); // solo Planta Sur
+    }
+    d.Fechas(kMarzo);
+    ASSERT_TRUE(d.Inicia(2));
+    ASSERT_EQ(d.cajas.Mensajes.size(), 3u);
+    EXPECT_EQ(d.cajas.Mensajes[0].Texto, TextoPrimeraPregunta(kCaptionImportante));
+    // Las cuentas, solo de la conexión con pasos marcados.
+    EXPECT_EQ(d.cajas.Mensajes[1].Texto.rfind(TextoSegundaPregunta(kMarzo, kCaptionLabel1) + "\r\n\r\n" +
+                                                  kCabeceraCuentas + "Planta Sur: checadas ",
+                                              0),
+              0u);
+    EXPECT_EQ(d.cajas.Mensajes[1].Texto.find("Planta Norte"), std::string::npos);
+    EXPECT_EQ(d.cajas.Mensajes[2].Tipo + d.cajas.Mensajes[2].Titulo + d.cajas.Mensajes[2].Texto,
+              "informa" + kCaption + kMensajeTerminado);
+    EXPECT_TRUE(d.c.Label2R.Progreso.empty() && !d.c.SegunderoR.Enabled()); // la etiqueta volvió a su texto
+    // Cada nodo marcado pasó por En proceso y Terminado, se mostró al empezar, y así se queda; en la
+    // bitácora, sus dos líneas seguidas y, tras cada tabla depurada, una con sus cifras.
+    const std::string bitacora = d.Bitacora();
+    for (int k = 9; k <= 16; ++k) {
+        const Tarea& t = d.f->Tareas.TareaEn(k);
+        EXPECT_EQ(a.N(k).Aspecto.Texto, t.Terminado);
+        EXPECT_EQ(a.N(k).Historial, (std::vector<std::pair<int, bool>>{{0, false}, {2, true}, {3, false}}));
+        EXPECT_TRUE(a.N(k).Checked && !t.Sentencia.empty());
+        EXPECT_NE(bitacora.find(Linea(t.EnProceso) + Linea(t.Terminado)), std::string::npos) << k;
+    }
+    EXPECT_EQ(a.N(1).Historial.size(), 1u); // sin marcar: no corrió
+    EXPECT_EQ(a.Mostrados, (std::vector<int>{9, 10, 11, 12, 13, 14, 15, 16}));
+    size_t cifras = 0;
+    for (size_t p = bitacora.find(" filas eliminadas, "); p != std::string::npos;
+         p = bitacora.find(" filas eliminadas, ", p + 1)) {
+        ++cifras;
+    }
+    EXPECT_EQ(cifras, 3u);
+    EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
+
+    // Un disparador impide borrar en la bitácora: el quinto paso falla con su texto y los demás corren.
+    {
+        BaseSqlite sur(d.sur);
+        sur.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2025-03-10 08:00:00', 'x')");
+        sur.Ejecuta(
+            "CREATE TRIGGER rechaza BEFORE DELETE ON bitacora BEGIN SELECT RAISE(ABORT, 'fila rechazada'); "
+            "END");
+    }
+    ASSERT_TRUE(d.Inicia(3));
+    for (int k = 9; k <= 16; ++k) {
+        EXPECT_EQ(a.N(k).Aspecto.Imagen, k == 13 ? 5 : 3);
+    }
+    EXPECT_EQ(a.N(13).Aspecto.Texto, TextoFalla(d.f->Tareas.TareaEn(13)));
+    EXPECT_NE(a.N(13).Aspecto.Texto.find("fila rechazada"), std::string::npos);
+    EXPECT_EQ(d.cajas.Mensajes.back().Tipo, "advierte");
+    EXPECT_NE(d.cajas.Mensajes.back().Texto.find("no terminaron bien"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(d.demo / "orvalo_temp.db"));
+
+    // Lo que escapa del obrero: la ventana se desbloquea, lo dice en español, lo anota y sondea.
+    const auto antes = LeeArchivo(d.sur);
+    d.f->LanzaAlCorrer = true;
+    ASSERT_TRUE(d.Inicia(4));
+    EXPECT_NE(d.cajas.Mensajes.back().Texto.find("error inesperado: se agotó la memoria del obrero"),
+              std::string::npos);
+    EXPECT_NE(d.Bitacora().find(d.cajas.Mensajes.back().Texto), std::string::npos);
+    EXPECT_EQ(LeeArchivo(d.sur), antes);
+}
+
+// La conexión que no abre dice por qué en todas partes; sin pasos marcados, que no se elimina nada.
+TEST(VentanaDemo, PasoSinConexionYNadaQueCorrer) {
+    Demo d;
+    const std::string prefijo = "No se pudo abrir la conexión. ";
+    const std::string error = d.c.List1R.En(2).Ayuda.substr(prefijo.size());
+    ASSERT_GT(error.size(), 5u);
+    d.c.Marca(2);
+    d.f->Lista_MenuContextual(1);
+    d.c.ListaR_.AlElegir(2); // los pasos de Corporativo SQL
+    const Rango hoy{Hoy(kReloj), Hoy(kReloj)};
+    ASSERT_TRUE(d.Inicia(2));
+    EXPECT_EQ(d.cajas.Mensajes[1].Texto, TextoSegundaPregunta(hoy, kCaptionLabel1) + "\r\n\r\n" +
+                                             kCabeceraCuentas +
+                                             "Corporativo SQL: no se pudo abrir la conexión, " + error +
+                                             (error.back() == '.' ? "" : "."));
+    // El paso se queda En proceso, como siempre; su ayuda emergente y la bitácora dicen por qué.
+    const auto& paso = d.c.ListaR_.N(1);
+    EXPECT_TRUE(paso.Aspecto.Imagen == 2 && paso.Aspecto.Bold);
+    EXPECT_EQ(paso.Ayuda, "El paso no corrió: no se pudo abrir su conexión. " + error);
+    EXPECT_NE(
+        d.Bitacora().find(Linea("No se pudo abrir la conexión Corporativo SQL; el paso no corrió. " + error)),
+        std::string::npos);
+    const auto& final = d.cajas.Mensajes.back();
+    EXPECT_EQ(final.Tipo, "advierte");
+    EXPECT_TRUE(final.Texto.find(kMensajeSinConexion) != std::string::npos &&
+                final.Texto.find(kMensajeNadaCorrio) != std::string::npos);
+
+    // Sur sin ningún paso marcado, y luego sin conexiones marcadas: nada que contar ni que correr.
+    d.c.Marca(2, false);
+    d.c.Marca(1);
+    for (int sondeos : {3, 4}) {
+        ASSERT_TRUE(d.Inicia(sondeos));
+        EXPECT_EQ(d.cajas.Mensajes[d.cajas.Mensajes.size() - 2].Texto,
+                  TextoSegundaPregunta(hoy, kCaptionLabel1) +
+                      "\r\n\r\nNo hay marcado ningún paso que elimine datos: no se eliminará ninguna fila.");
+        EXPECT_EQ(d.cajas.Mensajes.back().Tipo, "informa");
+        EXPECT_EQ(d.cajas.Mensajes.back().Texto,
+                  std::string(kMensajeTerminado) + "\r\n" + kMensajeNadaCorrio);
+        d.c.Marca(1, false);
+    }
+}
+
+// Filas que otra versión dejó en orvalo_temp: la ventana ofrece reponerlas y las repone en el obrero.
+TEST(VentanaDemo, UnSobranteSeReponeDesdeLaVentana) {
+    Demo d;
+    long long total = 0, copiadas = 0;
+    {
+        BaseSqlite s(d.sur, true);
+        s.Ejecuta("ATTACH DATABASE '" + (d.demo / "orvalo_temp.db").string() + "' AS orvalo_temp");
+        s.Ejecuta(
+            "CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas WHERE fechayhora < '2024-06-01'");
+        total = s.Cuenta("SELECT count(*) FROM checadas");
+        copiadas = s.Cuenta("SELECT count(*) FROM orvalo_temp.checadas");
+        s.Ejecuta("DELETE FROM checadas WHERE fechayhora < '2024-06-01'");
+    }
+    ASSERT_GT(copiadas, 0);
+    d.c.Marca(1);
+    d.c.ListaR_.PonChecked(1, true);
+    // Con No, nada se repone ni se borra; con Sí, todo vuelve.
+    for (const bool repone : {false, true}) {
+        SCOPED_TRACE(repone);
+        d.cajas.Mensajes.clear();
+        ASSERT_TRUE(d.Inicia(repone ? 3 : 2, {true, true, repone}));
+        ASSERT_EQ(d.cajas.Mensajes.size(), repone ? 4u : 3u);
+        const auto& oferta = d.cajas.Mensajes[2];
+        EXPECT_EQ(oferta.Tipo, "pregunta");
+        EXPECT_NE(oferta.Texto.find("¿Desea reponer ahora esas filas"), std::string::npos);
+        EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"),
+                  repone ? total : total - copiadas);
+        EXPECT_EQ(std::filesystem::exists(d.demo / "orvalo_temp.db"), !repone);
+    }
+    EXPECT_EQ(d.cajas.Mensajes[3].Tipo, "informa");
+    EXPECT_NE(d.cajas.Mensajes[3].Texto.find("checadas: " + std::to_string(copiadas) + " filas repuestas"),
+              std::string::npos);
+}

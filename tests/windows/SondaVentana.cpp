@@ -1,0 +1,291 @@
+// Sonda de la ventana de Windows para la prueba de punta a punta y el banco: corre bajo wine como
+// otro proceso y ve los controles como los ve el sistema (sus mensajes, con la memoria del
+// proceso de la ventana donde el mensaje lleva un puntero). Dice dónde hacer clic; los clics los da
+// xdotool, como un operador.
+#include <windows.h>
+// commctrl.h pide windows.h antes.
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int kIdDesde = 100, kIdIniciar = 103;
+
+HWND Ventana() {
+    return FindWindowW(L"frmNalvora", nullptr);
+}
+
+HWND Hijo(const wchar_t* clase) {
+    return FindWindowExW(Ventana(), nullptr, clase, nullptr);
+}
+
+// Memoria en el proceso de la ventana, para los mensajes que llevan un puntero.
+class Remota {
+public:
+    Remota(HWND ventana, size_t tam) : tam_(tam) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ventana, &pid);
+        proceso_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        ptr_ = VirtualAllocEx(proceso_, nullptr, tam, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~Remota() {
+        VirtualFreeEx(proceso_, ptr_, 0, MEM_RELEASE);
+        CloseHandle(proceso_);
+    }
+    Remota(const Remota&) = delete;
+    Remota& operator=(const Remota&) = delete;
+    LPARAM Ptr() const { return reinterpret_cast<LPARAM>(ptr_); }
+    void Escribe(const void* datos, size_t n) { WriteProcessMemory(proceso_, ptr_, datos, n, nullptr); }
+    void Lee(void* datos, size_t n) const { ReadProcessMemory(proceso_, ptr_, datos, n, nullptr); }
+    template <typename T> T* En(size_t desplazamiento) const {
+        return reinterpret_cast<T*>(static_cast<char*>(ptr_) + desplazamiento);
+    }
+
+private:
+    HANDLE proceso_;
+    void* ptr_;
+    size_t tam_;
+};
+
+std::string Utf8(const wchar_t* w) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w, -1, s.data(), n, nullptr, nullptr);
+    s.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+    return s;
+}
+
+std::string Celda(HWND lista, int fila, int columna) {
+    Remota r(lista, sizeof(LVITEMW) + 512);
+    LVITEMW item{};
+    item.iSubItem = columna;
+    item.cchTextMax = 255;
+    item.pszText = r.En<wchar_t>(sizeof item);
+    r.Escribe(&item, sizeof item);
+    SendMessageW(lista, LVM_GETITEMTEXTW, static_cast<WPARAM>(fila), r.Ptr());
+    wchar_t texto[256] = {};
+    struct {
+        LVITEMW item;
+        wchar_t texto[256];
+    } todo{};
+    r.Lee(&todo, sizeof todo);
+    std::memcpy(texto, todo.texto, sizeof texto);
+    return Utf8(texto);
+}
+
+void Centro(const RECT& r, HWND de) {
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (de) {
+        ClientToScreen(de, &p);
+    }
+    std::printf("%ld %ld\n", p.x, p.y);
+}
+
+// Hasta que la ventana esté libre (Iniciar habilitado) y la primera fila tenga su tamaño.
+int EsperaLibre(int segundos) {
+    for (int i = 0; i < segundos * 10; ++i) {
+        HWND lista = Hijo(WC_LISTVIEWW);
+        HWND iniciar = GetDlgItem(Ventana(), kIdIniciar);
+        if (lista && iniciar && IsWindowEnabled(iniciar) && SendMessageW(lista, LVM_GETITEMCOUNT, 0, 0) > 0 &&
+            !Celda(lista, 0, 1).empty()) {
+            return 0;
+        }
+        Sleep(100);
+    }
+    std::fprintf(stderr, "la ventana no quedó libre\n");
+    return 1;
+}
+
+// Un cuadro de mensaje con ese título (y con `contiene` en su texto): dónde está su botón y su texto.
+int Caja(const wchar_t* titulo, int boton, int segundos, const wchar_t* contiene) {
+    for (int i = 0; i == 0 || i < segundos * 10; ++i) {
+        HWND caja = nullptr;
+        wchar_t texto[4096] = {};
+        while ((caja = FindWindowExW(nullptr, caja, L"#32770", titulo)) != nullptr) {
+            GetDlgItemTextW(caja, 0xFFFF, texto, 4096);
+            if (IsWindowVisible(caja) && std::wcsstr(texto, contiene)) {
+                break;
+            }
+        }
+        if (caja) {
+            RECT r{};
+            GetWindowRect(GetDlgItem(caja, boton), &r);
+            Centro(r, nullptr);
+            std::printf("%s\n", Utf8(texto).c_str());
+            return 0;
+        }
+        Sleep(100);
+    }
+    std::fprintf(stderr, "no apareció el cuadro\n");
+    return 1;
+}
+
+// La casilla de la fila (List1) o del nodo (Lista), contados desde 0.
+int Casilla(bool arbol, int n) {
+    HWND control = Hijo(arbol ? WC_TREEVIEWW : WC_LISTVIEWW);
+    Remota r(control, sizeof(RECT));
+    RECT rect{};
+    if (arbol) {
+        HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(control, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (int i = 0; i < n && item; ++i) {
+            item = reinterpret_cast<HTREEITEM>(
+                SendMessageW(control, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+        }
+        std::memcpy(&rect, &item, sizeof item);
+        r.Escribe(&rect, sizeof rect);
+        SendMessageW(control, TVM_GETITEMRECT, TRUE, r.Ptr());
+        r.Lee(&rect, sizeof rect);
+        // La casilla está a la izquierda del texto, tras la imagen (16 px).
+        rect.right = rect.left - 16 - 2;
+        rect.left = rect.right - 12;
+    } else {
+        rect.left = LVIR_BOUNDS;
+        r.Escribe(&rect, sizeof rect);
+        SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(n), r.Ptr());
+        r.Lee(&rect, sizeof rect);
+        rect.right = rect.left + 16;
+    }
+    Centro(rect, control);
+    return 0;
+}
+
+// El encabezado de la columna (desde 0) de List1.
+int Encabezado(int columna) {
+    HWND encabezado = reinterpret_cast<HWND>(SendMessageW(Hijo(WC_LISTVIEWW), LVM_GETHEADER, 0, 0));
+    Remota r(encabezado, sizeof(RECT));
+    RECT rect{};
+    SendMessageW(encabezado, HDM_GETITEMRECT, static_cast<WPARAM>(columna), r.Ptr());
+    r.Lee(&rect, sizeof rect);
+    Centro(rect, encabezado);
+    return 0;
+}
+
+// Las marcas de List1 y de Lista, como 0 y 1.
+int Marcas() {
+    HWND lista = Hijo(WC_LISTVIEWW), arbol = Hijo(WC_TREEVIEWW);
+    const auto filas = SendMessageW(lista, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < filas; ++i) {
+        std::printf(
+            "%d",
+            SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12 == 2);
+    }
+    std::printf(" ");
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(arbol, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     SendMessageW(arbol, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        const auto estado =
+            SendMessageW(arbol, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+        std::printf("%d", (estado >> 12) == 2);
+    }
+    std::printf("\n");
+    return 0;
+}
+
+// Pone una fecha en DTPicker1(indice) con su propio mensaje; 0 si la tomó.
+int Fecha(int indice, int anio, int mes, int dia) {
+    HWND selector = GetDlgItem(Ventana(), kIdDesde + indice);
+    Remota r(selector, sizeof(SYSTEMTIME));
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(anio);
+    st.wMonth = static_cast<WORD>(mes);
+    st.wDay = static_cast<WORD>(dia);
+    r.Escribe(&st, sizeof st);
+    return SendMessageW(selector, DTM_SETSYSTEMTIME, GDT_VALID, r.Ptr()) ? 0 : 1;
+}
+
+// El primer día que acepta DTPicker1(indice), AAAA-MM-DD.
+int Minimo(int indice) {
+    HWND selector = GetDlgItem(Ventana(), kIdDesde + indice);
+    Remota r(selector, 2 * sizeof(SYSTEMTIME));
+    SYSTEMTIME rango[2] = {};
+    r.Escribe(rango, sizeof rango);
+    const auto cuales = SendMessageW(selector, DTM_GETRANGE, 0, r.Ptr());
+    r.Lee(rango, sizeof rango);
+    if (!(cuales & GDTR_MIN)) {
+        std::printf("sin mínimo\n");
+        return 1;
+    }
+    std::printf("%04d-%02d-%02d\n", rango[0].wYear, rango[0].wMonth, rango[0].wDay);
+    return 0;
+}
+
+// La mayor espera (ms) de la ventana a un mensaje mientras está bloqueada: espera a que se bloquee
+// (Iniciar deshabilitado) y le pide uno cada 20 ms hasta que se desbloquea (o pasan `segundos`).
+int Latidos(int segundos) {
+    HWND ventana = Ventana(), iniciar = GetDlgItem(ventana, kIdIniciar);
+    const auto fin = std::chrono::steady_clock::now() + std::chrono::seconds(segundos);
+    while (IsWindowEnabled(iniciar) && std::chrono::steady_clock::now() < fin) {
+        Sleep(10);
+    }
+    long peor = 0, latidos = 0;
+    while (std::chrono::steady_clock::now() < fin && IsWindow(ventana) && !IsWindowEnabled(iniciar)) {
+        const auto t0 = std::chrono::steady_clock::now();
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(ventana, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
+        const long ms = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+                .count());
+        peor = ms > peor ? ms : peor;
+        ++latidos;
+        Sleep(20);
+    }
+    std::printf("%ld %ld\n", peor, latidos);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t* argv[]) {
+    const std::wstring orden = argc > 1 ? argv[1] : L"";
+    auto n = [&](int i) { return argc > i ? _wtoi(argv[i]) : 0; };
+    if (orden == L"espera-libre") {
+        return EsperaLibre(n(2));
+    }
+    if (orden == L"caja" && argc > 4) {
+        return Caja(argv[2], n(3), n(4), argc > 5 ? argv[5] : L"");
+    }
+    if (orden == L"casilla-lista") {
+        return Casilla(false, n(2));
+    }
+    if (orden == L"casilla-arbol") {
+        return Casilla(true, n(2));
+    }
+    if (orden == L"marcas") {
+        return Marcas();
+    }
+    if (orden == L"fecha") {
+        return Fecha(n(2), n(3), n(4), n(5));
+    }
+    if (orden == L"tamano") {
+        RECT r{};
+        GetClientRect(Ventana(), &r);
+        std::printf("%ld %ld\n", r.right, r.bottom);
+        return 0;
+    }
+    if (orden == L"encabezado") {
+        return Encabezado(n(2));
+    }
+    if (orden == L"minimo") {
+        return Minimo(n(2));
+    }
+    if (orden == L"boton") {
+        RECT r{};
+        GetWindowRect(GetDlgItem(Ventana(), n(2)), &r);
+        Centro(r, nullptr);
+        return 0;
+    }
+    if (orden == L"latidos") {
+        return Latidos(n(2));
+    }
+    std::fprintf(stderr, "uso: sonda espera-libre S | caja TITULO BOTON S [CONTIENE] | casilla-lista N | "
+                         "casilla-arbol N | encabezado N | tamano | "
+                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
+    return 2;
+}
