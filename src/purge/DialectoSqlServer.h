@@ -92,6 +92,7 @@ std::string CuentaTemporal(const std::string& tabla);
 std::string Resiembra(const std::string& tabla, long long valor);
 std::string BorraTablaTemporal(const std::string& tabla);
 std::string IdentidadInsert(const std::string& tabla, bool encendido);
+std::string LiteralN(const std::string& texto); // N'...' con las comillas duplicadas
 std::string SentenciaDeClave(const std::string& clave, const std::string& columnas, const std::string& base);
 // El valor de RESEED justo después de TRUNCATE: la primera fila lo toma tal cual.
 long long SiembraTrasVaciar(const Identidad& id);
