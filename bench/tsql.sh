@@ -14,7 +14,7 @@ trap 'bash "$babelfish/servidor-tsql.sh" detiene "$trabajo/servidor" > /dev/null
 cadena=$(bash "$babelfish/servidor-tsql.sh" inicia "$trabajo/servidor" "$puerto" | tail -1)
 usuario=$(sed 's/.*UID=\([^;]*\).*/\1/' <<< "$cadena")
 clave=$(sed 's/.*PWD=\([^;]*\).*/\1/' <<< "$cadena")
-sql() { printf '%s\ngo\n' "$1" | tsql -S 127.0.0.1 -p "$puerto" -U "$usuario" -P "$clave" -D "${2:-master}" > /dev/null 2>&1; }
+sql() { printf '%s\ngo\n' "$1" | tsql -H 127.0.0.1 -p "$puerto" -U "$usuario" -P "$clave" -D "${2:-master}" > /dev/null 2>&1; }
 sql "create database ovbanco"
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\0]\r\n"Name"="Banco"\r\n"Conn"="%s;Database=ovbanco"\r\n' \
     "$cadena" > "$trabajo/orvalo.reg"
@@ -38,7 +38,7 @@ for dias in 486 807; do
         sql "$carga" ovbanco
         printf 'begin transaction\ndelete from checadas where fechayhora >= '"'%s'"' and fechayhora < '"'%s'"'\ncommit\ngo\n' \
             "$desde" "$siguiente" > "$trabajo/borrado.sql"
-        /usr/bin/time -v -o "$trabajo/a_mano.txt" tsql -S 127.0.0.1 -p "$puerto" -U "$usuario" -P "$clave" -D ovbanco \
+        /usr/bin/time -v -o "$trabajo/a_mano.txt" tsql -H 127.0.0.1 -p "$puerto" -U "$usuario" -P "$clave" -D ovbanco \
             < "$trabajo/borrado.sql" > /dev/null 2>&1
         read -r s1 _ < <(mide "$trabajo/programa.txt")
         read -r s2 _ < <(mide "$trabajo/a_mano.txt")
