@@ -43,7 +43,9 @@ void SimulaBloque(const Plan& plan, int primera, const Rango& r, Estrategia estr
         }
         const long long total = dialecto->CuentaFilas(cn, tabla->Tabla);
         const long long conservar = dialecto->CuentaConservadas(cn, *tabla, r);
-        const Estrategia usada = dialecto->Elige(estrategia, total, conservar);
+        const Estrategia usada = dialecto->Elige(
+            estrategia, dialecto->MideCosto(cn, *tabla, r, total, estrategia, total - conservar),
+            tabla->Tabla);
         salida << conexion << '\t' << tabla->Tabla << '\t' << (total - conservar) << '\t' << conservar << '\t'
                << NombreEstrategia(usada) << '\n';
         if (usada == Estrategia::Borrado) {

@@ -80,49 +80,102 @@ std::optional<Estrategia> LeeEstrategia(const std::string& texto) {
     return std::nullopt;
 }
 
-Estrategia DialectoDepuracion::Elige(Estrategia pedida, long long antes, long long conservadas) const {
+// La regla de la estrategia, en un solo lugar. Borrar en su lugar escribe lo que sale (y sus índices);
+// copiar y reponer escribe dos veces lo que queda. Sin un índice que lleve a las fechas, cada fila que
+// sale se busca recorriendo la tabla y se quita de índices en desorden: borrar deja de convenir mucho
+// antes. Cada dialecto da el umbral medido, con índice y sin él. Una tabla referenciada por otras, o
+// cuya reposición no admite su identidad, solo se puede borrar en su lugar.
+Estrategia DialectoDepuracion::Elige(Estrategia pedida, const CostoTabla& c, const std::string& tabla) const {
+    if (pedida == Estrategia::Copia && c.Referenciada) {
+        throw ErrorPropio("Otras tablas referencian a " + tabla +
+                          " con llaves foráneas: vaciarla borraría o rechazaría sus filas. Use "
+                          "--estrategia borrado o auto; no se cambió nada.");
+    }
+    if (pedida == Estrategia::Copia && !c.CopiaPosible) {
+        throw ErrorPropio("La reposición de " + tabla +
+                          " no admite sus columnas de identidad. Use --estrategia borrado o auto; no se "
+                          "cambió nada.");
+    }
     if (pedida != Estrategia::Auto) {
         return pedida;
     }
-    const double salen =
-        antes > 0 ? static_cast<double>(antes - conservadas) / static_cast<double>(antes) : 0.0;
-    return salen <= UmbralBorrado() ? Estrategia::Borrado : Estrategia::Copia;
+    if (c.Referenciada || !c.CopiaPosible) {
+        return Estrategia::Borrado;
+    }
+    const double salen = c.Antes > 0 ? static_cast<double>(c.Salen) / static_cast<double>(c.Antes) : 0.0;
+    return salen <= UmbralBorrado(c.ConIndice) ? Estrategia::Borrado : Estrategia::Copia;
 }
 
-// Antes de confirmar: el contador de identidad no retrocedió y kardex conserva sus disparadores.
+CostoTabla DialectoDepuracion::MideCosto(db::Sesion& cn, const TablaDatos& t, const Rango& r, long long antes,
+                                         Estrategia pedida, std::optional<long long> salen) {
+    CostoTabla c;
+    c.Antes = antes;
+    c.ConIndice = FechaConIndice(cn, t, r);
+    c.Referenciada = EsReferenciada(cn, t.Tabla);
+    c.CopiaPosible = CopiaAdmiteIdentidad(t.Tabla, LeeIdentidad(cn, t.Tabla).has_value());
+    if (salen) {
+        c.Salen = *salen;
+    } else if (c.ConIndice && pedida != Estrategia::Copia) {
+        c.Salen = CuentaEliminables(cn, t, r);
+    } else if (pedida == Estrategia::Auto) {
+        // Sin índice contar es recorrer la tabla: se para en cuanto lo conservado alcanza para borrar.
+        const auto minimo = static_cast<long long>(
+            std::ceil((1.0 - UmbralBorrado(false)) * static_cast<double>(antes) - 1e-9));
+        c.Salen = antes - CuentaConservadasHasta(cn, t, r, minimo);
+    }
+    return c;
+}
+
+// Antes de confirmar: el contador de identidad no retrocedió y cada disparador quedó como estaba.
 void DialectoDepuracion::RevisaAlFinal(db::Sesion& cn, const std::string& tabla,
-                                       const std::optional<Identidad>& id) {
+                                       const std::optional<Identidad>& id,
+                                       const std::vector<Disparador>& disparadores) {
     if (id) {
         RevisaIdentidad(cn, tabla, *id);
     }
-    if (tabla == "kardex" && !DisparadoresHabilitados(cn)) {
-        throw ErrorPropio("Los disparadores de kardex quedaron deshabilitados; se deshizo todo.");
+    if (LeeDisparadores(cn, tabla) != disparadores) {
+        throw ErrorPropio("Los disparadores de " + tabla + " no quedaron como estaban; se deshizo todo.");
+    }
+}
+
+void DialectoDepuracion::RestauraTrasDeshacer(db::Sesion& cn, const std::string& tabla,
+                                              const std::vector<Disparador>& disparadores) noexcept {
+    try {
+        if (LeeDisparadores(cn, tabla) != disparadores) {
+            DejaDisparadores(cn, tabla, disparadores);
+        }
+    } catch (...) {
+        // Sin conexión no se puede; el servidor deshace lo que la transacción cambió.
     }
 }
 
 CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                                  const SentenciaTarea& reposicion, Estrategia pedida) {
     CuentaDepuracion c;
+    std::vector<Disparador> disparadores;
+    bool leidos = false;
     try {
-        Comienza(cn, t.Tabla);
+        // Todo lo que decide y verifica se cuenta aquí, bajo el candado de la tabla.
+        c.Antes = Comienza(cn, t.Tabla);
         const auto id = LeeIdentidad(cn, t.Tabla);
-        c.Antes = CuentaFilas(cn, t.Tabla);
-        // Las cifras que deciden se cuentan aquí, bajo el candado de la tabla.
-        // Para elegir basta saber si lo que se conserva llega al mínimo para borrar en su lugar; se
-        // cuenta por el índice y solo hasta ahí, así que cuesta poco cuando sale casi todo.
-        c.Usada = pedida;
-        if (pedida == Estrategia::Auto) {
-            const auto minimo = static_cast<long long>(
-                std::ceil((1.0 - UmbralBorrado()) * static_cast<double>(c.Antes) - 1e-9));
-            c.Usada = Elige(pedida, c.Antes, CuentaConservadasHasta(cn, t, r, minimo));
-        }
+        disparadores = LeeDisparadores(cn, t.Tabla);
+        leidos = true;
+        const CostoTabla costo = MideCosto(cn, t, r, c.Antes, pedida);
+        c.Usada = Elige(pedida, costo, t.Tabla);
+        ApagaDisparadores(cn, t.Tabla, disparadores);
         if (c.Usada == Estrategia::Borrado) {
-            const long long conservar = c.Antes - CuentaEliminables(cn, t, r);
-            const long long borradas = cn.Execute(Borra(t, r)).UltimaCuenta();
+            // La prueba: la cuenta del propio DELETE, contra la del índice si la hubo, y la tabla sin
+            // ninguna fila de más ni de menos (count(*) recorre el índice más chico).
+            const long long esperadas = costo.ConIndice ? costo.Salen : -1;
+            long long borradas = cn.Execute(Borra(t, r)).UltimaCuenta();
             c.Conservadas = CuentaFilas(cn, t.Tabla);
-            if (c.Conservadas != conservar || (borradas >= 0 && borradas != c.Antes - conservar)) {
+            if (borradas < 0) {
+                borradas = c.Antes - c.Conservadas; // el servidor no la dio: la da la tabla
+            }
+            if (c.Conservadas != c.Antes - borradas || (esperadas >= 0 && borradas != esperadas)) {
                 throw ErrorPropio("Se borraron " + std::to_string(c.Antes - c.Conservadas) + " filas de " +
-                                  t.Tabla + " y se esperaban " + std::to_string(c.Antes - conservar) +
+                                  t.Tabla + " y se esperaban " +
+                                  std::to_string(esperadas >= 0 ? esperadas : borradas) +
                                   "; se deshizo todo y la tabla quedó como estaba.");
             }
         } else {
@@ -142,13 +195,17 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
                                   "; se deshizo todo y la tabla quedó como estaba.");
             }
         }
-        RevisaAlFinal(cn, t.Tabla, id);
+        DejaDisparadores(cn, t.Tabla, disparadores);
+        RevisaAlFinal(cn, t.Tabla, id, disparadores);
         if (c.Usada == Estrategia::Copia) {
             cn.Execute(BorraCopia(t.Tabla));
         }
         Confirma(cn);
     } catch (...) {
         Deshaz(cn);
+        if (leidos) {
+            RestauraTrasDeshacer(cn, t.Tabla, disparadores);
+        }
         throw;
     }
     return c;
@@ -157,24 +214,32 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
 long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tabla,
                                           const std::string& columnas) {
     long long faltan = 0;
+    std::vector<Disparador> disparadores;
+    bool leidos = false;
     try {
-        Comienza(cn, tabla);
+        const long long antes = Comienza(cn, tabla);
         const auto id = LeeIdentidad(cn, tabla);
-        const long long antes = CuentaFilas(cn, tabla);
+        disparadores = LeeDisparadores(cn, tabla);
+        leidos = true;
         faltan = CuentaFaltantes(cn, tabla, columnas);
         if (faltan > 0) {
+            ApagaDisparadores(cn, tabla, disparadores);
             Ejecuta(cn, Faltantes(cn, tabla, columnas));
+            DejaDisparadores(cn, tabla, disparadores);
             const long long despues = CuentaFilas(cn, tabla);
             if (despues != antes + faltan) {
                 throw ErrorPropio("Se esperaban " + std::to_string(antes + faltan) + " filas en " + tabla +
                                   " y hay " + std::to_string(despues) + "; se deshizo todo.");
             }
-            RevisaAlFinal(cn, tabla, id);
+            RevisaAlFinal(cn, tabla, id, disparadores);
         }
         cn.Execute(BorraCopia(tabla));
         Confirma(cn);
     } catch (...) {
         Deshaz(cn);
+        if (leidos) {
+            RestauraTrasDeshacer(cn, tabla, disparadores);
+        }
         throw;
     }
     return faltan;

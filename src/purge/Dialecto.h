@@ -19,7 +19,7 @@ struct SentenciaTarea {
 };
 
 // Cómo se quitan las filas de una tabla: copiando lo que se conserva, vaciando y reponiendo, o
-// borrando en su lugar lo que sale. Auto elige por la fracción que sale.
+// borrando en su lugar lo que sale. Auto elige por el costo en la tabla que se tiene (ver Elige).
 enum class Estrategia { Auto, Copia, Borrado };
 const char* NombreEstrategia(Estrategia e); // "auto", "copia", "borrado"
 std::optional<Estrategia> LeeEstrategia(const std::string& texto);
@@ -30,6 +30,23 @@ struct CuentaDepuracion {
     long long Conservadas = 0; // filas que quedan
     Estrategia Usada = Estrategia::Copia;
     long long Eliminadas() const { return Antes - Conservadas; }
+};
+
+// Lo que decide la estrategia de una tabla, leído bajo su candado.
+struct CostoTabla {
+    long long Antes = 0;
+    long long Salen = -1;      // las que salen, o una cota que decide igual (ver MideCosto)
+    bool ConIndice = false;    // la condición de la fecha recorre un índice
+    bool Referenciada = false; // otras tablas la referencian con llaves foráneas
+    bool CopiaPosible = true;  // su reposición admite sus columnas de identidad
+};
+
+// Un disparador de la tabla y su estado; en SQLite, su texto para volver a crearlo.
+struct Disparador {
+    std::string Nombre;
+    bool Habilitado = true;
+    std::string Texto;
+    bool operator==(const Disparador&) const = default;
 };
 
 // El contador de identidad de una tabla: último valor emitido y su incremento (con signo).
@@ -67,10 +84,19 @@ public:
     // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace.
     CuentaDepuracion DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                  const SentenciaTarea& reposicion, Estrategia pedida = Estrategia::Auto);
-    // La estrategia que se usa para esas cifras: borrar en su lugar cuando sale a lo más el umbral.
-    Estrategia Elige(Estrategia pedida, long long antes, long long conservadas) const;
-    // Fracción de filas que salen hasta la cual conviene borrar en su lugar.
-    virtual double UmbralBorrado() const = 0;
+    // La estrategia para la tabla: la pedida, o en auto la más barata según su costo. Lanza si la
+    // pedida no se puede usar en esa tabla.
+    Estrategia Elige(Estrategia pedida, const CostoTabla& costo, const std::string& tabla) const;
+    // Fracción de filas que salen hasta la cual conviene borrar en su lugar, con o sin índice de fecha.
+    virtual double UmbralBorrado(bool conIndice) const = 0;
+    // Lo que cuesta la tabla: índice, llaves foráneas, identidad y cuántas salen (-1 si no hace falta
+    // saberlo). Con salen dado no cuenta; con índice cuenta por él; sin él, solo si auto tiene que
+    // decidir, y las conservadas solo hasta el mínimo que decide.
+    CostoTabla MideCosto(db::Sesion& cn, const TablaDatos& t, const Rango& r, long long antes,
+                         Estrategia pedida, std::optional<long long> salen = std::nullopt);
+    virtual bool FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    virtual bool EsReferenciada(db::Sesion& cn, const std::string& tabla) = 0;
+    virtual bool CopiaAdmiteIdentidad(const std::string&, bool) const { return true; }
     virtual std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
     // La misma tarea como guion que se puede correr tal cual: la deja completa o intacta.
     virtual std::string GuionDepuracion(db::Sesion& cn, const TablaDatos& t, const Rango& r,
@@ -88,9 +114,13 @@ public:
     // Ejecuta la sentencia; devuelve la cuenta de la reinserción (-1 si no aplica). Lanza db::ErrorBD.
     virtual long long Ejecuta(db::Sesion& cn, const SentenciaTarea& s) = 0;
 
-    // Disparadores de kardex: volver a habilitarlos tras una falla y comprobar que lo están.
-    virtual void HabilitaDisparadores(db::Sesion& cn) = 0;
-    virtual bool DisparadoresHabilitados(db::Sesion& cn) = 0;
+    // Disparadores de una tabla: ninguno se dispara mientras se depura (como con TRUNCATE), y al final
+    // cada uno queda en el estado que tenía.
+    virtual std::vector<Disparador> LeeDisparadores(db::Sesion& cn, const std::string& tabla) = 0;
+    virtual void ApagaDisparadores(db::Sesion& cn, const std::string& tabla,
+                                   const std::vector<Disparador>& antes) = 0;
+    virtual void DejaDisparadores(db::Sesion& cn, const std::string& tabla,
+                                  const std::vector<Disparador>& antes) = 0;
 
     // Cuántas filas hay y cuántas se conservan (--simular y la segunda pregunta).
     virtual long long CuentaFilas(db::Sesion& cn, const std::string& tabla) = 0;
@@ -108,9 +138,14 @@ public:
     long long ReponeCopia(db::Sesion& cn, const std::string& tabla, const std::string& columnas);
 
 protected:
-    void RevisaAlFinal(db::Sesion& cn, const std::string& tabla, const std::optional<Identidad>& id);
+    void RevisaAlFinal(db::Sesion& cn, const std::string& tabla, const std::optional<Identidad>& id,
+                       const std::vector<Disparador>& disparadores);
+    // Tras deshacer: si algún disparador no volvió a su estado, se le devuelve; nunca lanza.
+    void RestauraTrasDeshacer(db::Sesion& cn, const std::string& tabla,
+                              const std::vector<Disparador>& disparadores) noexcept;
     // Los pasos de la transacción de una tabla, en el orden en que DepuraTabla los da.
-    virtual void Comienza(db::Sesion& cn, const std::string& tabla) = 0; // transacción y candado
+    // Transacción y candado; devuelve las filas de la tabla, contadas por la sentencia que bloquea.
+    virtual long long Comienza(db::Sesion& cn, const std::string& tabla) = 0;
     virtual std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) = 0;
     virtual std::string Copia(const TablaDatos& t, const Rango& r) const = 0;
     virtual std::string Vacia(const std::string& tabla) const = 0;

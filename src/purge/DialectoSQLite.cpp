@@ -176,9 +176,30 @@ void DialectoSQLite::UneTemporal(db::Sesion& cn) {
 }
 
 // EXCLUSIVE toma el candado de escritura de la base entera antes de copiar y lo tiene hasta confirmar.
-void DialectoSQLite::Comienza(db::Sesion& cn, const std::string&) {
+long long DialectoSQLite::Comienza(db::Sesion& cn, const std::string& tabla) {
     UneTemporal(cn); // ATTACH no se puede dentro de una transacción
     cn.Execute("BEGIN EXCLUSIVE");
+    return CuentaFilas(cn, tabla);
+}
+
+// El plan de SQLite dice SEARCH cuando la condición de la fecha entra por un índice, SCAN cuando
+// recorre la tabla o un índice entero.
+bool DialectoSQLite::FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
+    const auto plan =
+        cn.Execute("EXPLAIN QUERY PLAN SELECT count(*) FROM " + t.Tabla + CondicionEliminar(t, r));
+    const int detalle = plan.Registros ? plan.Registros->Indice("detail") : -1;
+    if (detalle < 0) {
+        return false;
+    }
+    return std::any_of(plan.Registros->Filas.begin(), plan.Registros->Filas.end(), [detalle](const auto& f) {
+        return f[static_cast<size_t>(detalle)].value_or("").rfind("SEARCH", 0) == 0;
+    });
+}
+
+bool DialectoSQLite::EsReferenciada(db::Sesion& cn, const std::string& tabla) {
+    return Entero(cn.Execute("SELECT count(*) FROM sqlite_master AS m, pragma_foreign_key_list(m.name) AS f "
+                             "WHERE m.type = 'table' AND lower(f.\"table\") = lower(" +
+                             Literal(tabla) + ")")) > 0;
 }
 
 // DELETE no toca sqlite_sequence: el contador de una tabla AUTOINCREMENT nunca retrocede por vaciarla.
@@ -233,39 +254,49 @@ void DialectoSQLite::Deshaz(db::Sesion& cn) noexcept {
     }
 }
 
-std::vector<std::pair<std::string, std::string>> DialectoSQLite::LeeDisparadores(db::Sesion& cn) {
-    std::vector<std::pair<std::string, std::string>> lista;
-    const auto r = cn.Execute("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND "
-                              "lower(tbl_name) = 'kardex' ORDER BY name");
+std::vector<Disparador> DialectoSQLite::LeeDisparadores(db::Sesion& cn, const std::string& tabla) {
+    std::vector<Disparador> lista;
+    const auto r = cn.Execute("SELECT name, sql FROM main.sqlite_master WHERE type = 'trigger' AND "
+                              "lower(tbl_name) = lower(" +
+                              Literal(tabla) + ") ORDER BY name");
     if (r.Registros) {
         for (const auto& fila : r.Registros->Filas) {
-            lista.emplace_back(fila[0].value_or(""), fila[1].value_or(""));
+            lista.push_back({fila[0].value_or(""), true, fila[1].value_or("")});
         }
     }
     return lista;
+}
+
+void DialectoSQLite::ApagaDisparadores(db::Sesion& cn, const std::string&,
+                                       const std::vector<Disparador>& antes) {
+    for (const auto& d : antes) {
+        cn.Execute("DROP TRIGGER " + Identificador(d.Nombre));
+    }
+}
+
+void DialectoSQLite::DejaDisparadores(db::Sesion& cn, const std::string& tabla,
+                                      const std::vector<Disparador>& antes) {
+    const auto presentes = LeeDisparadores(cn, tabla);
+    for (const auto& d : antes) {
+        if (std::find(presentes.begin(), presentes.end(), d) == presentes.end()) {
+            cn.Execute(d.Texto);
+        }
+    }
 }
 
 std::string DialectoSQLite::ConsultaColumnas(const std::string& tabla) const {
     return "SELECT * FROM " + tabla + " LIMIT 0";
 }
 
-SentenciaTarea DialectoSQLite::Sentencia(db::Sesion& cn, const std::string& clave,
-                                         const std::string& columnas, const std::string&) {
+SentenciaTarea DialectoSQLite::Sentencia(db::Sesion&, const std::string& clave, const std::string& columnas,
+                                         const std::string&) {
     SentenciaTarea s;
     if (clave == "TRANSACCIONES" || clave == "CHECADAS") {
         const std::string tabla = clave == "TRANSACCIONES" ? "transacciones" : "checadas";
         s.Partes.push_back("INSERT INTO " + tabla + " (" + columnas + ") SELECT * FROM orvalo_temp." + tabla);
     } else if (clave == "KARDEX") {
-        // Sin ALTER TABLE ... DISABLE TRIGGER: se quitan y se vuelven a crear dentro de la transacción
-        // de la tabla, así que una falla los deja como estaban.
-        disparadores_ = LeeDisparadores(cn);
-        for (const auto& d : disparadores_) {
-            s.Partes.push_back("DROP TRIGGER " + Identificador(d.first));
-        }
+        // Sus disparadores ya no están: la depuración los quita antes de vaciar y los repone al final.
         s.Partes.push_back("INSERT INTO kardex SELECT * FROM orvalo_temp.kardex");
-        for (const auto& d : disparadores_) {
-            s.Partes.push_back(d.second);
-        }
     } else if (clave == "BITACORA") {
         s.Partes.push_back("INSERT INTO bitacora SELECT * FROM orvalo_temp.bitacora");
     } else if (clave.rfind("DBREINDEX_", 0) == 0 && TablaDeClave(clave.substr(10))) {
@@ -291,25 +322,6 @@ long long DialectoSQLite::Ejecuta(db::Sesion& cn, const SentenciaTarea& s) {
     return cuenta;
 }
 
-void DialectoSQLite::HabilitaDisparadores(db::Sesion& cn) {
-    const auto presentes = LeeDisparadores(cn);
-    for (const auto& d : disparadores_) {
-        if (std::find(presentes.begin(), presentes.end(), d) == presentes.end()) {
-            cn.Execute(d.second);
-        }
-    }
-}
-
-bool DialectoSQLite::DisparadoresHabilitados(db::Sesion& cn) {
-    const auto presentes = LeeDisparadores(cn);
-    for (const auto& d : disparadores_) {
-        if (std::find(presentes.begin(), presentes.end(), d) == presentes.end()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 long long DialectoSQLite::CuentaFilas(db::Sesion& cn, const std::string& tabla) {
     return Entero(cn.Execute("SELECT count(*) FROM " + tabla));
 }
@@ -328,23 +340,9 @@ long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t,
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
 }
 
-SentenciaTarea DialectoSQLite::Faltantes(db::Sesion& cn, const std::string& tabla,
-                                         const std::string& columnas) {
-    SentenciaTarea s;
-    const bool kardex = tabla == "kardex";
-    if (kardex) {
-        disparadores_ = LeeDisparadores(cn);
-        for (const auto& d : disparadores_) {
-            s.Partes.push_back("DROP TRIGGER " + Identificador(d.first));
-        }
-    }
-    s.Partes.push_back("INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas));
-    if (kardex) {
-        for (const auto& d : disparadores_) {
-            s.Partes.push_back(d.second);
-        }
-    }
-    return s;
+SentenciaTarea DialectoSQLite::Faltantes(db::Sesion&, const std::string& tabla, const std::string& columnas) {
+    return SentenciaTarea{
+        {"INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas)}};
 }
 
 long long DialectoSQLite::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
@@ -365,12 +363,23 @@ std::string DialectoSQLite::GuionCreaTemporal(db::Sesion& cn, const Origen& orig
            ");\nINSERT INTO orvalo_temp." + kTablaOrigen + " VALUES (" + valores + ");";
 }
 
-std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, const Rango& r,
+// Los disparadores se quitan antes de tocar la tabla y se vuelven a crear al final, como en la corrida.
+std::string DialectoSQLite::GuionDisparadores(db::Sesion& cn, const std::string& tabla, bool quita) {
+    std::string g;
+    for (const auto& d : LeeDisparadores(cn, tabla)) {
+        g += (quita ? "DROP TRIGGER " + Identificador(d.Nombre) : d.Texto) + ";\n";
+    }
+    return g;
+}
+
+std::string DialectoSQLite::GuionDepuracion(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                             const SentenciaTarea& reposicion) {
-    std::string g = "BEGIN EXCLUSIVE;\n" + SinEscapesDeFecha(Copia(t, r)) + ";\n" + Vacia(t.Tabla) + ";\n";
+    std::string g = "BEGIN EXCLUSIVE;\n" + GuionDisparadores(cn, t.Tabla, true) +
+                    SinEscapesDeFecha(Copia(t, r)) + ";\n" + Vacia(t.Tabla) + ";\n";
     for (const auto& parte : reposicion.Partes) {
         g += parte + ";\n";
     }
+    g += GuionDisparadores(cn, t.Tabla, false);
     // Sin IF en SQL: una tabla con CHECK hace fallar el guion si la reposición no cuadra.
     g += "CREATE TEMP TABLE IF NOT EXISTS ovnalvora_revision (diferencia INTEGER CHECK (diferencia = 0));\n"
          "INSERT INTO ovnalvora_revision SELECT (SELECT count(*) FROM " +
@@ -379,11 +388,13 @@ std::string DialectoSQLite::GuionDepuracion(db::Sesion&, const TablaDatos& t, co
     return g;
 }
 
-std::string DialectoSQLite::GuionBorrado(db::Sesion&, const TablaDatos& t, const Rango& r) {
+std::string DialectoSQLite::GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
     return "BEGIN EXCLUSIVE;\nCREATE TEMP TABLE IF NOT EXISTS ovnalvora_revision (diferencia INTEGER CHECK "
            "(diferencia = 0));\nCREATE TEMP TABLE ovnalvora_conservar AS SELECT count(*) AS filas FROM " +
-           t.Tabla + SinEscapesDeFecha(CondicionConservar(t, r)) + ";\n" + SinEscapesDeFecha(Borra(t, r)) +
-           ";\nINSERT INTO ovnalvora_revision SELECT (SELECT count(*) FROM " + t.Tabla +
+           t.Tabla + SinEscapesDeFecha(CondicionConservar(t, r)) + ";\n" +
+           GuionDisparadores(cn, t.Tabla, true) + SinEscapesDeFecha(Borra(t, r)) + ";\n" +
+           GuionDisparadores(cn, t.Tabla, false) +
+           "INSERT INTO ovnalvora_revision SELECT (SELECT count(*) FROM " + t.Tabla +
            ") - (SELECT filas FROM ovnalvora_conservar);\nDELETE FROM ovnalvora_revision;\nDROP TABLE "
            "ovnalvora_conservar;\nCOMMIT;";
 }

@@ -18,9 +18,21 @@ std::string Vacia(const std::string& tabla) {
     return "truncate table " + tabla;
 }
 
-// Bloqueo exclusivo hasta el fin de la transacción: nadie escribe en la tabla mientras se depura.
+// Bloqueo exclusivo hasta el fin de la transacción: nadie escribe en la tabla mientras se depura. La
+// sentencia cuenta la tabla, así que su plan la lee: una sugerencia de tabla en una consulta cuyo plan no
+// toca la tabla (select top 0) se ignora.
 std::string Bloquea(const std::string& tabla) {
-    return "select top 0 * from dbo." + tabla + " with (tablockx, holdlock)";
+    return "select count_big(*) as filas from dbo." + tabla + " with (tablockx, holdlock)";
+}
+
+std::string LeeDisparadores(const std::string& tabla) {
+    return "select name, is_disabled from sys.triggers where parent_id = object_id('dbo." + tabla +
+           "') order by name";
+}
+
+std::string CambiaDisparador(const std::string& tabla, const std::string& nombre, bool habilita) {
+    return "alter table dbo." + tabla + (habilita ? " enable" : " disable") + " trigger " +
+           EntreCorchetes(nombre);
 }
 
 std::string LeeIdentidad(const std::string& tabla) {
@@ -38,6 +50,14 @@ std::string CuentaTemporal(const std::string& tabla) {
 
 std::string Resiembra(const std::string& tabla, long long valor) {
     return "DBCC CHECKIDENT ('dbo." + tabla + "', RESEED, " + std::to_string(valor) + ")";
+}
+
+std::string LiteralN(const std::string& texto) {
+    return "N" + Delimita(texto, '\'', '\'');
+}
+
+std::string IdentidadInsert(const std::string& tabla, bool encendido) {
+    return "SET IDENTITY_INSERT dbo." + tabla + (encendido ? " on" : " off");
 }
 
 std::string BorraTablaTemporal(const std::string& tabla) {
@@ -126,10 +146,6 @@ std::string Texto(const db::Resultado& r) {
     return {};
 }
 
-std::string LiteralN(const std::string& texto) {
-    return "N" + Delimita(texto, '\'', '\'');
-}
-
 // Las columnas numeradas entre repeticiones: dos filas iguales son dos filas distintas.
 std::string Numeradas(const std::string& columnas, const std::string& tabla) {
     return "select " + columnas + ", row_number() over (partition by " + columnas +
@@ -167,7 +183,7 @@ void DialectoSqlServer::EscribeOrigen(db::Sesion& cn, const Origen& origen) {
     const std::string base = Base(cn);
     std::string valores;
     for (const auto& v : CamposOrigen(origen)) {
-        valores += (valores.empty() ? "" : ", ") + LiteralN(v);
+        valores += (valores.empty() ? "" : ", ") + sqlserver::LiteralN(v);
     }
     cn.Execute("USE orvalo_temp");
     try {
@@ -201,10 +217,35 @@ void DialectoSqlServer::BorraTemporal(db::Sesion& cn) {
     cn.Execute(sqlserver::kBorraTemporal);
 }
 
-void DialectoSqlServer::Comienza(db::Sesion& cn, const std::string& tabla) {
+long long DialectoSqlServer::Comienza(db::Sesion& cn, const std::string& tabla) {
     cn.Execute(sqlserver::kAbortaEnError);
     cn.Execute(sqlserver::kComienza);
-    cn.Execute(sqlserver::Bloquea(tabla));
+    return Entero(cn.Execute(sqlserver::Bloquea(tabla)), "filas");
+}
+
+// Un índice cuya primera columna es la de la fecha: por él se llega al rango sin recorrer la tabla.
+bool DialectoSqlServer::FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango&) {
+    return Entero(
+               cn.Execute("select count(*) as indices from sys.index_columns as ic join sys.columns as c on "
+                          "c.object_id = ic.object_id and c.column_id = ic.column_id where ic.object_id = "
+                          "object_id('dbo." +
+                          t.Tabla + "') and ic.key_ordinal = 1 and c.name = '" + t.Columna + "'"),
+               "indices") > 0;
+}
+
+// TRUNCATE de una tabla referenciada se rechaza, y vaciarla con DELETE borraría en cascada.
+bool DialectoSqlServer::EsReferenciada(db::Sesion& cn, const std::string& tabla) {
+    return Entero(cn.Execute("select count(*) as llaves from sys.foreign_keys where referenced_object_id = "
+                             "object_id('dbo." +
+                             tabla + "')"),
+                  "llaves") > 0;
+}
+
+bool DialectoSqlServer::CopiaAdmiteIdentidad(const std::string& tabla, bool identidad) const {
+    if (tabla == "transacciones") {
+        return identidad;
+    }
+    return tabla == "checadas" || !identidad;
 }
 
 std::optional<Identidad> DialectoSqlServer::LeeIdentidad(db::Sesion& cn, const std::string& tabla) {
@@ -265,28 +306,64 @@ std::string DialectoSqlServer::ConsultaColumnas(const std::string& tabla) const 
     return "SELECT top 0 * FROM " + tabla;
 }
 
-SentenciaTarea DialectoSqlServer::Sentencia(db::Sesion&, const std::string& clave,
+// checadas con identidad: el lote lleva su lista de columnas, así que con IDENTITY_INSERT encendido
+// alrededor las filas conservan sus valores.
+SentenciaTarea DialectoSqlServer::Sentencia(db::Sesion& cn, const std::string& clave,
                                             const std::string& columnas, const std::string& base) {
-    SentenciaTarea s;
-    s.Partes.push_back(sqlserver::SentenciaDeClave(clave, columnas, base));
+    SentenciaTarea s{{sqlserver::SentenciaDeClave(clave, columnas, base)}};
+    if (clave == "CHECADAS" && TieneIdentidad(cn, "checadas")) {
+        s.Partes = {sqlserver::IdentidadInsert("checadas", true), s.Partes[0],
+                    sqlserver::IdentidadInsert("checadas", false)};
+    }
     return s;
 }
 
-// Un solo lote; la cuenta de la reinserción es la última que informa filas (los SET y ALTER no informan).
+bool DialectoSqlServer::TieneIdentidad(db::Sesion& cn, const std::string& tabla) {
+    return LeeIdentidad(cn, tabla).has_value();
+}
+
+// La cuenta de la reinserción es la última que informa filas (los SET y ALTER no informan).
 long long DialectoSqlServer::Ejecuta(db::Sesion& cn, const SentenciaTarea& s) {
     long long cuenta = -1;
     for (const auto& parte : s.Partes) {
-        cuenta = cn.Execute(parte).UltimaCuenta();
+        const long long n = cn.Execute(parte).UltimaCuenta();
+        cuenta = n >= 0 ? n : cuenta;
     }
     return cuenta;
 }
 
-void DialectoSqlServer::HabilitaDisparadores(db::Sesion& cn) {
-    cn.Execute(sqlserver::kHabilitaDisparadores);
+std::vector<Disparador> DialectoSqlServer::LeeDisparadores(db::Sesion& cn, const std::string& tabla) {
+    std::vector<Disparador> lista;
+    const auto r = cn.Execute(sqlserver::LeeDisparadores(tabla));
+    if (r.Registros) {
+        for (const auto& fila : r.Registros->Filas) {
+            lista.push_back({fila[0].value_or(""), fila[1].value_or("0") == "0", {}});
+        }
+    }
+    return lista;
 }
 
-bool DialectoSqlServer::DisparadoresHabilitados(db::Sesion& cn) {
-    return Entero(cn.Execute(sqlserver::kDisparadoresDeshabilitados), "deshabilitados") == 0;
+// Dentro de la transacción: si algo falla, deshacerla devuelve cada disparador a su estado.
+void DialectoSqlServer::ApagaDisparadores(db::Sesion& cn, const std::string& tabla,
+                                          const std::vector<Disparador>& antes) {
+    for (const auto& d : antes) {
+        if (d.Habilitado) {
+            cn.Execute(sqlserver::CambiaDisparador(tabla, d.Nombre, false));
+        }
+    }
+}
+
+// El lote de kardex termina habilitándolos todos; aquí cada uno vuelve al estado leído al comenzar.
+void DialectoSqlServer::DejaDisparadores(db::Sesion& cn, const std::string& tabla,
+                                         const std::vector<Disparador>& antes) {
+    const auto ahora = LeeDisparadores(cn, tabla);
+    for (const auto& d : antes) {
+        const auto a = std::find_if(ahora.begin(), ahora.end(),
+                                    [&d](const Disparador& x) { return x.Nombre == d.Nombre; });
+        if (a != ahora.end() && a->Habilitado != d.Habilitado) {
+            cn.Execute(sqlserver::CambiaDisparador(tabla, d.Nombre, d.Habilitado));
+        }
+    }
 }
 
 long long DialectoSqlServer::CuentaFilas(db::Sesion& cn, const std::string& tabla) {
@@ -310,21 +387,16 @@ long long DialectoSqlServer::CuentaConservadas(db::Sesion& cn, const TablaDatos&
                   "filas");
 }
 
-SentenciaTarea DialectoSqlServer::Faltantes(db::Sesion&, const std::string& tabla,
+// Los disparadores ya están apagados (ReponeCopia); con identidad, los valores se conservan.
+SentenciaTarea DialectoSqlServer::Faltantes(db::Sesion& cn, const std::string& tabla,
                                             const std::string& columnas) {
     const std::string inserta =
         "insert into dbo." + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas);
-    std::string lote;
-    if (tabla == "transacciones") {
-        lote = " SET IDENTITY_INSERT dbo.transacciones on\r\n" + inserta +
-               "\r\n SET IDENTITY_INSERT dbo.transacciones off";
-    } else if (tabla == "kardex") {
-        lote = "alter table kardex disable trigger  all \r\n" + inserta +
-               "\r\n  alter table kardex enable trigger all";
-    } else {
-        lote = inserta;
+    if (!TieneIdentidad(cn, tabla)) {
+        return SentenciaTarea{{inserta}};
     }
-    return SentenciaTarea{{lote}};
+    return SentenciaTarea{{sqlserver::IdentidadInsert(tabla, true) + "\r\n" + inserta + "\r\n" +
+                           sqlserver::IdentidadInsert(tabla, false)}};
 }
 
 long long DialectoSqlServer::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
@@ -332,62 +404,6 @@ long long DialectoSqlServer::CuentaFaltantes(db::Sesion& cn, const std::string& 
     return Entero(
         cn.Execute("select count_big(*) as filas from (" + DiferenciaCopia(tabla, columnas) + ") as f"),
         "filas");
-}
-
-// --- Guion: un lote por tabla con XACT_ABORT; si una sentencia falla, el lote se corta y la
-// transacción se deshace entera, aunque quien lo corre siga con el lote siguiente.
-
-std::string DialectoSqlServer::GuionCreaTemporal(db::Sesion& cn, const Origen& origen) {
-    std::string valores;
-    for (const auto& v : CamposOrigen(origen)) {
-        valores += (valores.empty() ? "" : ", ") + LiteralN(v);
-    }
-    return std::string(sqlserver::kCreaTemporal) + "\nGO\nUSE orvalo_temp;\ncreate table dbo." +
-           kTablaOrigen +
-           " (conexion nvarchar(400), servidor nvarchar(400), base nvarchar(400), maquina nvarchar(400), "
-           "inicio nvarchar(40), desde nvarchar(20), hasta nvarchar(20));\ninsert into dbo." +
-           kTablaOrigen + " (" + kColumnasOrigen + ") values (" + valores + ");\nUSE " +
-           EntreCorchetes(Base(cn)) + ";";
-}
-
-std::string DialectoSqlServer::GuionDepuracion(db::Sesion&, const TablaDatos& t, const Rango& r,
-                                               const SentenciaTarea& reposicion) {
-    const std::string& T = t.Tabla;
-    std::string g =
-        std::string(sqlserver::kAbortaEnError) + ";\n" + sqlserver::kComienza + ";\n" +
-        sqlserver::Bloquea(T) + ";\n" + "DECLARE @actual numeric(38,0) = ident_current('dbo." + T +
-        "'), @incremento numeric(38,0) = ident_incr('dbo." + T +
-        "'), @siembra numeric(38,0), @conservadas bigint;\n" + sqlserver::Copia(t, r) + ";\n" +
-        "SET @conservadas = (" + sqlserver::CuentaTemporal(T) + ");\n" + sqlserver::Vacia(T) + ";\n" +
-        "IF @actual IS NOT NULL BEGIN SET @siembra = @actual + @incremento; DBCC CHECKIDENT ('dbo." + T +
-        "', RESEED, @siembra); END;\n";
-    for (const auto& parte : reposicion.Partes) {
-        g += parte + ";\n";
-    }
-    g += "IF (" + sqlserver::CuentaFilas(T) +
-         ") <> @conservadas THROW 50000, N'La reposición no cuadra con la copia; se deshizo todo.', 1;\n"
-         "IF @actual IS NOT NULL AND (ident_current('dbo." +
-         T + "') - @actual) * SIGN(@incremento) < 0 DBCC CHECKIDENT ('dbo." + T + "', RESEED, @actual);\n";
-    if (T == "kardex") {
-        g += "IF EXISTS (select 1 from sys.triggers where parent_id = object_id('dbo.kardex') and "
-             "is_disabled = 1) "
-             "THROW 50000, N'Los disparadores de kardex quedaron deshabilitados; se deshizo todo.', 1;\n";
-    }
-    g += sqlserver::BorraTablaTemporal(T) + ";\n" + sqlserver::kConfirma + ";";
-    return g;
-}
-
-std::string DialectoSqlServer::GuionBorrado(db::Sesion&, const TablaDatos& t, const Rango& r) {
-    return std::string(sqlserver::kAbortaEnError) + ";\n" + sqlserver::kComienza + ";\n" +
-           sqlserver::Bloquea(t.Tabla) + ";\nDECLARE @conservadas bigint = (select count_big(*) from " +
-           t.Tabla + CondicionConservar(t, r) + ");\n" + Borra(t, r) + ";\nIF (" +
-           sqlserver::CuentaFilas(t.Tabla) +
-           ") <> @conservadas THROW 50000, N'El borrado no cuadra con la cuenta; se deshizo todo.', 1;\n" +
-           sqlserver::kConfirma + ";";
-}
-
-std::string DialectoSqlServer::GuionBorraTemporal(db::Sesion&) {
-    return sqlserver::kBorraTemporal;
 }
 
 } // namespace ov

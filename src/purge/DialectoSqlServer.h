@@ -19,9 +19,14 @@ public:
                                 const SentenciaTarea& reposicion) override;
     std::string GuionCreaTemporal(db::Sesion& cn, const Origen& origen) override;
     std::string GuionBorraTemporal(db::Sesion& cn) override;
-    // DELETE registra en el diario las filas que salen; copiar y reponer, las que quedan: gana el
-    // que mueve menos filas.
-    double UmbralBorrado() const override { return 0.5; }
+    // DELETE registra en el diario las filas que salen; copiar y reponer, las que quedan (SELECT INTO y
+    // TRUNCATE apenas registran): gana el que mueve menos filas, con índice o sin él.
+    double UmbralBorrado(bool) const override { return 0.5; }
+    bool FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    bool EsReferenciada(db::Sesion& cn, const std::string& tabla) override;
+    // Las reposiciones de kardex y bitacora no llevan lista de columnas: no admiten identidad; la de
+    // transacciones la enciende, así que la pide.
+    bool CopiaAdmiteIdentidad(const std::string& tabla, bool identidad) const override;
     std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
     std::string ConsultaColumnas(const std::string& tabla) const override;
@@ -31,8 +36,11 @@ public:
                              const std::string& base) override;
     long long Ejecuta(db::Sesion& cn, const SentenciaTarea& s) override;
 
-    void HabilitaDisparadores(db::Sesion& cn) override;
-    bool DisparadoresHabilitados(db::Sesion& cn) override;
+    std::vector<Disparador> LeeDisparadores(db::Sesion& cn, const std::string& tabla) override;
+    void ApagaDisparadores(db::Sesion& cn, const std::string& tabla,
+                           const std::vector<Disparador>& antes) override;
+    void DejaDisparadores(db::Sesion& cn, const std::string& tabla,
+                          const std::vector<Disparador>& antes) override;
 
     long long CuentaFilas(db::Sesion& cn, const std::string& tabla) override;
     long long CuentaConservadas(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
@@ -41,7 +49,7 @@ public:
                                      long long tope) override;
 
 protected:
-    void Comienza(db::Sesion& cn, const std::string& tabla) override;
+    long long Comienza(db::Sesion& cn, const std::string& tabla) override;
     std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) override;
     std::string Copia(const TablaDatos& t, const Rango& r) const override;
     std::string Vacia(const std::string& tabla) const override;
@@ -55,6 +63,10 @@ protected:
     void EscribeOrigen(db::Sesion& cn, const Origen& origen) override;
     SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
     long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
+
+private:
+    bool TieneIdentidad(db::Sesion& cn, const std::string& tabla);
+    std::string GuionDisparadores(db::Sesion& cn, const std::string& tabla, bool apaga);
 };
 
 // Los textos, sueltos para poder compararlos letra por letra.
@@ -63,10 +75,6 @@ inline constexpr const char* kCreaTemporal = "CREATE DATABASE orvalo_temp ";
 inline constexpr const char* kBorraTemporal = "Drop Database orvalo_temp ";
 inline constexpr const char* kExisteTemporal = "select db_id('orvalo_temp') as id";
 inline constexpr const char* kTablasTemporal = "select name from orvalo_temp.sys.tables order by name";
-inline constexpr const char* kHabilitaDisparadores = "alter table kardex enable trigger all";
-inline constexpr const char* kDisparadoresDeshabilitados =
-    "select count(*) as deshabilitados from sys.triggers where parent_id = object_id('dbo.kardex') and "
-    "is_disabled = 1";
 // XACT_ABORT: cualquier error condena la transacción entera, no solo la sentencia que falló.
 inline constexpr const char* kAbortaEnError = "SET XACT_ABORT ON";
 inline constexpr const char* kComienza = "BEGIN TRANSACTION";
@@ -76,11 +84,15 @@ inline constexpr const char* kDeshaz = "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION"
 std::string Copia(const TablaDatos& t, const Rango& r);
 std::string Vacia(const std::string& tabla);
 std::string Bloquea(const std::string& tabla);
+std::string LeeDisparadores(const std::string& tabla);
+std::string CambiaDisparador(const std::string& tabla, const std::string& nombre, bool habilita);
 std::string LeeIdentidad(const std::string& tabla);
 std::string CuentaFilas(const std::string& tabla);
 std::string CuentaTemporal(const std::string& tabla);
 std::string Resiembra(const std::string& tabla, long long valor);
 std::string BorraTablaTemporal(const std::string& tabla);
+std::string IdentidadInsert(const std::string& tabla, bool encendido);
+std::string LiteralN(const std::string& texto); // N'...' con las comillas duplicadas
 std::string SentenciaDeClave(const std::string& clave, const std::string& columnas, const std::string& base);
 // El valor de RESEED justo después de TRUNCATE: la primera fila lo toma tal cual.
 long long SiembraTrasVaciar(const Identidad& id);

@@ -326,16 +326,6 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);
     }
-    // La transacción se deshizo; aun así, kardex no se deja con disparadores apagados.
-    if (tabla.Tabla == "kardex" && modulo_.cnBD().Abierta()) {
-        try {
-            if (!dialecto->DisparadoresHabilitados(modulo_.cnBD())) {
-                dialecto->HabilitaDisparadores(modulo_.cnBD());
-            }
-        } catch (const db::ErrorBD& e) {
-            lineasExtra_.push_back("No se pudo revisar los disparadores de kardex: " + TextoError(e));
-        }
-    }
     return false;
 }
 

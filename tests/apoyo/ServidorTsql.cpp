@@ -147,25 +147,29 @@ std::string BaseTsql::Valor(const std::string& sql) {
 }
 
 void CreaBaseOrvalo(BaseTsql& b, bool conTransacciones) {
+    // Como las del producto: solo transacciones tiene columna de identidad.
     const std::string checadas = conTransacciones ? "Transacciones" : "checadas";
-    b.Ejecuta("CREATE TABLE " + checadas +
-              " (id int IDENTITY(1,1) PRIMARY KEY, empleado int, fechayhora datetime, reloj varchar(18))");
+    b.Ejecuta("CREATE TABLE " + checadas + " (id int " + (conTransacciones ? "IDENTITY(1,1) " : "") +
+              "PRIMARY KEY, empleado int, fechayhora datetime, reloj varchar(18))");
     b.Ejecuta("CREATE TABLE kardex (empleado int, fecha datetime, tipo varchar(10))");
-    b.Ejecuta(
-        "CREATE TABLE bitacora (id int IDENTITY(1,1) PRIMARY KEY, fechahora datetime, texto varchar(100))");
+    b.Ejecuta("CREATE TABLE bitacora (id int PRIMARY KEY, fechahora datetime, texto varchar(100))");
+    int id = 0;
     for (int empleado = 1; empleado <= 3; ++empleado) {
         const std::string e = std::to_string(empleado);
         for (const char* fecha : kFechasOrvalo) {
             const std::string f = fecha ? "{ts '" + std::string(fecha) + "'}" : "NULL";
-            b.Ejecuta("INSERT INTO " + checadas + " (empleado, fechayhora, reloj) VALUES (" + e + ", " + f +
-                      ", 'R" + e + "')");
+            const std::string i = std::to_string(++id);
+            b.Ejecuta("INSERT INTO " + checadas + " (" + (conTransacciones ? "" : "id, ") +
+                      "empleado, fechayhora, reloj) VALUES (" + (conTransacciones ? "" : i + ", ") + e +
+                      ", " + f + ", 'R" + e + "')");
             b.Ejecuta("INSERT INTO kardex (empleado, fecha, tipo) VALUES (" + e + ", " + f + ", 'A')");
-            b.Ejecuta("INSERT INTO bitacora (fechahora, texto) VALUES (" + f + ", 'empleado " + e + "')");
+            b.Ejecuta("INSERT INTO bitacora (id, fechahora, texto) VALUES (" + i + ", " + f + ", 'empleado " +
+                      e + "')");
         }
     }
     // El disparador va al final: así la bitácora tiene solo las filas sembradas.
-    b.Ejecuta("CREATE TRIGGER kardex_bitacora ON kardex AFTER INSERT AS INSERT INTO bitacora (fechahora, "
-              "texto) SELECT GETDATE(), 'kardex' FROM inserted");
+    b.Ejecuta("CREATE TRIGGER kardex_bitacora ON kardex AFTER INSERT AS INSERT INTO bitacora (id, fechahora, "
+              "texto) SELECT (SELECT MAX(id) FROM bitacora) + 1, GETDATE(), 'kardex' FROM inserted");
 }
 
 std::vector<std::string> FilasDe(BaseTsql& b, const std::string& tabla) {

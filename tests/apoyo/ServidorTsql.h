@@ -53,8 +53,8 @@ void EjecutaEnServidor(const std::string& sql);
 // Borra orvalo_temp si quedó de otra prueba; nunca falla.
 void BorraOrvaloTemp();
 
-// Una base como la del producto: checadas (o Transacciones) con identidad, kardex con un disparador que
-// escribe en bitacora, bitacora con identidad. Cada tabla tiene las mismas 21 filas: para cada empleado
+// Una base como la del producto: checadas (o Transacciones, la única con identidad), kardex con un
+// disparador que escribe en bitacora, y bitacora. Cada tabla tiene las mismas 21 filas: para cada empleado
 // 1 a 3, una con cada fecha de kFechasOrvalo (la última, sin fecha). Un plan de marzo de 2025 elimina
 // las del 1, el 15 y el 31 de marzo: 9 por tabla, y conserva 12.
 inline constexpr const char* kFechasOrvalo[] = {"2025-02-28 23:59:59",

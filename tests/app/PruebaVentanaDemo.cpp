@@ -157,20 +157,14 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
     EXPECT_EQ(cifras, 3u);
     EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
 
-    // Un disparador impide borrar en la bitácora: el quinto paso falla con su texto y los demás corren.
-    {
-        BaseSqlite sur(d.sur);
-        sur.Ejecuta("INSERT INTO bitacora (fechahora, usuario) VALUES ('2025-03-10 08:00:00', 'x')");
-        sur.Ejecuta(
-            "CREATE TRIGGER rechaza BEFORE DELETE ON bitacora BEGIN SELECT RAISE(ABORT, 'fila rechazada'); "
-            "END");
-    }
+    // Una bitácora sin su columna de fecha: el quinto paso falla con su texto y los demás corren.
+    BaseSqlite(d.sur).Ejecuta("ALTER TABLE bitacora RENAME COLUMN fechahora TO dia");
     ASSERT_TRUE(d.Inicia(3));
     for (int k = 9; k <= 16; ++k) {
         EXPECT_EQ(a.N(k).Aspecto.Imagen, k == 13 ? 5 : 3);
     }
     EXPECT_EQ(a.N(13).Aspecto.Texto, TextoFalla(d.f->Tareas.TareaEn(13)));
-    EXPECT_NE(a.N(13).Aspecto.Texto.find("fila rechazada"), std::string::npos);
+    EXPECT_NE(a.N(13).Aspecto.Texto.find("fechahora"), std::string::npos);
     EXPECT_EQ(d.cajas.Mensajes.back().Tipo, "advierte");
     EXPECT_NE(d.cajas.Mensajes.back().Texto.find("no terminaron bien"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(d.demo / "orvalo_temp.db"));

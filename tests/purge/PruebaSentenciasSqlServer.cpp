@@ -1,7 +1,10 @@
-// Los textos que van a SQL Server, letra por letra: allí no se pueden correr en estas pruebas.
+// Los textos que van a SQL Server, letra por letra, y la transacción de una tabla contra una sesión que
+// responde como SQL Server: lo que el servidor T-SQL de aquí no hace igual no se puede probar en él.
+#include "purge/DialectoSQLite.h"
 #include "purge/DialectoSqlServer.h"
 
 #include <algorithm>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -9,19 +12,13 @@ using namespace ov;
 using namespace std::chrono;
 
 namespace {
-constexpr Estrategia kCopia = Estrategia::Copia;
 const Rango kPrimerTrimestre{local_days{2024y / January / 1}, local_days{2024y / March / 31}};
 } // namespace
 
-// Los textos que la transacción grabada no cubre letra por letra; lo demás lo fija el orden de lotes.
 TEST(SentenciasSqlServer, CopiaReinsercionesYMantenimientoExactos) {
     EXPECT_EQ(sqlserver::Copia({"kardex", "fecha"}, kPrimerTrimestre),
               "select * into orvalo_temp.dbo.kardex from kardex where fecha < { d '2024-01-01'} or fecha >= "
               "{ d'2024-04-01'} or fecha is null");
-    EXPECT_EQ(sqlserver::Copia({"bitacora", "fechahora"},
-                               {local_days{2024y / February / 29}, local_days{2024y / December / 31}}),
-              "select * into orvalo_temp.dbo.bitacora from bitacora where fechahora < { d '2024-02-29'} or "
-              "fechahora >= { d'2025-01-01'} or fechahora is null");
     // Hasta el último día del calendario: no hay día siguiente, se conserva solo lo anterior y lo sin fecha.
     EXPECT_EQ(
         sqlserver::Copia({"kardex", "fecha"},
@@ -29,10 +26,6 @@ TEST(SentenciasSqlServer, CopiaReinsercionesYMantenimientoExactos) {
         "select * into orvalo_temp.dbo.kardex from kardex where fecha < { d '2024-01-01'} or fecha is null");
     EXPECT_STREQ(sqlserver::kCreaTemporal, "CREATE DATABASE orvalo_temp ");
     EXPECT_STREQ(sqlserver::kBorraTemporal, "Drop Database orvalo_temp ");
-    EXPECT_EQ(
-        sqlserver::LeeIdentidad("transacciones"),
-        "select ident_current('dbo.transacciones') as actual, ident_incr('dbo.transacciones') as incremento");
-
     EXPECT_EQ(
         sqlserver::SentenciaDeClave("TRANSACCIONES", "[id],[fechayhora]", ""),
         " SET IDENTITY_INSERT dbo.transacciones on\r\ninsert into dbo.transacciones ( [id],[fechayhora] ) "
@@ -44,7 +37,6 @@ TEST(SentenciasSqlServer, CopiaReinsercionesYMantenimientoExactos) {
               "orvalo_temp.dbo.kardex k \r\n  alter table kardex enable trigger all");
     EXPECT_EQ(sqlserver::SentenciaDeClave("BITACORA", "", ""),
               "insert into  bitacora select * from orvalo_temp.dbo.bitacora b ");
-
     for (const std::string tabla : {"transacciones", "checadas", "kardex", "bitacora"}) {
         std::string clave = "DBREINDEX_" + tabla;
         std::transform(clave.begin(), clave.end(), clave.begin(), ::toupper);
@@ -56,6 +48,17 @@ TEST(SentenciasSqlServer, CopiaReinsercionesYMantenimientoExactos) {
     EXPECT_EQ(sqlserver::SentenciaDeClave("UPDATEUSAGE", "", "Planta 2"), "DBCC UPDATEUSAGE ([Planta 2])");
     EXPECT_THROW(sqlserver::SentenciaDeClave("shrink", "", "x"), db::ErrorBD)
         << "las claves distinguen mayúsculas";
+    EXPECT_EQ(sqlserver::CambiaDisparador("kardex", "a]b", false),
+              "alter table dbo.kardex disable trigger [a]]b]");
+}
+
+// Documentación de SQL Server, "Table Hints (Transact-SQL)": una sugerencia de tabla se ignora si el plan
+// de la consulta no accede a la tabla, y un select top 0 no necesita leerla. El candado lo toma, pues,
+// la cuenta de la tabla. El servidor T-SQL de aquí ignora estas sugerencias del todo: esto se prueba por
+// el texto y por ese razonamiento.
+TEST(SentenciasSqlServer, ElCandadoExclusivoLoTomaUnaSentenciaQueLeeLaTabla_TableHintsIgnoradasSinAcceso) {
+    EXPECT_EQ(sqlserver::Bloquea("kardex"),
+              "select count_big(*) as filas from dbo.kardex with (tablockx, holdlock)");
 }
 
 // Una conexión que graba cada lote y responde lo que un SQL Server respondería.
@@ -67,28 +70,57 @@ public:
             throw db::ErrorBD(208, "[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]", "falla");
         }
         db::Resultado r;
-        auto fila = [&r](std::vector<std::string> campos, std::vector<db::Valor> valores) {
+        auto fila = [&r](std::vector<std::string> campos, std::vector<std::vector<db::Valor>> filas) {
             db::Recordset rs;
             for (auto& c : campos) {
                 rs.Campos.push_back({c, 0});
             }
-            rs.Filas.push_back(std::move(valores));
+            rs.Filas = std::move(filas);
             r.Registros = std::move(rs);
         };
-        if (sql.rfind("select ident_current", 0) == 0) {
-            fila({"actual", "incremento"}, {std::to_string(identidad), std::to_string(incremento)});
-            identidad = tras; // la siguiente lectura es la de después de reponer
-        } else if (sql.rfind("select count_big(*) as filas from orvalo_temp", 0) == 0) {
-            fila({"filas"}, {"40"});
-        } else if (sql.rfind("select count_big(*) as filas from transacciones where", 0) == 0) {
-            fila({"filas"}, {"60"}); // las que salen
-        } else if (sql.rfind("delete from", 0) == 0) {
+        auto empieza = [&sql](const char* p) { return sql.rfind(p, 0) == 0; };
+        if (empieza("select ident_current")) {
+            fila({"actual", "incremento"}, {{identidad ? db::Valor(std::to_string(*identidad)) : db::Valor(),
+                                             std::to_string(incremento)}});
+        } else if (sql.find("with (tablockx, holdlock)") != std::string::npos) {
+            fila({"filas"}, {{"100"}});
+        } else if (empieza("select count_big(*) as filas from orvalo_temp")) {
+            fila({"filas"}, {{"40"}});
+        } else if (empieza("select count_big(*) as filas from transacciones where") ||
+                   empieza("select count_big(*) as filas from kardex where")) {
+            fila({"filas"}, {{"60"}}); // las que salen, por el índice
+        } else if (empieza("select count_big(*) as filas from (select top")) {
+            fila({"filas"}, {{"40"}});
+        } else if (empieza("delete from")) {
             r.FilasAfectadas = {borradas};
-        } else if (sql.rfind("select count_big(*) as filas from dbo.", 0) == 0) {
-            fila({"filas"}, {++cuentas == 1 ? "100" : repuestas});
+        } else if (empieza("select count_big(*) as filas from dbo.")) {
+            fila({"filas"}, {{repuestas}});
         } else if (sql == sqlserver::kTransaccionesAbiertas) {
-            fila({"abiertas"}, {abiertas});
-        } else if (sql.rfind("insert into", 0) == 0 || sql.rfind(" SET IDENTITY_INSERT", 0) == 0) {
+            fila({"abiertas"}, {{abiertas}});
+        } else if (empieza("select count(*) as indices")) {
+            fila({"indices"}, {{conIndice ? "1" : "0"}});
+        } else if (empieza("select count(*) as llaves")) {
+            fila({"llaves"}, {{referenciada ? "1" : "0"}});
+        } else if (empieza("select name, is_disabled from sys.triggers")) {
+            std::vector<std::vector<db::Valor>> filas;
+            for (const auto& [nombre, apagado] : disparadores) {
+                filas.push_back({nombre, apagado ? "1" : "0"});
+            }
+            fila({"name", "is_disabled"}, filas);
+        } else if (empieza("alter table dbo.")) {
+            disparadores[sql.substr(sql.find('[') + 1, sql.size() - sql.find('[') - 2)] =
+                sql.find(" disable ") != std::string::npos;
+        } else if (sql == sqlserver::kComienza) {
+            alComenzar = disparadores;
+        } else if (sql == "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION" && deshaceDisparadores) {
+            disparadores = alComenzar;
+        } else if (empieza("insert into") || empieza(" SET IDENTITY_INSERT") ||
+                   empieza("alter table kardex")) {
+            for (auto& d : disparadores) {
+                d.second = d.second && !empieza("alter table kardex"); // el lote acaba con enable trigger all
+            }
+            identidad =
+                tras ? tras : identidad; // tras reponer, el contador queda donde lo dejó la reposición
             r.FilasAfectadas = {-1, 40, -1};
         }
         return r;
@@ -97,14 +129,16 @@ public:
 
     std::vector<std::string> lotes;
     int fallaEn = 0;
-    long long identidad = 5000, incremento = 1, tras = 5000;
-    int cuentas = 0;
-    std::string abiertas = "1";
-    std::string repuestas = "40";
+    std::optional<long long> identidad = 5000, tras;
+    long long incremento = 1;
+    std::string abiertas = "1", repuestas = "40";
     long long borradas = 60;
+    bool conIndice = true, referenciada = false, deshaceDisparadores = true;
+    std::map<std::string, bool> disparadores, alComenzar; // nombre → deshabilitado
 
-    bool Grabo(const std::string& lote) const {
-        return std::find(lotes.begin(), lotes.end(), lote) != lotes.end();
+    bool Grabo(const std::string& lote) const { return Posicion(lote) < lotes.size(); }
+    size_t Posicion(const std::string& lote) const {
+        return static_cast<size_t>(std::find(lotes.begin(), lotes.end(), lote) - lotes.begin());
     }
 };
 
@@ -113,99 +147,163 @@ protected:
     DialectoSqlServer dialecto;
     SesionGrabada cn;
     const TablaDatos transacciones{"transacciones", "fechayhora"};
-    SentenciaTarea Reposicion() { return dialecto.Sentencia(cn, "TRANSACCIONES", "[id],[fechayhora]", ""); }
+    const TablaDatos kardex{"kardex", "fecha"};
+    SentenciaTarea Reposicion(const std::string& clave = "TRANSACCIONES") {
+        return dialecto.Sentencia(cn, clave, "[id],[fechayhora]", "");
+    }
+    CuentaDepuracion Depura(SesionGrabada& s, Estrategia e, const TablaDatos* t = nullptr) {
+        const TablaDatos& tabla = t ? *t : transacciones;
+        return dialecto.DepuraTabla(s, tabla, kPrimerTrimestre,
+                                    dialecto.Sentencia(s,
+                                                       tabla.Tabla == "kardex" ? "KARDEX" : "TRANSACCIONES",
+                                                       "[id],[fechayhora]", ""),
+                                    e);
+    }
 };
 
-TEST_F(DialectoSqlServerPrueba, UnaTablaEsUnaTransaccionEnOrdenYConfirmaAlFinal) {
-    const auto reposicion = Reposicion();
-    const auto c = dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion, kCopia);
+// Lo que la transacción tiene que cumplir, no su lista entera: el candado antes de todo, la copia contada
+// antes de vaciar, el contador resembrado tras vaciar y revisado tras reponer, y COMMIT al final.
+TEST_F(DialectoSqlServerPrueba, UnaTablaEsUnaTransaccionConElCandadoPrimeroYConfirmaAlFinal) {
+    const auto c = Depura(cn, Estrategia::Copia);
     EXPECT_EQ(c.Antes, 100);
     EXPECT_EQ(c.Conservadas, 40);
-    const std::vector<std::string> esperados{
-        "SET XACT_ABORT ON",
-        "BEGIN TRANSACTION",
-        "select top 0 * from dbo.transacciones with (tablockx, holdlock)",
-        sqlserver::LeeIdentidad("transacciones"),
-        "select count_big(*) as filas from dbo.transacciones",
-        sqlserver::Copia(transacciones, kPrimerTrimestre),
-        "select count_big(*) as filas from orvalo_temp.dbo.transacciones",
-        "truncate table transacciones",
-        "DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)",
-        reposicion.Partes[0],
-        "select count_big(*) as filas from dbo.transacciones",
-        sqlserver::LeeIdentidad("transacciones"),
-        "drop table orvalo_temp.dbo.transacciones",
-        "select @@trancount as abiertas",
-        "COMMIT TRANSACTION"};
-    EXPECT_EQ(cn.lotes, esperados);
+    EXPECT_EQ(cn.lotes[2], sqlserver::Bloquea("transacciones")) << "el candado, justo tras BEGIN";
+    const auto copia = cn.Posicion(sqlserver::Copia(transacciones, kPrimerTrimestre));
+    const auto vacia = cn.Posicion("truncate table transacciones");
+    EXPECT_LT(copia, cn.Posicion("select count_big(*) as filas from orvalo_temp.dbo.transacciones"));
+    EXPECT_LT(cn.Posicion("select count_big(*) as filas from orvalo_temp.dbo.transacciones"), vacia);
+    EXPECT_LT(vacia, cn.Posicion("DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)"));
+    EXPECT_LT(cn.Posicion("DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)"),
+              cn.Posicion(Reposicion().Partes[0]));
+    EXPECT_EQ(cn.lotes.back(), "COMMIT TRANSACTION");
 }
 
 TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
-    const auto reposicion = Reposicion();
-    for (int falla = 1; falla <= 15; ++falla) {
-        SesionGrabada otra;
-        otra.fallaEn = falla;
-        EXPECT_THROW(dialecto.DepuraTabla(otra, transacciones, kPrimerTrimestre, reposicion, kCopia),
-                     db::ErrorBD)
-            << falla;
-        EXPECT_EQ(otra.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION") << falla;
-        EXPECT_EQ(std::count(otra.lotes.begin(), otra.lotes.end(), "COMMIT TRANSACTION"), falla == 15 ? 1 : 0)
-            << "solo el COMMIT que falló";
+    for (const Estrategia e : {Estrategia::Copia, Estrategia::Borrado}) {
+        SesionGrabada completa;
+        Depura(completa, e);
+        const int lotes = static_cast<int>(completa.lotes.size());
+        for (int falla = 1; falla <= lotes; ++falla) {
+            SesionGrabada otra;
+            otra.fallaEn = falla;
+            EXPECT_THROW(Depura(otra, e), db::ErrorBD) << falla;
+            EXPECT_EQ(otra.lotes.at(static_cast<size_t>(falla)), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
+                << falla;
+            EXPECT_EQ(std::count(otra.lotes.begin(), otra.lotes.end(), "COMMIT TRANSACTION"),
+                      falla == lotes ? 1 : 0)
+                << "solo el COMMIT que falló";
+        }
     }
-    // El servidor ya terminó la transacción por su cuenta: no se manda COMMIT.
-    cn.abiertas = "0";
-    EXPECT_THROW(dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, reposicion, kCopia), db::ErrorBD);
-    EXPECT_FALSE(cn.Grabo("COMMIT TRANSACTION"));
-    // La tabla no vuelve a tener las 40 copiadas.
-    SesionGrabada corta;
-    corta.repuestas = "39";
-    EXPECT_THROW(dialecto.DepuraTabla(corta, transacciones, kPrimerTrimestre, reposicion, kCopia),
-                 db::ErrorBD);
-    EXPECT_EQ(corta.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
+    struct Caso {
+        const char* nombre;
+        Estrategia e;
+        std::string abiertas, repuestas;
+        long long borradas;
+    };
+    for (const Caso& c :
+         std::vector<Caso>{{"el servidor ya terminó la transacción", Estrategia::Copia, "0", "40", 60},
+                           {"la tabla no vuelve a tener las 40", Estrategia::Copia, "1", "39", 60},
+                           {"el DELETE dice otra cuenta", Estrategia::Borrado, "1", "40", 59},
+                           {"la tabla perdió una de más", Estrategia::Borrado, "1", "39", 60}}) {
+        SesionGrabada s;
+        s.abiertas = c.abiertas;
+        s.repuestas = c.repuestas;
+        s.borradas = c.borradas;
+        EXPECT_THROW(Depura(s, c.e), db::ErrorBD) << c.nombre;
+        EXPECT_FALSE(s.Grabo("COMMIT TRANSACTION")) << c.nombre;
+    }
 }
 
 // Una identidad que cuenta hacia abajo: la siembra y la revisión siguen su sentido.
 TEST_F(DialectoSqlServerPrueba, IdentidadConIncrementoNegativo) {
-    EXPECT_EQ(sqlserver::SiembraTrasVaciar({-500, -1}), -501);
-    EXPECT_EQ(sqlserver::SiembraTrasVaciar({5000, 10}), 5010);
-    EXPECT_TRUE(sqlserver::Retrocedio(-400, {-500, -1})) << "volvió a valores ya emitidos";
-    EXPECT_FALSE(sqlserver::Retrocedio(-600, {-500, -1}));
-    EXPECT_TRUE(sqlserver::Retrocedio(4000, {5000, 1}));
-    EXPECT_FALSE(sqlserver::Retrocedio(5000, {5000, 1}));
-
     cn.identidad = -500;
     cn.incremento = -1;
     cn.tras = -300; // tras reponer el contador quedó en valores ya usados
-    dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, Reposicion(), kCopia);
+    Depura(cn, Estrategia::Copia);
     EXPECT_TRUE(cn.Grabo("DBCC CHECKIDENT ('dbo.transacciones', RESEED, -501)"));
     EXPECT_TRUE(cn.Grabo("DBCC CHECKIDENT ('dbo.transacciones', RESEED, -500)"));
 }
 
-// Con pocas filas que salen se borra en su lugar: sin copia, sin vaciar ni resembrar.
-TEST_F(DialectoSqlServerPrueba, BorrarEnSuLugarConElComplementoExactoYLaCuentaVerificada) {
-    EXPECT_EQ(dialecto.Elige(Estrategia::Auto, 100, 60), Estrategia::Borrado);
-    EXPECT_EQ(dialecto.Elige(Estrategia::Auto, 100, 40), Estrategia::Copia) << "salen más de la mitad";
-    EXPECT_EQ(dialecto.Elige(Estrategia::Copia, 100, 99), Estrategia::Copia);
-    const auto c =
-        dialecto.DepuraTabla(cn, transacciones, kPrimerTrimestre, Reposicion(), Estrategia::Borrado);
-    EXPECT_EQ(c.Usada, Estrategia::Borrado);
-    EXPECT_EQ(c.Eliminadas(), 60);
-    EXPECT_TRUE(cn.Grabo("delete from transacciones where fechayhora >= { d '2024-01-01'} and fechayhora < { "
-                         "d'2024-04-01'}"));
-    EXPECT_EQ(std::count_if(cn.lotes.begin(), cn.lotes.end(),
-                            [](const std::string& l) {
-                                return l.find("orvalo_temp") != std::string::npos ||
-                                       l.find("CHECKIDENT") != std::string::npos;
-                            }),
-              0);
-    EXPECT_EQ(cn.lotes.back(), "COMMIT TRANSACTION");
+// Ningún disparador de la tabla se dispara mientras se depura, y cada uno termina como empezó: el
+// deshabilitado por el DBA sigue así aunque el lote de kardex los habilite todos.
+TEST_F(DialectoSqlServerPrueba, LosDisparadoresNoSeDisparanYQuedanComoEstaban) {
+    for (const Estrategia e : {Estrategia::Copia, Estrategia::Borrado}) {
+        SCOPED_TRACE(NombreEstrategia(e));
+        SesionGrabada s;
+        s.identidad.reset();
+        s.disparadores = {{"kardex_alta", false}, {"kardex_baja", true}};
+        Depura(s, e, &kardex);
+        const auto toca =
+            std::min(s.Posicion("truncate table kardex"),
+                     s.Posicion("delete from kardex where fecha >= { d '2024-01-01'} and fecha < { "
+                                "d'2024-04-01'}"));
+        EXPECT_LT(s.Posicion("alter table dbo.kardex disable trigger [kardex_alta]"), toca)
+            << "se apaga antes de tocar la tabla";
+        // Al borrar se vuelve a prender; copiando lo prende el lote de kardex y el del DBA se vuelve a
+        // apagar.
+        EXPECT_LT(s.Posicion(e == Estrategia::Borrado
+                                 ? "alter table dbo.kardex enable trigger [kardex_alta]"
+                                 : "alter table dbo.kardex disable trigger [kardex_baja]"),
+                  s.Posicion("COMMIT TRANSACTION"));
+        const std::map<std::string, bool> iguales{{"kardex_alta", false}, {"kardex_baja", true}};
+        EXPECT_EQ(s.disparadores, iguales);
+    }
+    // Un servidor que al deshacer no devolvió el estado: se le devuelve después.
+    SesionGrabada s;
+    s.identidad.reset();
+    s.disparadores = {{"kardex_alta", false}};
+    s.deshaceDisparadores = false;
+    s.borradas = 59;
+    EXPECT_THROW(Depura(s, Estrategia::Borrado, &kardex), db::ErrorBD);
+    EXPECT_EQ(s.lotes.back(), "alter table dbo.kardex enable trigger [kardex_alta]");
+}
 
-    SesionGrabada otra; // el servidor dice que borró otra cantidad: se deshace
-    otra.borradas = 59;
-    EXPECT_THROW(
-        dialecto.DepuraTabla(otra, transacciones, kPrimerTrimestre, Reposicion(), Estrategia::Borrado),
-        db::ErrorBD);
-    EXPECT_EQ(otra.lotes.back(), "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
+// La regla de la estrategia: el umbral incluido, con índice de fecha y sin él, y lo que obliga a borrar.
+TEST(ReglaDeEstrategia, UmbralIncluidoIndiceLlavesEIdentidad) {
+    const DialectoSQLite sqlite;
+    const DialectoSqlServer sqlserver;
+    struct Caso {
+        const DialectoDepuracion& d;
+        Estrategia pedida;
+        CostoTabla costo;
+        std::optional<Estrategia> esperada; // nada: se rechaza
+    };
+    constexpr auto B = Estrategia::Borrado, C = Estrategia::Copia, A = Estrategia::Auto;
+    const std::vector<Caso> casos{
+        {sqlite, A, {100, 75, true}, B},
+        {sqlite, A, {100, 76, true}, C},
+        {sqlite, A, {100, 33, false}, B},
+        {sqlite, A, {100, 34, false}, C},
+        {sqlserver, A, {100, 50, true}, B},
+        {sqlserver, A, {100, 51, false}, C},
+        {sqlite, A, {0, 0, true}, B},
+        {sqlite, C, {100, 1, true}, C},
+        {sqlite, B, {100, 99, true}, B},
+        {sqlite, A, {100, 99, true, true}, B},
+        {sqlite, C, {100, 99, true, true}, std::nullopt},
+        {sqlserver, A, {100, 99, true, false, false}, B},
+        {sqlserver, C, {100, 99, true, false, false}, std::nullopt},
+    };
+    for (size_t i = 0; i < casos.size(); ++i) {
+        const auto& c = casos[i];
+        if (c.esperada) {
+            EXPECT_EQ(c.d.Elige(c.pedida, c.costo, "kardex"), *c.esperada) << i;
+        } else {
+            EXPECT_THROW(c.d.Elige(c.pedida, c.costo, "kardex"), db::ErrorBD) << i;
+        }
+    }
+    EXPECT_FALSE(sqlserver.CopiaAdmiteIdentidad("bitacora", true));
+    EXPECT_FALSE(sqlserver.CopiaAdmiteIdentidad("transacciones", false));
+    EXPECT_TRUE(sqlserver.CopiaAdmiteIdentidad("checadas", true));
+}
+
+// checadas con identidad se repone con IDENTITY_INSERT alrededor del lote, que queda como está.
+TEST_F(DialectoSqlServerPrueba, ChecadasConIdentidadConservaSusValores) {
+    const auto checadas = dialecto.Sentencia(cn, "CHECADAS", "[id],[empleado]", "");
+    const std::vector<std::string> partes{"SET IDENTITY_INSERT dbo.checadas on",
+                                          sqlserver::SentenciaDeClave("CHECADAS", "[id],[empleado]", ""),
+                                          "SET IDENTITY_INSERT dbo.checadas off"};
+    EXPECT_EQ(checadas.Partes, partes);
 }
 
 // Un servidor que no es SQL Server ni SQLite no recibe las sentencias de SQL Server.

@@ -80,6 +80,10 @@ TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
         EXPECT_EQ(sondeo.estados[0], "1 ok 2025-02-28 23:59 2025-04-01");
     }
     EXPECT_EQ(sondeo.estados[1], "2 sin conexión");
+    // Babelfish da los nombres en minúsculas: la tabla de una tarea no puede decidirse por la mayúscula.
+    BaseTsql conTransacciones;
+    CreaBaseOrvalo(conTransacciones, true);
+    EXPECT_EQ(ExisteTablaTransacciones(conTransacciones.cn()), !ServidorDePruebas().Babelfish);
 
     // --conexiones dice "error: " una sola vez.
     const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}}, {"--conexiones"});
@@ -89,17 +93,6 @@ TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     }
     EXPECT_NO_CONTIENE(r.salida, "Error: ");
     EXPECT_NO_CONTIENE(r.salida, db::ValorDeClave(b.Cadena(), "PWD"));
-}
-
-// Babelfish da los nombres en minúsculas: la tabla de una tarea no puede decidirse por la mayúscula.
-TEST(DepuracionTsql, NombresDeTablasDelCatalogo) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BaseTsql b;
-    CreaBaseOrvalo(b, true);
-    const auto tablas = b.cn().Tablas();
-    const std::string esperada = ServidorDePruebas().Babelfish ? "transacciones" : "Transacciones";
-    EXPECT_NE(std::find(tablas.begin(), tablas.end(), esperada), tablas.end());
-    EXPECT_EQ(ExisteTablaTransacciones(b.cn()), !ServidorDePruebas().Babelfish);
 }
 
 // --simular cuenta con la condición de la corrida y no cambia nada, ni crea orvalo_temp.
@@ -166,21 +159,106 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::nullopt);
 }
 
-// Los disparadores de kardex: apagados se ven apagados, y HabilitaDisparadores los deja andando.
-TEST(DepuracionTsql, DisparadoresDeKardexHabilitados) {
+// Una depuración de marzo sobre una base preparada, paso por paso: lo que la base le pide a la estrategia
+// (disparadores, llaves foráneas, identidad) y lo que queda.
+TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
     OV_EXIGE_SERVIDOR_TSQL();
-    BaseTsql b;
-    CreaBaseOrvalo(b);
-    DialectoSqlServer dialecto;
-    EXPECT_TRUE(dialecto.DisparadoresHabilitados(b.cn()));
-    b.Ejecuta("alter table kardex disable trigger  all ");
-    EXPECT_FALSE(dialecto.DisparadoresHabilitados(b.cn()));
-    b.Ejecuta("INSERT INTO kardex VALUES (9, GETDATE(), 'B')");
-    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM bitacora"), kFilasOrvalo) << "apagado no escribe";
-    dialecto.HabilitaDisparadores(b.cn());
-    EXPECT_TRUE(dialecto.DisparadoresHabilitados(b.cn()));
-    b.Ejecuta("INSERT INTO kardex VALUES (9, GETDATE(), 'C')");
-    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM bitacora"), kFilasOrvalo + 1);
+    struct Caso {
+        const char* nombre;
+        std::vector<std::string> prepara;
+        const char* estrategia;
+        const char* paso;
+        const char* hasta;
+        int codigo;
+        const char* mensaje;
+        std::vector<std::pair<std::string, std::string>> consultas; // y lo que deben dar
+    };
+    const std::string enBitacora = "SELECT COUNT(*) FROM bitacora";
+    auto estado = [](const char* nombre, int deshabilitado) {
+        return std::pair<std::string, std::string>{
+            std::string(
+                "SELECT COUNT(*) FROM sys.triggers WHERE parent_id = OBJECT_ID('dbo.kardex') AND name = '") +
+                nombre + "' AND is_disabled = " + std::to_string(deshabilitado),
+            "1"};
+    };
+    const std::vector<Caso> casos{
+        // Un DELETE de kardex no dispara su disparador de bajas; el que el DBA deshabilitó sigue así.
+        {"disparadores",
+         {"CREATE TRIGGER kardex_baja ON kardex AFTER DELETE AS INSERT INTO bitacora (id, texto) SELECT 1000 "
+          "+ "
+          "ROW_NUMBER() OVER (ORDER BY empleado), 'baja' FROM deleted",
+          "CREATE TRIGGER kardex_apagado ON kardex AFTER DELETE AS INSERT INTO bitacora (id, texto) VALUES "
+          "(999, "
+          "'x')",
+          "alter table kardex disable trigger kardex_apagado"},
+         "auto",
+         "3",
+         "2025-03-31",
+         0,
+         "por borrado",
+         {{enBitacora, "21"},
+          estado("kardex_apagado", 1),
+          estado("kardex_baja", 0),
+          estado("kardex_bitacora", 0)}},
+        // Referenciada por otra tabla: se borra en su lugar aunque salga casi toda, y solo se van los
+        // hijos de lo borrado; la copia se rechaza antes de tocar nada.
+        {"llaves, auto",
+         {"CREATE TABLE detalle (id int PRIMARY KEY, checada int REFERENCES checadas (id) ON DELETE CASCADE)",
+          "INSERT INTO detalle SELECT id, id FROM checadas"},
+         "auto",
+         "1",
+         "2025-12-31",
+         0,
+         "por borrado",
+         {{"SELECT COUNT(*) FROM checadas", "6"}, {"SELECT COUNT(*) FROM detalle", "6"}}},
+        {"llaves, copia",
+         {"CREATE TABLE detalle (id int PRIMARY KEY, checada int REFERENCES checadas (id))",
+          "INSERT INTO detalle SELECT id, id FROM checadas"},
+         "copia",
+         "1",
+         "2025-12-31",
+         1,
+         "Otras tablas referencian a checadas con llaves foráneas",
+         {{"SELECT COUNT(*) FROM checadas", "21"}, {"SELECT COUNT(*) FROM detalle", "21"}}},
+        // Una bitácora con identidad: la reposición del producto no la admite.
+        {"identidad, auto",
+         {"DROP TABLE bitacora", "CREATE TABLE bitacora (id int IDENTITY PRIMARY KEY, fechahora datetime)",
+          "INSERT INTO bitacora (fechahora) SELECT fechayhora FROM checadas"},
+         "auto",
+         "5",
+         "2025-12-31",
+         0,
+         "por borrado",
+         {{enBitacora, "6"}, {"SELECT IDENT_CURRENT('dbo.bitacora')", "21"}}},
+        {"identidad, copia",
+         {"DROP TABLE bitacora", "CREATE TABLE bitacora (id int IDENTITY PRIMARY KEY, fechahora datetime)",
+          "INSERT INTO bitacora (fechahora) SELECT fechayhora FROM checadas"},
+         "copia",
+         "5",
+         "2025-12-31",
+         1,
+         "no admite sus columnas de identidad",
+         {{enBitacora, "21"}}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        BorraOrvaloTemp();
+        BaseTsql b;
+        CreaBaseOrvalo(b);
+        for (const auto& sql : c.prepara) {
+            b.Ejecuta(sql);
+        }
+        CarpetaTemporal tmp;
+        const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}},
+                                  {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta",
+                                   c.hasta, "--pasos", c.paso, "--estrategia", c.estrategia, "--si"});
+        EXPECT_EQ(r.codigo, c.codigo) << r.salida << r.errores;
+        EXPECT_CONTIENE(r.salida + r.errores, c.mensaje);
+        for (const auto& [consulta, esperado] : c.consultas) {
+            EXPECT_EQ(b.Valor(consulta), esperado) << consulta;
+        }
+    }
+    BorraOrvaloTemp();
 }
 
 // Documentación de IDENT_CURRENT y DBCC CHECKIDENT: tras TRUNCATE da la semilla y RESEED n da n; con
@@ -188,34 +266,35 @@ TEST(DepuracionTsql, DisparadoresDeKardexHabilitados) {
 TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
-    CreaBaseOrvalo(b);
-    EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad("checadas")), std::vector<std::string>{"21|1"});
-    // Lo que hace la corrida: vaciar, reponer las conservadas con sus ids y volver el contador a 21.
-    b.Ejecuta("SELECT * INTO #copia FROM checadas WHERE id <= 5");
-    b.Ejecuta("TRUNCATE TABLE checadas");
-    EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad("checadas")), std::vector<std::string>{"1|1"});
-    b.Ejecuta("SET IDENTITY_INSERT dbo.checadas on\r\ninsert into dbo.checadas ([id],[empleado],[fechayhora],"
-              "[reloj]) select * from #copia\r\nSET IDENTITY_INSERT dbo.checadas off");
-    EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad("checadas")), std::vector<std::string>{"5|1"})
-        << "el contador quedó por debajo de lo que la tabla tuvo";
-    const auto aviso = b.cn().Execute(sqlserver::Resiembra("checadas", 21));
-    ASSERT_FALSE(aviso.Mensajes.empty());
-    EXPECT_EMPIEZA(aviso.Mensajes[0], "Checking identity information: current identity value '");
-    b.Ejecuta("INSERT INTO checadas (empleado) VALUES (9)");
-    EXPECT_EQ(b.Valor("SELECT MAX(id) FROM checadas"), "22");
-
-    b.Ejecuta("CREATE TABLE baja (id int IDENTITY(100,-1) PRIMARY KEY, x int)");
-    b.Ejecuta("INSERT INTO baja (x) VALUES (1), (2), (3)");
-    EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad("baja")), std::vector<std::string>{"98|-1"});
-    b.Ejecuta("TRUNCATE TABLE baja");
-    EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad("baja")), std::vector<std::string>{"100|-1"});
-    b.Ejecuta("SET IDENTITY_INSERT dbo.baja on\r\ninsert into dbo.baja (id, x) values (100, 1), (99, 2)\r\n"
-              "SET IDENTITY_INSERT dbo.baja off");
-    EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad("baja")), std::vector<std::string>{"99|-1"})
-        << "99 es mayor que 98: el contador volvió a valores ya usados";
-    b.Ejecuta(sqlserver::Resiembra("baja", 98));
-    b.Ejecuta("INSERT INTO baja (x) VALUES (4)");
-    EXPECT_EQ(b.Valor("SELECT MIN(id) FROM baja"), "97");
+    struct Caso {
+        const char* tabla;
+        int semilla, incremento;
+        const char *tras3, *trasVaciar, *trasReponer, *siguiente;
+        long long resiembra;
+    };
+    // Tres filas, vaciar, reponer dos con sus id: el contador queda en valores ya emitidos; la resiembra al
+    // último emitido hace que la siguiente fila no reuse ninguno.
+    for (const Caso& c : {Caso{"sube", 1, 1, "3|1", "1|1", "2|1", "4", 3},
+                          Caso{"baja", 100, -1, "98|-1", "100|-1", "99|-1", "97", 98}}) {
+        SCOPED_TRACE(c.tabla);
+        const std::string t = c.tabla;
+        b.Ejecuta("CREATE TABLE " + t + " (id int IDENTITY(" + std::to_string(c.semilla) + "," +
+                  std::to_string(c.incremento) + ") PRIMARY KEY, x int)");
+        b.Ejecuta("INSERT INTO " + t + " (x) VALUES (1), (2), (3)");
+        EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad(t)), std::vector<std::string>{c.tras3});
+        b.Ejecuta("SELECT * INTO #copia_" + t + " FROM " + t);
+        b.Ejecuta("TRUNCATE TABLE " + t);
+        EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad(t)), std::vector<std::string>{c.trasVaciar});
+        b.Ejecuta("SET IDENTITY_INSERT dbo." + t + " on\r\ninsert into dbo." + t +
+                  " (id, x) select id, x from #copia_" + t + " where x <= 2\r\nSET IDENTITY_INSERT dbo." + t +
+                  " off");
+        EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad(t)), std::vector<std::string>{c.trasReponer});
+        const auto aviso = b.cn().Execute(sqlserver::Resiembra(t, c.resiembra));
+        ASSERT_FALSE(aviso.Mensajes.empty());
+        EXPECT_EMPIEZA(aviso.Mensajes[0], "Checking identity information: current identity value '");
+        b.Ejecuta("INSERT INTO " + t + " (x) VALUES (4)");
+        EXPECT_EQ(b.Valor("SELECT id FROM " + t + " WHERE x = 4"), c.siguiente);
+    }
 }
 
 // La copia entre bases y el mantenimiento que Babelfish rechaza no tocan la tabla ni dejan nada en
@@ -253,60 +332,36 @@ TEST(DepuracionTsql, LoQueElServidorRechazaNoTocaNada) {
     dialecto.BorraTemporal(b.cn());
 }
 
-// Con SET XACT_ABORT ON un error termina y deshace la transacción: no queda nada que confirmar.
-TEST(DepuracionTsql, UnErrorTerminaLaTransaccion) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BaseTsql b;
-    b.Ejecuta("CREATE TABLE t (id int PRIMARY KEY)");
-    b.Ejecuta("INSERT INTO t VALUES (1)");
-    b.Ejecuta("SET XACT_ABORT ON");
-    b.Ejecuta("BEGIN TRANSACTION");
-    b.Ejecuta("DELETE FROM t");
-    EXPECT_EQ(b.Valor("SELECT @@TRANCOUNT"), "1");
-    EXPECT_THROW(b.Ejecuta("INSERT INTO t VALUES (2)\r\nINSERT INTO t VALUES (2)"), db::ErrorBD);
-    EXPECT_EQ(b.Valor("SELECT @@TRANCOUNT"), "0");
-    EXPECT_THROW(b.Ejecuta("COMMIT"), db::ErrorBD) << "no hay transacción que confirmar";
-    EXPECT_EQ(b.Filas("SELECT id FROM t"), std::vector<std::string>{"1"});
-}
-
-// Dos bases por la línea de comandos: lo que Babelfish rechaza falla con su mensaje, sin tocar la tabla
-// ni falso éxito (sale con 1); lo que acepta, y todo en SQL Server, pierde solo lo del rango.
-TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
+// Por la línea de comandos, con cada estrategia: lo que Babelfish rechaza falla con su mensaje, sin tocar
+// la tabla ni falso éxito (sale con 1); lo que acepta, y todo en SQL Server, pierde solo lo del rango.
+TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
     OV_EXIGE_SERVIDOR_TSQL();
     const bool babelfish = ServidorDePruebas().Babelfish;
     for (const std::string estrategia : {"copia", "borrado"}) {
         BorraOrvaloTemp();
-        BaseTsql norte("ovnorte"), sur("ovsur");
+        BaseTsql b("ovnorte");
+        CreaBaseOrvalo(b);
         std::vector<std::vector<std::string>> antes;
-        for (BaseTsql* b : {&norte, &sur}) {
-            CreaBaseOrvalo(*b);
-            for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
-                antes.push_back(FilasDe(*b, tabla));
-            }
+        for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
+            antes.push_back(FilasDe(b, tabla));
         }
         CarpetaTemporal tmp;
-        const auto r =
-            CorreOrden(tmp, {{"Norte", norte.Cadena()}, {"Sur", sur.Cadena()}},
-                       {"--depurar", "--conexion", "Norte", "--conexion", "Sur", "--desde", "2025-03-01",
-                        "--hasta", "2025-03-31", "--si", "--estrategia", estrategia});
+        const auto r = CorreOrden(tmp, {{"Norte", b.Cadena()}},
+                                  {"--depurar", "--conexion", "Norte", "--desde", "2025-03-01", "--hasta",
+                                   "2025-03-31", "--si", "--estrategia", estrategia});
         const std::string todo = r.salida + r.errores;
         const bool intactas = babelfish && estrategia == "copia";
         size_t k = 0;
-        for (BaseTsql* b : {&norte, &sur}) {
-            EXPECT_TRUE(DialectoSqlServer().DisparadoresHabilitados(b->cn()));
-            for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
-                const auto despues = FilasDe(*b, tabla);
-                if (intactas) {
-                    EXPECT_EQ(despues, antes[k]) << estrategia << " " << b->Nombre() << "." << tabla;
-                } else {
-                    // Quedan las 12 conservadas: el disparador de kardex no escribe en la bitácora.
-                    EXPECT_EQ(despues.size(), antes[k].size() - 9)
-                        << estrategia << " " << b->Nombre() << "." << tabla;
-                }
-                ++k;
+        for (const char* tabla : {"checadas", "kardex", "bitacora"}) {
+            // Quedan las 12 conservadas: el disparador de kardex no escribe en la bitácora.
+            EXPECT_EQ(FilasDe(b, tabla).size(), antes[k].size() - (intactas ? 0 : 9))
+                << estrategia << " " << tabla;
+            if (intactas) {
+                EXPECT_EQ(FilasDe(b, tabla), antes[k]) << tabla;
             }
+            ++k;
         }
-        const auto temporal = DialectoSqlServer().TablasConFilas(norte.cn());
+        const auto temporal = DialectoSqlServer().TablasConFilas(b.cn());
         EXPECT_TRUE(!temporal || temporal->empty()) << "orvalo_temp no guarda filas de nadie";
         EXPECT_NO_CONTIENE(todo, "abort");
         if (babelfish) {
@@ -318,7 +373,7 @@ TEST(DepuracionTsql, DepuracionCompletaDeDosBasesPorLaLineaDeComandos) {
             }
         } else {
             EXPECT_EQ(r.codigo, 0) << todo;
-            EXPECT_FALSE(ExisteOrvaloTemp(norte));
+            EXPECT_FALSE(ExisteOrvaloTemp(b));
         }
     }
     BorraOrvaloTemp();
