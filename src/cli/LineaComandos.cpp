@@ -19,7 +19,7 @@ const char* const kAyuda =
     "            --desde AAAA-MM-DD --hasta AAAA-MM-DD [--pasos N[,N...]] [--simular] [--si]\n"
     "            [--estrategia auto|copia|borrado] [--espera SEGUNDOS]\n"
     "  ovnalvora [--registro ARCHIVO] --temporal --conexion NOMBRE\n"
-    "  ovnalvora [--registro ARCHIVO] --reponer --conexion NOMBRE [--si]\n"
+    "  ovnalvora [--registro ARCHIVO] --reponer --conexion NOMBRE [--origen NOMBRE] [--si]\n"
     "  ovnalvora [--registro ARCHIVO] --descartar-temporal --conexion NOMBRE [--si]\n"
     "  ovnalvora --version | --ayuda\n"
     "\n"
@@ -33,8 +33,11 @@ const char* const kAyuda =
     "                      auto (por omisión): borra en su lugar cuando sale poco\n"
     "  --temporal          muestra lo que guarda la base temporal orvalo_temp y de dónde salió\n"
     "  --reponer           devuelve a sus tablas las filas de orvalo_temp, sin duplicar ninguna\n"
-    "  --descartar-temporal  borra orvalo_temp con lo que guarde\n"
-    "  --espera SEGUNDOS   cuánto esperar a una base ocupada por otro proceso (60; 0 es sin límite)\n"
+    "  --origen NOMBRE     con --reponer, si orvalo_temp no dice de qué base salió: confirma que sus\n"
+    "                      filas son de la base de esa conexión (la misma de --conexion)\n"
+    "  --descartar-temporal  borra orvalo_temp con lo que guarde (también un orvalo_temp.db dañado)\n"
+    "  --espera SEGUNDOS   cuánto esperar en total, en toda la corrida, a una base que otro proceso\n"
+    "                      retiene (60; 0 es sin límite)\n"
     "\n"
     "Salida: 0 todo terminó bien; 1 algún paso falló o no corrió; 2 argumentos o arranque rechazado.\n";
 

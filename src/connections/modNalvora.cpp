@@ -64,7 +64,7 @@ std::vector<EntradaConexion> Conexiones(const Registro& almacen) {
 }
 
 ModNalvora::ModNalvora(const Registro& registro)
-    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()), espera_(db::kEsperaPorOmision) {}
+    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()) {}
 
 std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
     auto tomada = std::move(cnBD_);
@@ -97,9 +97,12 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
             }
             const std::string conn = TextoDe(LeeValor(registro, ruta, "Conn"));
             auto cadena = db::TraduceCadena(conn, db::DriversInstalados());
-            db::PonEsperaSQLite(cadena, espera_);
+            db::PonEsperaSQLite(cadena);
             cnBD_->OpenOdbc(cadena);
-            db::FijaEspera(*cnBD_, espera_);
+            auto espera =
+                esperas_.De(buscado, SinBlancosALosLados(TextoDe(LeeValor(registro, ruta, "Name"))));
+            db::FijaEspera(*cnBD_, espera->Resta());
+            cnBD_->FijaEspera(std::move(espera));
             return 0;
         }
     } catch (const db::ErrorBD& e) {

@@ -395,18 +395,3 @@ TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
     EXPECT_EQ(falla.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
     EXPECT_FALSE(fs::exists(Temporal()));
 }
-
-// Otro proceso retiene la base: la tarea espera lo fijado, falla diciendo que la base está ocupada y
-// no cambia nada, en lugar de esperar para siempre.
-TEST_F(DepuracionPrueba, UnaBaseRetenidaFallaAlAgotarLaEsperaYLoDice) {
-    Plan plan = ArmaPlan({"Planta Sur"}, {1});
-    BaseSqlite otra(Sur());
-    otra.Ejecuta("BEGIN EXCLUSIVE");
-    ModNalvora modulo(*registro);
-    modulo.FijaEspera(std::chrono::seconds{1});
-    const auto res = Corre(plan, &modulo);
-    otra.Ejecuta("ROLLBACK");
-    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
-    EXPECT_CONTIENE(plan.NodoEn(1).Texto, "La base de datos está ocupada");
-    EXPECT_FALSE(res.TodasTerminadas);
-}
