@@ -92,15 +92,13 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     DejaSobrante(false, false); // la tabla ya tiene todas las filas de la copia
     const std::string norte = BaseSqlite(demo / "orvalo_norte.db").Huella("checadas");
     EXPECT_CONTIENE(Corre(Con("--temporal")).salida, "\ndesconocido\n");
-    for (const auto& conexion : {"Planta Norte", "Planta Sur"}) {
-        for (const bool terminal : {false, true}) {
-            const auto r =
-                Corre(Con("--reponer",
-                          terminal ? std::vector<std::string>{} : std::vector<std::string>{"--si"}, conexion),
-                      "s\n", terminal);
-            EXPECT_EQ(r.codigo, 2) << conexion;
-            EXPECT_CONTIENE(r.salida, "--origen \"" + std::string(conexion) + "\"");
-        }
+    for (const auto& [conexion, terminal] : {std::pair{"Planta Norte", false}, {"Planta Sur", true}}) {
+        const auto r =
+            Corre(Con("--reponer", terminal ? std::vector<std::string>{} : std::vector<std::string>{"--si"},
+                      conexion),
+                  "s\n", terminal);
+        EXPECT_EQ(r.codigo, 2) << conexion;
+        EXPECT_CONTIENE(r.salida, "--origen \"" + std::string(conexion) + "\"");
     }
     EXPECT_EQ(Corre(Con("--reponer", {"--origen", "Planta Norte"})).codigo, 2) << "otra que la de --conexion";
     EXPECT_EQ(BaseSqlite(demo / "orvalo_norte.db").Huella("checadas"), norte);
@@ -114,7 +112,6 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     const auto& sobrante = std::get<SobranteParaElegir>(descrito);
     EXPECT_EQ(sobrante.Candidatas, (std::vector<std::string>{"Planta Norte", "Planta Sur"}));
     EXPECT_EQ(sobrante.DeOrigen, std::nullopt);
-    EXPECT_CONTIENE(sobrante.Texto, "checadas: " + conservadas.substr(0, conservadas.find(':')) + " filas");
     EXPECT_CONTIENE(sobrante.Texto, "sus filas van del 2023-12-01 al 2026-11-30");
     std::vector<std::string> lineas;
     auto registra = [&lineas](const std::string& l) { lineas.push_back(l); };
