@@ -92,6 +92,10 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     DejaSobrante(false, false); // la tabla ya tiene todas las filas de la copia
     const std::string norte = BaseSqlite(demo / "orvalo_norte.db").Huella("checadas");
     EXPECT_CONTIENE(Corre(Con("--temporal")).salida, "\ndesconocido\n");
+    const auto rechazo = Corre(Depurar({"--si"}));
+    EXPECT_EQ(rechazo.codigo, 2);
+    EXPECT_CONTIENE(rechazo.errores, "checadas). Repóngalas");
+    EXPECT_CONTIENE(rechazo.errores, "de origen desconocido");
     for (const auto& [conexion, terminal] : {std::pair{"Planta Norte", false}, {"Planta Sur", true}}) {
         const auto r =
             Corre(Con("--reponer", terminal ? std::vector<std::string>{} : std::vector<std::string>{"--si"},

@@ -161,6 +161,22 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     EXPECT_EQ(leido->Hasta, "2025-03-31");
     dialecto.BorraTemporal(b.cn());
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::nullopt);
+
+    // Una conexión cuya base es orvalo_temp no se depura ni se descarta: es la del operador.
+    b.Ejecuta(sqlserver::kCreaTemporal);
+    CarpetaTemporal tmp;
+    std::string cadena = b.Cadena();
+    cadena.replace(cadena.find(b.Nombre()), b.Nombre().size(), "orvalo_temp");
+    const std::vector<std::pair<std::string, std::string>> reg{{"Propia", cadena}};
+    for (const std::vector<std::string>& orden :
+         {std::vector<std::string>{"--descartar-temporal", "--conexion", "Propia", "--si"},
+          {"--depurar", "--conexion", "Propia", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}}) {
+        const auto r = CorreOrden(tmp, reg, orden);
+        EXPECT_NE(r.codigo, 0) << orden[0];
+        EXPECT_CONTIENE(r.salida + r.errores, "la base orvalo_temp del servidor");
+        EXPECT_TRUE(ExisteOrvaloTemp(b)) << orden[0];
+    }
+    BorraOrvaloTemp();
 }
 
 // Los disparadores de kardex: apagados se ven apagados, y HabilitaDisparadores los deja andando.
@@ -373,25 +389,4 @@ TEST(DepuracionTsql, CadaResultadoDeSpGetapplockDiceLoSuyo) {
             EXPECT_NO_CONTIENE(rechazo.value_or(""), "Otra depuración");
         }
     }
-}
-
-// Una conexión cuya base es orvalo_temp no se depura ni se descarta: es la del operador.
-TEST(DepuracionTsql, LaBaseDeUnaConexionNuncaEsLaTemporal) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BorraOrvaloTemp();
-    BaseTsql b;
-    b.Ejecuta(sqlserver::kCreaTemporal);
-    CarpetaTemporal tmp;
-    std::string cadena = b.Cadena();
-    cadena.replace(cadena.find(b.Nombre()), b.Nombre().size(), "orvalo_temp");
-    const std::vector<std::pair<std::string, std::string>> reg{{"Propia", cadena}};
-    for (const std::vector<std::string>& orden :
-         {std::vector<std::string>{"--descartar-temporal", "--conexion", "Propia", "--si"},
-          {"--depurar", "--conexion", "Propia", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}}) {
-        const auto r = CorreOrden(tmp, reg, orden);
-        EXPECT_NE(r.codigo, 0) << orden[0];
-        EXPECT_CONTIENE(r.salida + r.errores, "la base orvalo_temp del servidor");
-        EXPECT_TRUE(ExisteOrvaloTemp(b)) << orden[0];
-    }
-    BorraOrvaloTemp();
 }
