@@ -31,6 +31,12 @@ public:
     explicit ObservadorConsola(std::ostream& salida) : salida_(salida) {}
     void NodoCambiado(int, const Nodo&) override {}
     void LineaBitacora(const std::string& linea) override { salida_ << linea << '\n' << std::flush; }
+    // Al empezar a esperar y luego cada 5 s: una línea por segundo llenaría la consola.
+    void EsperaBaseOcupada(const db::AvisoEspera& a) override {
+        if (a.Esperado.count() % 5 == 0) {
+            salida_ << db::TextoEspera(a) << '\n' << std::flush;
+        }
+    }
 
 private:
     std::ostream& salida_;

@@ -10,26 +10,11 @@ namespace ov {
 
 namespace {
 
-// La entrada de la conexión y lo que guarda su orvalo_temp, sin cambiar nada.
-std::optional<EstadoTemporal> Lee(ModNalvora& modulo, const std::string& conexion, EntornoConsola& entorno,
-                                  std::optional<bool>& esOrigen) {
-    if (modulo.AbreConexion(conexion) != 0) {
-        entorno.errores << "No se pudo abrir la conexión " << conexion << ". " << modulo.UltimoError()
-                        << "\n";
-        return std::nullopt;
-    }
-    auto dialecto = DialectoPara(modulo.cnBD());
-    EstadoTemporal e = LeeTemporal(modulo.cnBD(), *dialecto);
-    esOrigen = EsLaBaseDeOrigen(modulo.cnBD(), *dialecto, e);
-    modulo.cnBD().Close();
-    return e;
-}
-
 void Imprime(const EstadoTemporal& e, std::ostream& salida) {
-    salida << "Tabla\tFilas\tFilas de la tabla viva\n";
+    salida << "Tabla\tFilas\tFilas de la tabla viva\tDesde\tHasta\n";
     for (const auto& t : e.Tablas) {
         salida << t.Nombre << '\t' << t.Filas << '\t' << (t.FilasVivas ? std::to_string(*t.FilasVivas) : "")
-               << '\n';
+               << '\t' << t.Desde << '\t' << t.Hasta << '\n';
     }
     salida << "\nOrigen\tConexión\tServidor\tBase\tEquipo\tInicio\tDesde\tHasta\n";
     if (e.origen) {
@@ -48,40 +33,46 @@ void Imprime(const EstadoTemporal& e, std::ostream& salida) {
 int ComandoTemporal(const Opciones& o, const Registro& registro, EntornoConsola& entorno) {
     const std::string& conexion = o.conexiones.front();
     ModNalvora modulo(registro);
-    std::optional<bool> esOrigen;
-    std::optional<EstadoTemporal> e;
-    try {
-        e = Lee(modulo, conexion, entorno, esOrigen);
-    } catch (const db::ErrorBD& err) {
-        entorno.errores << "No se pudo leer la base temporal: " << err.Fuente << " " << err.Descripcion
-                        << "\n";
-        return 1;
-    }
-    if (!e) {
+    modulo.FijaAvisoEspera([&entorno](const db::AvisoEspera& a) {
+        if (a.Esperado.count() % 5 == 0) {
+            entorno.salida << db::TextoEspera(a) << '\n' << std::flush;
+        }
+    });
+    const auto leido = LeeSobrante(modulo, conexion);
+    if (const auto* error = std::get_if<std::string>(&leido)) {
+        entorno.errores << *error << "\n";
         return 2;
     }
-    if (!e->Existe) {
-        entorno.salida << "No hay base temporal orvalo_temp en " << e->Lugar << ".\n";
+    const EstadoTemporal& e = std::get<EstadoTemporal>(leido);
+    if (!e.Existe) {
+        entorno.salida << "No hay base temporal orvalo_temp en " << e.Lugar << ".\n";
         return 0;
+    }
+    const bool reponer = o.orden == Opciones::Orden::Reponer;
+    if (e.NoEsBase && (o.orden == Opciones::Orden::Temporal || reponer)) {
+        entorno.errores << TextoTemporalIlegible(e.Lugar, conexion) << '\n';
+        return 1;
     }
     if (o.orden == Opciones::Orden::Temporal) {
-        Imprime(*e, entorno.salida);
+        Imprime(e, entorno.salida);
         return 0;
     }
-
-    const bool reponer = o.orden == Opciones::Orden::Reponer;
-    if (!o.si) {
+    // Filas de origen desconocido solo van a una base que el operador nombró con --origen.
+    const bool sinOrigen = reponer && !e.origen && o.origen.empty();
+    if (!o.si && !sinOrigen) {
         if (!entorno.hayTerminal) {
             entorno.errores << "No hay una terminal para confirmar; use --si.\n";
             return 2;
         }
-        Imprime(*e, entorno.salida);
-        std::string pregunta =
-            reponer ? "¿Reponer estas filas en sus tablas de la base de la conexión " + conexion + "?"
-                    : "¿Borrar la base temporal orvalo_temp con todo lo que guarda?";
-        if (reponer && !esOrigen) {
-            pregunta = "No se sabe de qué base salió esta orvalo_temp. " + pregunta;
+        if (!e.NoEsBase) {
+            Imprime(e, entorno.salida);
         }
+        const std::string pregunta =
+            reponer ? std::string(e.origen ? "" : "No se sabe de qué base salió esta orvalo_temp. ") +
+                          "¿Reponer estas filas en sus tablas de la base de la conexión " + conexion + "?"
+            : e.NoEsBase
+                ? "¿Borrar el archivo orvalo_temp.db de " + e.Lugar + ", que no es una base de datos?"
+                : "¿Borrar la base temporal orvalo_temp con todo lo que guarda?";
         if (!PreguntaEnTerminal(entorno, pregunta)) {
             entorno.salida << "No se cambió nada.\n";
             return 1;
@@ -93,9 +84,9 @@ int ComandoTemporal(const Opciones& o, const Registro& registro, EntornoConsola&
         bitacora.Linea(texto);
         entorno.salida << LineaConHora(reloj, texto) << '\n';
     };
-    const auto r =
-        reponer ? ReponeTemporal(modulo, conexion, registra) : DescartaTemporal(modulo, conexion, registra);
-    return r.Bien ? 0 : 1;
+    const auto r = reponer ? ReponeTemporal(modulo, conexion, registra, !o.origen.empty())
+                           : DescartaTemporal(modulo, conexion, registra);
+    return sinOrigen ? 2 : r.Bien ? 0 : 1;
 }
 
 } // namespace ov

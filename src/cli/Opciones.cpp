@@ -1,5 +1,7 @@
 #include "cli/Opciones.h"
 
+#include "connections/modNalvora.h"
+
 #include <charconv>
 
 namespace ov {
@@ -80,6 +82,10 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
                 return std::string("Falta el nombre después de --conexion.");
             }
             o.conexiones.push_back(nombre);
+        } else if (a == "--origen") {
+            if (!valor(o.origen)) {
+                return std::string("Falta el nombre de la conexión después de --origen.");
+            }
         } else if (a == "--desde" || a == "--hasta") {
             if (!valor(a == "--desde" ? o.desde : o.hasta)) {
                 return "Falta la fecha después de " + a + ".";
@@ -139,6 +145,14 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
     if (esperaDada && o.orden != Opciones::Orden::Depurar) {
         return std::string("--espera va solo con --depurar.");
     }
+    if (!o.origen.empty() && o.orden != Opciones::Orden::Reponer) {
+        return std::string("--origen va solo con --reponer.");
+    }
+    if (!o.origen.empty() &&
+        (o.conexiones.size() != 1 || NombreComparable(o.origen) != NombreComparable(o.conexiones.front()))) {
+        return std::string("--origen confirma la base de la conexión que se repone: nombre la misma que en "
+                           "--conexion.");
+    }
     if (o.orden == Opciones::Orden::Depurar) {
         if (o.conexiones.empty()) {
             return std::string("Falta al menos una --conexion para depurar.");
@@ -154,7 +168,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         if (!o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() || o.simular ||
             (o.si && o.orden == Opciones::Orden::Temporal)) {
             return std::string(
-                "Con --temporal, --reponer y --descartar-temporal solo van --conexion y --si.");
+                "Con --temporal, --reponer y --descartar-temporal solo van --conexion, --si y --origen.");
         }
     } else if (!o.conexiones.empty() || !o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() ||
                o.simular || o.si) {

@@ -21,6 +21,7 @@ struct Opciones {
     bool simular = false;
     Estrategia estrategia = Estrategia::Auto;
     bool si = false;
+    std::string origen; // --reponer: la conexión cuya base confirma el operador para filas sin origen
     std::chrono::seconds espera = db::kEsperaPorOmision; // por una base ocupada; 0 es sin límite
 };
 

@@ -65,7 +65,7 @@ std::vector<EntradaConexion> Conexiones(const Registro& almacen) {
 }
 
 ModNalvora::ModNalvora(const Registro& registro)
-    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()), espera_(db::kEsperaPorOmision) {}
+    : registro_(registro), cnBD_(std::make_unique<db::Conexion>()) {}
 
 std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
     auto tomada = std::move(cnBD_);
@@ -75,14 +75,17 @@ std::unique_ptr<db::Conexion> ModNalvora::TomaConexion() {
 
 std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     std::optional<std::string> conn;
+    std::shared_ptr<db::EsperaBase> espera;
     try {
         const std::string buscado = NombreComparable(nombre);
         // Una lectura del almacén por búsqueda, no una por entrada recorrida.
         const auto vista = registro_.Instantanea();
         const Registro& registro = *vista;
         for (int n = 0; n <= kUltimaEntrada && ExisteValor(registro, RutaEntrada(n), "Name"); ++n) {
-            if (NombreComparable(TextoDe(LeeValor(registro, RutaEntrada(n), "Name"))) == buscado) {
+            const std::string guardado = TextoDe(LeeValor(registro, RutaEntrada(n), "Name"));
+            if (NombreComparable(guardado) == buscado) {
                 conn = TextoDe(LeeValor(registro, RutaEntrada(n), "Conn"));
+                espera = esperas_.De(buscado, SinBlancosALosLados(guardado));
                 break;
             }
         }
@@ -100,10 +103,15 @@ std::int32_t ModNalvora::AbreConexion(const std::string& nombre) {
     } catch (...) {
         // Sin la lista se traduce con ninguno; la apertura dirá qué falta.
     }
-    return AbreConn(*conn, drivers);
+    return AbreConn(*conn, drivers, std::move(espera));
 }
 
 std::int32_t ModNalvora::AbreConn(const std::string& conn, const std::vector<std::string>& drivers) {
+    return AbreConn(conn, drivers, nullptr);
+}
+
+std::int32_t ModNalvora::AbreConn(const std::string& conn, const std::vector<std::string>& drivers,
+                                  std::shared_ptr<db::EsperaBase> espera) {
     ultimoError_.clear();
     try {
         // Un objeto nuevo en cada llamada: soltar el anterior cierra lo que siguiera abierto.
@@ -115,9 +123,16 @@ std::int32_t ModNalvora::AbreConn(const std::string& conn, const std::vector<std
     }
     try {
         auto cadena = db::TraduceCadena(conn, drivers);
-        db::PonEsperaSQLite(cadena, espera_);
+        db::PonEsperaSQLite(cadena);
         cnBD_->OpenOdbc(cadena);
-        db::FijaEspera(*cnBD_, espera_);
+        if (espera) {
+            db::FijaEspera(*cnBD_, espera->Resta());
+            cnBD_->FijaEspera(std::move(espera));
+        } else if (esperas_.Limite().count() > 0) {
+            db::FijaEspera(*cnBD_, std::chrono::milliseconds(esperas_.Limite()));
+        } else {
+            db::FijaEspera(*cnBD_, std::nullopt);
+        }
         return 0;
     } catch (const db::ErrorBD& e) {
         // Open ya quitó la contraseña del texto del driver.

@@ -2,6 +2,7 @@
 
 #include "connections/Registro.h"
 #include "db/Conexion.h"
+#include "db/Espera.h"
 
 #include <chrono>
 #include <cstdint>
@@ -34,14 +35,19 @@ public:
     explicit ModNalvora(const Registro& registro);
 
     // 0: cnBD abierta; 1: no hay entrada con ese nombre; 2: falló al abrir. Nunca lanza.
-    // Cada conexión abierta lleva el límite de espera por bloqueos.
+    // Cada conexión abierta lleva la espera de su base, que cuenta lo ya esperado.
     std::int32_t AbreConexion(const std::string& nombre);
     // Abre cnBD con el Conn de una entrada ya hallada y los drivers ya listados; 0 o 2, como
-    // AbreConexion. Para quien busca muchos nombres de una vez o abre desde otro hilo.
+    // AbreConexion. Para quien busca muchos nombres de una vez o abre desde otro hilo: sin la cuenta
+    // compartida de la espera (una base ocupada falla pronto en SQLite y tras el límite en SQL Server).
     std::int32_t AbreConn(const std::string& conn, const std::vector<std::string>& drivers);
-    // Cuánto espera una sentencia por un bloqueo de otro proceso; 0 es sin límite.
-    void FijaEspera(std::chrono::seconds espera) { espera_ = espera; }
-    std::chrono::seconds Espera() const { return espera_; }
+    // Cuánto se espera en total a una base que otro proceso retiene; 0 es sin límite.
+    void FijaEspera(std::chrono::seconds espera) { esperas_.FijaLimite(espera); }
+    std::chrono::seconds Espera() const { return esperas_.Limite(); }
+    // Quién se entera, cada segundo, de que se está esperando a una base ocupada.
+    void FijaAvisoEspera(db::EsperaBase::Avisa avisa) { esperas_.FijaAviso(std::move(avisa)); }
+    // Empieza otra cuenta de lo esperado (otra corrida u orden).
+    void ReiniciaEsperas() { esperas_.Reinicia(); }
     db::Conexion& cnBD() { return *cnBD_; }
     // Se lleva la conexión abierta (para tenerla toda una corrida); cnBD queda nueva y cerrada.
     std::unique_ptr<db::Conexion> TomaConexion();
@@ -53,7 +59,9 @@ private:
     const Registro& registro_;
     std::unique_ptr<db::Conexion> cnBD_;
     std::string ultimoError_;
-    std::chrono::seconds espera_;
+    std::int32_t AbreConn(const std::string& conn, const std::vector<std::string>& drivers,
+                          std::shared_ptr<db::EsperaBase> espera);
+    db::Esperas esperas_;
 };
 
 } // namespace ov

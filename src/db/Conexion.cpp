@@ -2,6 +2,7 @@
 
 #include "db/CadenaConexion.h"
 #include "db/Diagnostico.h"
+#include "db/Espera.h"
 #include "db/Lote.h"
 #include "db/Manejador.h"
 #include "db/SqlServer.h"
@@ -46,6 +47,7 @@ struct Conexion::Impl {
     bool enTransaccion = false;
     CadenaOdbc cadena;
     std::string dbms;
+    std::shared_ptr<EsperaBase> espera;
 
     SQLHDBC h() const { return dbc.get(); }
 
@@ -144,13 +146,39 @@ void ExigeAbierta(bool abierta) {
 }
 } // namespace
 
+void Conexion::FijaEspera(std::shared_ptr<EsperaBase> espera) {
+    impl_->espera = std::move(espera);
+}
+
 Resultado Conexion::Execute(const std::string& sql) {
     ExigeAbierta(impl_->abierta);
-    ManejadorSentencia st = NuevaSentencia(impl_->h());
-    // Sin límite por sentencia: un DBCC o una copia grande pueden tardar muchos minutos.
-    odbc::FijaAtributoSentencia(st.get(), SQL_ATTR_QUERY_TIMEOUT, 0);
-    LoteOdbc lote(st.get(), sql);
-    return AgotaLote(lote);
+    for (;;) {
+        const auto inicio = std::chrono::steady_clock::now();
+        try {
+            ManejadorSentencia st = NuevaSentencia(impl_->h());
+            // Sin límite por sentencia: un DBCC o una copia grande pueden tardar muchos minutos.
+            odbc::FijaAtributoSentencia(st.get(), SQL_ATTR_QUERY_TIMEOUT, 0);
+            LoteOdbc lote(st.get(), sql);
+            Resultado r = AgotaLote(lote);
+            if (impl_->espera) {
+                impl_->espera->Termina();
+            }
+            return r;
+        } catch (const ErrorBD& e) {
+            if (!impl_->espera || !EsEsperaAgotada(e)) {
+                throw;
+            }
+            // En SQLite la sentencia ocupada no hizo nada y se puede repetir; en SQL Server el error
+            // pudo deshacer la transacción del lote, así que solo se descuenta lo esperado.
+            if (dialecto() != Dialecto::SQLite) {
+                impl_->espera->Anota(std::chrono::steady_clock::now() - inicio);
+                throw;
+            }
+            if (!impl_->espera->Reintenta(inicio)) {
+                throw;
+            }
+        }
+    }
 }
 
 std::string Conexion::DefaultDatabase() {

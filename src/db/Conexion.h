@@ -11,6 +11,8 @@
 
 namespace ov::db {
 
+class EsperaBase;
+
 using Valor = std::optional<std::string>; // nullopt = Null
 
 struct Campo {
@@ -78,7 +80,9 @@ public:
     void Close();
 
     // Ejecuta el texto como un lote y agota todos sus resultados. Lanza ErrorBD.
+    // Con una espera fijada, una base ocupada se vuelve a intentar (SQLite) o se descuenta (SQL Server).
     Resultado Execute(const std::string& sql) override;
+    void FijaEspera(std::shared_ptr<EsperaBase> espera);
 
     std::string DefaultDatabase() override;
     std::vector<std::string> Tablas(); // nombres como los guarda el servidor, en su orden

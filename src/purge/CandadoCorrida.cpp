@@ -23,14 +23,38 @@ namespace fs = std::filesystem;
 
 std::string SentenciaTomaCandado() {
     // En master: los candados de aplicación son de cada base y este tiene que ser de todo el servidor.
+    // 1 ms y no 0: con 0, Babelfish responde -999 a un candado tomado; SQL Server da -1 con los dos.
     return std::string("USE master; DECLARE @r int; EXEC @r = sp_getapplock @Resource = N'") +
            kRecursoCandado +
-           "', @LockMode = 'Exclusive', @LockOwner = 'Session', @LockTimeout = 0; SELECT @r AS resultado";
+           "', @LockMode = 'Exclusive', @LockOwner = 'Session', @LockTimeout = 1; SELECT @r AS resultado";
 }
 
 std::string SentenciaSueltaCandado() {
     return std::string("EXEC sp_releaseapplock @Resource = N'") + kRecursoCandado +
            "', @LockOwner = 'Session'";
+}
+
+std::optional<std::string> RechazoDelCandado(const db::Valor& resultado, const std::string& servidor) {
+    const std::string r = resultado.value_or("");
+    if (r == "0" || r == "1") {
+        return std::nullopt;
+    }
+    if (r == "-1") {
+        return "Otra depuración está en curso en el servidor " + servidor + ". Espere a que termine.";
+    }
+    std::string motivo;
+    if (r == "-2") {
+        motivo = "el servidor canceló la petición del candado";
+    } else if (r == "-3") {
+        motivo = "el servidor eligió la petición del candado como víctima de un interbloqueo";
+    } else if (r == "-999") {
+        motivo = "el servidor rechazó la petición del candado (parámetros o permisos: el inicio de sesión "
+                 "necesita poder ejecutar sp_getapplock en master)";
+    } else {
+        motivo = "sp_getapplock devolvió \"" + r + "\", que no es un resultado conocido";
+    }
+    return "No se pudo tomar el candado de corrida en el servidor " + servidor + ": " + motivo +
+           ". No es otra depuración en curso; vuelva a intentarlo y, si se repite, revise el servidor.";
 }
 
 namespace {
@@ -143,7 +167,7 @@ std::optional<std::string> CandadoCorrida::Toma(ModNalvora& modulo, DialectoDepu
         if (auto otra = archivo->Toma(carpeta / kArchivoCandado, quien)) {
             lugares_.erase("sqlite:" + Utf8DeRuta(ec ? carpeta : canonica));
             return "Otra depuración está en curso en la carpeta " + Utf8DeRuta(carpeta) +
-                   (otra->empty() ? std::string() : " (" + *otra + ")") + ".";
+                   (otra->empty() ? std::string() : " (" + *otra + ")") + ". Espere a que termine.";
         }
         tenidos_.push_back(std::move(archivo));
         return std::nullopt;
@@ -153,11 +177,10 @@ std::optional<std::string> CandadoCorrida::Toma(ModNalvora& modulo, DialectoDepu
         return std::nullopt;
     }
     const auto r = cn.Execute(SentenciaTomaCandado());
-    const auto& v = r.Registros ? r.Registros->Primero("resultado") : db::Valor{};
-    // 0 y 1: concedido; negativo: otra sesión lo tiene (o no se pudo pedir).
-    if (!v || v->empty() || (*v)[0] == '-') {
+    if (auto rechazo =
+            RechazoDelCandado(r.Registros ? r.Registros->Primero("resultado") : db::Valor{}, servidor)) {
         lugares_.erase("sqlserver:" + servidor);
-        return "Otra depuración está en curso en el servidor " + servidor + ".";
+        return rechazo;
     }
     tenidos_.push_back(std::make_unique<SesionBloqueada>(modulo.TomaConexion()));
     modulo.AbreConexion(conexion); // quien llama ve en cnBD si volvió a abrir

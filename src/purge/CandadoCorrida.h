@@ -44,5 +44,8 @@ inline constexpr const char* kRecursoCandado = "ovNalvora orvalo_temp";
 inline constexpr const char* kArchivoCandado = "orvalo_temp.candado";
 std::string SentenciaTomaCandado();
 std::string SentenciaSueltaCandado();
+// Lo que significa el resultado de sp_getapplock: nullopt si lo concedió (0 o 1); si no, el rechazo.
+// Solo -1 (se agotó la espera) es otra depuración en curso.
+std::optional<std::string> RechazoDelCandado(const db::Valor& resultado, const std::string& servidor);
 
 } // namespace ov

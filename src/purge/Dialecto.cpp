@@ -231,6 +231,11 @@ long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tab
                 throw ErrorPropio("Se esperaban " + std::to_string(antes + faltan) + " filas en " + tabla +
                                   " y hay " + std::to_string(despues) + "; se deshizo todo.");
             }
+            // La copia se borra solo si cada una de sus filas está en la tabla, tal como se copió.
+            if (CuentaFaltantes(cn, tabla, columnas) != 0) {
+                throw ErrorPropio("Tras reponer, a " + tabla + " todavía le faltan filas de su copia; se " +
+                                  "deshizo todo.");
+            }
             RevisaAlFinal(cn, tabla, id, disparadores);
         }
         cn.Execute(BorraCopia(tabla));

@@ -7,6 +7,7 @@
 #include "purge/CandadoCorrida.h"
 #include "purge/Dialecto.h"
 #include "purge/ListaColumnas.h"
+#include "purge/Temporal.h"
 
 #include <algorithm>
 #include <set>
@@ -123,6 +124,9 @@ std::optional<std::string> Depuracion::RevisaConexion(const std::string& conexio
         cn.Close();
         return rechazo;
     } catch (const db::ErrorBD& e) {
+        if (EsTemporalIlegible(e)) {
+            return TextoTemporalIlegible(DialectoPara(modulo_.cnBD())->Servidor(modulo_.cnBD()), conexion);
+        }
         return "No se pudo revisar la conexión " + conexion + ": " + e.Descripcion + " No se cambió nada.";
     }
 }
@@ -132,10 +136,13 @@ std::optional<std::string> Depuracion::AseguraCandado(const std::string& conexio
     if (conCandado_.count(NombreComparable(conexion)) > 0) {
         return std::nullopt;
     }
+    if (auto propia = RevisaQueNoSeaLaTemporal(modulo_.cnBD(), conexion)) {
+        return propia;
+    }
     const std::string quien = "conexión " + conexion + ", equipo " + NombreEquipo() + ", desde " +
                               FormatoFechaHora(bitacora_.reloj().Ahora());
     if (auto ocupado = candado_->Toma(modulo_, dialecto, conexion, quien)) {
-        return *ocupado + " Espere a que termine.";
+        return ocupado;
     }
     conCandado_.insert(NombreComparable(conexion));
     return std::nullopt;
@@ -159,6 +166,12 @@ ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     ResultadoCorrida res;
     detenida_ = false;
     sinConexion_.clear();
+    // Lo esperado a cada base se cuenta una vez para todo el módulo: la revisión, los pasos y lo de antes.
+    modulo_.FijaAvisoEspera([this](const db::AvisoEspera& a) { observador_.EsperaBaseOcupada(a); });
+    struct SinAviso {
+        ModNalvora& m;
+        ~SinAviso() { m.FijaAvisoEspera({}); }
+    } sinAviso{modulo_};
     CandadoCorrida candado;
     candado_ = &candado;
     conCandado_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connections/modNalvora.h"
+#include "db/Espera.h"
 #include "log/EscribeLog.h"
 #include "purge/Dialecto.h"
 #include "purge/Rango.h"
@@ -22,6 +23,9 @@ public:
     virtual void LineaBitacora(const std::string&) {}
     // La tarea no corrió porque su conexión no abrió; error dice por qué (sin contraseñas).
     virtual void TareaSinConexion(int /*posicion*/, const std::string& /*error*/) {}
+    // Otro proceso retiene la base de una conexión: llega al empezar la espera y cada segundo mientras
+    // dura; db::TextoEspera lo dice para el operador.
+    virtual void EsperaBaseOcupada(const db::AvisoEspera& /*aviso*/) {}
 };
 
 struct ResultadoCorrida {

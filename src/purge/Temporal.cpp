@@ -11,10 +11,65 @@ namespace ov {
 
 using db::Minusculas;
 
+namespace {
+
+constexpr std::int32_t kSqliteNoEsBase = 26; // SQLITE_NOTADB
+
+// La fecha menor y la mayor de la copia, para que el operador sepa de qué rango son sus filas.
+void LeeFechas(db::Conexion& cn, DialectoDepuracion& dialecto, const TablaDatos& t, TablaEnTemporal& copia) {
+    const auto r = cn.Execute("select min(" + t.Columna + ") as desde, max(" + t.Columna +
+                              ") as hasta from " + dialecto.NombreTemporal(copia.Nombre));
+    if (r.Registros && !r.Registros->Filas.empty()) {
+        copia.Desde = r.Registros->Filas[0][0].value_or("").substr(0, 10);
+        copia.Hasta = r.Registros->Filas[0][1].value_or("").substr(0, 10);
+    }
+}
+
+} // namespace
+
+bool EsTemporalIlegible(const db::ErrorBD& e) {
+    return e.Fuente.find("SQLite") != std::string::npos &&
+           ((e.Numero & 0xff) == kSqliteNoEsBase ||
+            e.Descripcion.find("not a database") != std::string::npos);
+}
+
+std::string TextoTemporalIlegible(const std::string& lugar, const std::string& conexion) {
+    return "El archivo orvalo_temp.db de " + lugar +
+           " no es una base de datos (está dañado o no lo escribió ovNalvora): no se sabe si guarda filas "
+           "de una depuración anterior, y mientras esté ahí no se depura ninguna base de esa carpeta. Si "
+           "cree que guarda filas, haga una copia del archivo; después bórrelo con --descartar-temporal "
+           "--conexion \"" +
+           conexion + "\". No se cambió nada.";
+}
+
+std::optional<std::string> RevisaQueNoSeaLaTemporal(db::Conexion& cn, const std::string& conexion) {
+    const bool sqlite = cn.dialecto() == db::Dialecto::SQLite;
+    auto dialecto = DialectoPara(cn);
+    const std::string base = dialecto->Base(cn);
+    if (Minusculas(base) != (sqlite ? "orvalo_temp.db" : "orvalo_temp")) {
+        return std::nullopt;
+    }
+    return "La base de la conexión " + conexion + " es " +
+           (sqlite ? "el archivo " + base + " de " + dialecto->Servidor(cn)
+                   : "la base " + base + " del servidor " + dialecto->Servidor(cn)) +
+           ", el nombre que ovNalvora reserva para su base temporal, que crea, revisa y borra en cada "
+           "depuración. Esa base no se depura, no se repone ni se descarta: cambie su nombre (y la "
+           "conexión en Orvalo) para depurarla.";
+}
+
 EstadoTemporal LeeTemporal(db::Conexion& cn, DialectoDepuracion& dialecto) {
     EstadoTemporal e;
     e.Lugar = dialecto.Servidor(cn);
-    const auto tablas = dialecto.TablasConFilas(cn);
+    std::optional<std::vector<std::string>> tablas;
+    try {
+        tablas = dialecto.TablasConFilas(cn);
+    } catch (const db::ErrorBD& err) {
+        if (!EsTemporalIlegible(err)) {
+            throw;
+        }
+        e.Existe = e.NoEsBase = true;
+        return e;
+    }
     if (!tablas) {
         return e;
     }
@@ -23,12 +78,15 @@ EstadoTemporal LeeTemporal(db::Conexion& cn, DialectoDepuracion& dialecto) {
     dialecto.UneTemporal(cn);
     const auto vivas = cn.Tablas();
     for (const auto& nombre : *tablas) {
-        TablaEnTemporal t{nombre, dialecto.CuentaTemporal(cn, nombre), std::nullopt};
+        TablaEnTemporal t{nombre, dialecto.CuentaTemporal(cn, nombre), std::nullopt, {}, {}};
         const bool existe = std::any_of(vivas.begin(), vivas.end(), [&nombre](const std::string& v) {
             return Minusculas(v) == Minusculas(nombre);
         });
-        if (TablaDeNombre(Minusculas(nombre)) && existe) {
-            t.FilasVivas = dialecto.CuentaFilas(cn, Minusculas(nombre));
+        if (const auto datos = TablaDeNombre(Minusculas(nombre))) {
+            LeeFechas(cn, dialecto, *datos, t);
+            if (existe) {
+                t.FilasVivas = dialecto.CuentaFilas(cn, Minusculas(nombre));
+            }
         }
         e.Tablas.push_back(t);
     }
@@ -49,6 +107,7 @@ std::string DescribeTablas(const EstadoTemporal& e) {
     for (const auto& t : e.Tablas) {
         texto +=
             (texto.empty() ? "" : "; ") + t.Nombre + ": " + std::to_string(t.Filas) + " filas" +
+            (t.Desde.empty() ? std::string() : " del " + t.Desde + " al " + t.Hasta) +
             (t.FilasVivas ? " (la tabla viva tiene " + std::to_string(*t.FilasVivas) + ")" : std::string());
     }
     return texto;
@@ -70,11 +129,10 @@ void BorraSiVacia(db::Conexion& cn, DialectoDepuracion& dialecto, ResultadoRepos
 using TrabajoTemporal =
     std::function<void(ModNalvora&, DialectoDepuracion&, const EstadoTemporal&, ResultadoReposicion&)>;
 
-// Lo común de reponer y descartar: abrir, tomar el candado de corrida, leer orvalo_temp y, si existe,
-// hacer el trabajo; cada línea del resultado va también a la bitácora.
-ResultadoReposicion ConTemporal(ModNalvora& modulo, const std::string& conexion,
-                                const std::function<void(const std::string&)>& registra,
-                                const std::string& queHace, const TrabajoTemporal& trabajo) {
+// Lo común de leer, reponer y descartar: abrir, revisar que la base no sea la propia orvalo_temp, tomar
+// el candado de corrida, leer orvalo_temp y, si existe, hacer el trabajo.
+ResultadoReposicion ConTemporal(ModNalvora& modulo, const std::string& conexion, const std::string& queHace,
+                                const TrabajoTemporal& trabajo) {
     ResultadoReposicion res;
     auto falla = [&res](const std::string& texto) {
         res.Bien = false;
@@ -84,20 +142,21 @@ ResultadoReposicion ConTemporal(ModNalvora& modulo, const std::string& conexion,
     try {
         if (modulo.AbreConexion(conexion) != 0) {
             falla("No se pudo abrir la conexión " + conexion + ". " + modulo.UltimoError());
+        } else if (auto propia = RevisaQueNoSeaLaTemporal(modulo.cnBD(), conexion)) {
+            falla(*propia + " No se cambió nada.");
         } else {
             auto dialecto = DialectoPara(modulo.cnBD());
             if (auto ocupado = candado.Toma(modulo, *dialecto, conexion,
                                             "conexión " + conexion + ", equipo " + NombreEquipo())) {
-                falla(*ocupado + " Espere a que termine.");
+                falla(*ocupado);
             } else if (!modulo.cnBD().Abierta()) {
                 falla("No se pudo abrir la conexión " + conexion + ". " + modulo.UltimoError());
             } else {
                 const EstadoTemporal e = LeeTemporal(modulo.cnBD(), *dialecto);
                 if (!e.Existe) {
                     res.Lineas.push_back("No hay base temporal orvalo_temp en " + e.Lugar + ".");
-                } else {
-                    trabajo(modulo, *dialecto, e, res);
                 }
+                trabajo(modulo, *dialecto, e, res);
             }
         }
         if (modulo.cnBD().Abierta()) {
@@ -106,6 +165,11 @@ ResultadoReposicion ConTemporal(ModNalvora& modulo, const std::string& conexion,
     } catch (const db::ErrorBD& err) {
         falla("Error al " + queHace + ": " + err.Fuente + " " + err.Descripcion);
     }
+    return res;
+}
+
+ResultadoReposicion Registrado(ResultadoReposicion res,
+                               const std::function<void(const std::string&)>& registra) {
     for (const auto& l : res.Lineas) {
         registra(l);
     }
@@ -141,39 +205,88 @@ void ReponeTabla(ModNalvora& modulo, DialectoDepuracion& dialecto, const std::st
     }
 }
 
+// Por qué las filas de e no van a la base de la conexión; nullopt si van.
+std::optional<std::string> NoVanAEsaBase(db::Conexion& cn, DialectoDepuracion& dialecto,
+                                         const EstadoTemporal& e, const std::string& conexion,
+                                         bool baseConfirmada) {
+    if (e.NoEsBase) {
+        return TextoTemporalIlegible(e.Lugar, conexion);
+    }
+    const auto esOrigen = EsLaBaseDeOrigen(cn, dialecto, e);
+    if (esOrigen == false) {
+        return "La base temporal orvalo_temp es " + DescribeOrigen(e.origen) +
+               ", no de la base de la conexión " + conexion + ". Use --conexion \"" + e.origen->Conexion +
+               "\"; no se cambió nada.";
+    }
+    if (!esOrigen && !baseConfirmada) {
+        return "La base temporal orvalo_temp de " + e.Lugar + " es " + DescribeOrigen(e.origen) +
+               ": no se sabe a qué base pertenecen sus filas (" + DescribeTablas(e) +
+               ") y no se ponen en una base que no se eligió a sabiendas. Si sabe que son de la base de la "
+               "conexión " +
+               conexion + ", confírmelo con --reponer --conexion \"" + conexion + "\" --origen \"" +
+               conexion +
+               "\"; si no, descártelas con --descartar-temporal. No se cambió "
+               "nada.";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
+std::variant<EstadoTemporal, std::string> LeeSobrante(ModNalvora& modulo, const std::string& conexion) {
+    std::optional<EstadoTemporal> leido;
+    const auto res = ConTemporal(modulo, conexion, "leer orvalo_temp",
+                                 [&leido](ModNalvora&, DialectoDepuracion&, const EstadoTemporal& e,
+                                          ResultadoReposicion&) { leido = e; });
+    if (!leido) {
+        return res.Lineas.empty() ? std::string("No se pudo leer orvalo_temp.") : res.Lineas.back();
+    }
+    return *leido;
+}
+
 ResultadoReposicion ReponeTemporal(ModNalvora& modulo, const std::string& conexion,
-                                   const std::function<void(const std::string&)>& registra) {
-    return ConTemporal(
-        modulo, conexion, registra, "reponer",
-        [&](ModNalvora& m, DialectoDepuracion& dialecto, const EstadoTemporal& e, ResultadoReposicion& res) {
-            if (EsLaBaseDeOrigen(m.cnBD(), dialecto, e) == false) {
-                res.Bien = false;
-                res.Lineas.push_back("La base temporal orvalo_temp es " + DescribeOrigen(e.origen) +
-                                     ", no de la base de la conexión " + conexion + ". Use --conexion " +
-                                     e.origen->Conexion + "; no se cambió nada.");
-                return;
-            }
-            registra("Inicia la reposición de orvalo_temp en la conexión " + conexion + ": " +
-                     DescribeTablas(e) + ".");
-            for (const auto& t : e.Tablas) {
-                ReponeTabla(m, dialecto, conexion, t, res);
-            }
-            BorraSiVacia(m.cnBD(), dialecto, res);
-        });
+                                   const std::function<void(const std::string&)>& registra,
+                                   bool baseConfirmada) {
+    return Registrado(
+        ConTemporal(modulo, conexion, "reponer",
+                    [&](ModNalvora& m, DialectoDepuracion& dialecto, const EstadoTemporal& e,
+                        ResultadoReposicion& res) {
+                        if (!e.Existe) {
+                            return;
+                        }
+                        if (auto rechazo = NoVanAEsaBase(m.cnBD(), dialecto, e, conexion, baseConfirmada)) {
+                            res.Bien = false;
+                            res.Lineas.push_back(*rechazo);
+                            return;
+                        }
+                        registra("Inicia la reposición de orvalo_temp en la conexión " + conexion + ": " +
+                                 DescribeTablas(e) + ".");
+                        for (const auto& t : e.Tablas) {
+                            ReponeTabla(m, dialecto, conexion, t, res);
+                        }
+                        BorraSiVacia(m.cnBD(), dialecto, res);
+                    }),
+        registra);
 }
 
 ResultadoReposicion DescartaTemporal(ModNalvora& modulo, const std::string& conexion,
                                      const std::function<void(const std::string&)>& registra) {
-    return ConTemporal(
-        modulo, conexion, registra, "descartar orvalo_temp",
-        [](ModNalvora& m, DialectoDepuracion& dialecto, const EstadoTemporal& e, ResultadoReposicion& res) {
-            dialecto.BorraTemporal(m.cnBD());
-            res.Lineas.push_back("Se descartó la base temporal orvalo_temp de " + e.Lugar + ", " +
-                                 DescribeOrigen(e.origen) +
-                                 (e.Tablas.empty() ? "" : ", con " + DescribeTablas(e)) + ".");
-        });
+    return Registrado(
+        ConTemporal(modulo, conexion, "descartar orvalo_temp",
+                    [](ModNalvora& m, DialectoDepuracion& dialecto, const EstadoTemporal& e,
+                       ResultadoReposicion& res) {
+                        if (!e.Existe) {
+                            return;
+                        }
+                        dialecto.BorraTemporal(m.cnBD());
+                        res.Lineas.push_back(
+                            e.NoEsBase ? "Se borró el archivo orvalo_temp.db de " + e.Lugar +
+                                             ", que no era una base de datos."
+                                       : "Se descartó la base temporal orvalo_temp de " + e.Lugar + ", " +
+                                             DescribeOrigen(e.origen) +
+                                             (e.Tablas.empty() ? "" : ", con " + DescribeTablas(e)) + ".");
+                    }),
+        registra);
 }
 
 } // namespace ov

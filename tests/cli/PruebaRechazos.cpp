@@ -3,6 +3,9 @@
 #include "apoyo/CarpetaTemporal.h"
 #include "apoyo/Contiene.h"
 #include "cli/LineaComandos.h"
+#include "connections/ArchivoReg.h"
+#include "connections/modNalvora.h"
+#include "db/Espera.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +61,8 @@ TEST(Rechazos, AlmacenQueNoEsUnArchivo) {
             EXPECT_CONTIENE(r.errores, motivo);
             EXPECT_EQ(r.salida, "");
         }
+        // Tampoco la ventana, que lo lee sin revisarlo: no cuelga y no da conexiones.
+        EXPECT_TRUE(Conexiones(ArchivoReg(archivo)).empty());
         EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5)) << archivo;
     }
 }
@@ -97,6 +102,10 @@ TEST(Rechazos, NingunaOrdenCreaUnaBaseQueNoExiste) {
     EXPECT_CONTIENE(lista.salida, "Planta Sur\t\t\t\t\t\tsin conexión");
     const auto simula = Corre(tmp, Depurar(tmp / "o.reg", "2025-03-01", "2025-03-31", {"--simular"}));
     EXPECT_NE(simula.codigo, 0);
+    const ArchivoReg registro(tmp / "o.reg");
+    ModNalvora modulo(registro);
+    EXPECT_EQ(modulo.AbreConexion("Planta Sur"), 2);
+    EXPECT_CONTIENE(modulo.UltimoError(), "No existe la base de datos SQLite");
     EXPECT_FALSE(fs::exists(falta));
     EXPECT_FALSE(fs::exists(tmp / "orvalo_temp.db"));
 }
@@ -118,24 +127,10 @@ TEST(Rechazos, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {
     EXPECT_CONTIENE(errores.str(), "La operación no terminó.");
 }
 
-// Un contador de identidad ilegible (sqlite_sequence.seq = 'x') hacía abortar el programa con 134
-// sin decir nada: ahora la orden termina con 1 y un mensaje.
-TEST(Rechazos, UnContadorDeIdentidadIlegibleNoAbortaElPrograma) {
-    CarpetaTemporal tmp;
-    GeneraDemo(tmp / "demo", 300);
-    {
-        BaseSqlite b(tmp / "demo" / "orvalo_sur.db");
-        b.Ejecuta("UPDATE sqlite_sequence SET seq = 'x' WHERE name = 'checadas'");
-    }
-    const auto r = Corre(
-        tmp, Depurar(tmp / "demo" / "orvalo.reg", "2025-03-01", "2025-03-31", {"--pasos", "1", "--si"}));
-    EXPECT_EQ(r.codigo, 1) << r.salida << r.errores;
-    EXPECT_FALSE(r.errores.empty());
-}
-
-// --espera llega a cada conexión de la orden: con la base retenida por otro proceso, la orden no se
-// queda esperando el minuto por omisión (ni para siempre), falla en lo dicho y no toca nada.
-TEST(Rechazos, UnaBaseRetenidaPorOtroProcesoFallaTrasLaEsperaDada) {
+// Con la base retenida por otro proceso, la espera de --espera es una para toda la orden: la revisión
+// y los tres pasos juntos esperan lo dicho (más un 10 %), no cada uno lo suyo; mientras, la consola dice
+// quién la tiene y cuánto se lleva, y cada paso falla diciendo que la base está ocupada, sin tocar nada.
+TEST(Rechazos, UnaBaseRetenidaSeEsperaLoDichoEnTodaLaOrden) {
     CarpetaTemporal tmp;
     GeneraDemo(tmp / "demo", 300);
     BaseSqlite otra(tmp / "demo" / "orvalo_sur.db");
@@ -144,10 +139,16 @@ TEST(Rechazos, UnaBaseRetenidaPorOtroProcesoFallaTrasLaEsperaDada) {
     otra.Ejecuta("DELETE FROM checadas WHERE 0");
     const auto inicio = std::chrono::steady_clock::now();
     const auto r = Corre(tmp, Depurar(tmp / "demo" / "orvalo.reg", "2025-03-01", "2025-03-31",
-                                      {"--pasos", "1", "--si", "--espera", "1"}));
+                                      {"--pasos", "1,2,3", "--si", "--espera", "4"}));
     const auto espera = std::chrono::steady_clock::now() - inicio;
     otra.Ejecuta("COMMIT");
-    EXPECT_NE(r.codigo, 0) << r.salida << r.errores;
-    EXPECT_LT(espera, std::chrono::seconds(30));
+    EXPECT_EQ(r.codigo, 1) << r.salida << r.errores;
+    EXPECT_GE(espera, std::chrono::milliseconds(3600));
+    EXPECT_LT(espera, std::chrono::milliseconds(4400 + 1000)) << "más un segundo para lo que no es esperar";
+    EXPECT_CONTIENE(r.salida,
+                    "La base de Planta Sur está ocupada por otro proceso; se lleva esperando 0 s de 4.");
+    EXPECT_CONTIENE(r.salida, "La base de datos está ocupada");
     EXPECT_EQ(otra.Cuenta("SELECT count(*) FROM checadas"), antes);
+    EXPECT_FALSE(db::EsEsperaAgotada(db::ErrorBD(19, "[SQLite]", "UNIQUE constraint failed: kardex.id")));
+    EXPECT_FALSE(db::EsEsperaAgotada(db::ErrorBD(5, "[FreeTDS][SQL Server]", "otra cosa")));
 }

@@ -1,6 +1,10 @@
-// La vuelta de una orvalo_temp que quedó: --temporal, --reponer y --descartar-temporal.
+// La vuelta de una orvalo_temp que quedó: --temporal, --reponer y --descartar-temporal, y lo que la
+// ventana usa para que el operador elija la base de unas filas sin origen.
 #include "ApoyoLineaComandos.h"
 #include "apoyo/Contiene.h"
+#include "connections/ArchivoReg.h"
+#include "purge/CandadoCorrida.h"
+#include "purge/Temporal.h"
 
 using namespace ov;
 using namespace ov::prueba;
@@ -20,29 +24,23 @@ protected:
     long long secuencia = 0;
 
     void DejaSobrante(bool conOrigen, bool vaciaLaTabla) {
-        {
-            BaseSqlite s(Sur(), true);
-            s.Ejecuta("ATTACH DATABASE '" + Temporal().string() + "' AS orvalo_temp");
-            s.Ejecuta(std::string("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas") +
-                      kConservar);
-            if (conOrigen) {
-                s.Ejecuta(
-                    "CREATE TABLE orvalo_temp.ovnalvora_origen (conexion, servidor, base, maquina, inicio, "
-                    "desde, hasta)");
-                s.Ejecuta("INSERT INTO orvalo_temp.ovnalvora_origen VALUES ('Planta Sur', '" + demo.string() +
-                          "', 'orvalo_sur.db', 'otra', '2026-12-01 03:00', '2025-03-01', '2025-03-31')");
-            }
-            if (vaciaLaTabla) {
-                s.Ejecuta("DELETE FROM checadas");
-            } else {
-                s.Ejecuta(std::string("DELETE FROM checadas WHERE NOT (") + (kConservar + 7) + ")");
-            }
-            conservadas = s.Huella("orvalo_temp.checadas");
-            secuencia = s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'");
+        BaseSqlite s(Sur(), true);
+        s.Ejecuta("ATTACH DATABASE '" + Temporal().string() + "' AS orvalo_temp");
+        s.Ejecuta(std::string("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas") + kConservar);
+        if (conOrigen) {
+            s.Ejecuta("CREATE TABLE orvalo_temp.ovnalvora_origen (conexion, servidor, base, maquina, inicio, "
+                      "desde, hasta)");
+            s.Ejecuta("INSERT INTO orvalo_temp.ovnalvora_origen VALUES ('Planta Sur', '" + demo.string() +
+                      "', 'orvalo_sur.db', 'otra', '2026-12-01 03:00', '2025-03-01', '2025-03-31')");
         }
+        s.Ejecuta(vaciaLaTabla ? std::string("DELETE FROM checadas")
+                               : std::string("DELETE FROM checadas WHERE NOT (") + (kConservar + 7) + ")");
+        conservadas = s.Huella("orvalo_temp.checadas");
+        secuencia = s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'");
     }
-    std::vector<std::string> Con(const std::string& orden, std::vector<std::string> extra = {}) {
-        std::vector<std::string> a{orden, "--conexion", "Planta Sur"};
+    std::vector<std::string> Con(const std::string& orden, std::vector<std::string> extra = {},
+                                 const std::string& conexion = "Planta Sur") {
+        std::vector<std::string> a{orden, "--conexion", conexion};
         a.insert(a.end(), extra.begin(), extra.end());
         return a;
     }
@@ -63,11 +61,17 @@ TEST_F(TemporalPrueba, UnSobranteConOrigenSeVeSeReponeConSusIdYLaSiguienteCorrid
 
     const auto ver = Corre(Con("--temporal"));
     EXPECT_EQ(ver.codigo, 0) << ver.errores;
-    EXPECT_EQ(ver.salida,
-              "Tabla\tFilas\tFilas de la tabla viva\nchecadas\t" + std::to_string(filas) +
-                  "\t0\n\nOrigen\tConexión\tServidor\tBase\tEquipo\tInicio\tDesde\tHasta\norigen\tPlanta "
-                  "Sur\t" +
-                  demo.string() + "\torvalo_sur.db\totra\t2026-12-01 03:00\t2025-03-01\t2025-03-31\n");
+    EXPECT_EQ(
+        ver.salida,
+        "Tabla\tFilas\tFilas de la tabla viva\tDesde\tHasta\nchecadas\t" + std::to_string(filas) +
+            "\t0\t2023-12-01\t2026-11-30\n\nOrigen\tConexión\tServidor\tBase\tEquipo\tInicio\tDesde\tHas"
+            "ta\norigen\tPlanta Sur\t" +
+            demo.string() + "\torvalo_sur.db\totra\t2026-12-01 03:00\t2025-03-01\t2025-03-31\n");
+
+    // En otra base de la misma carpeta no se repone: el origen dice cuál es.
+    const auto otra = Corre(Con("--reponer", {"--si"}, "Planta Norte"));
+    EXPECT_EQ(otra.codigo, 1);
+    EXPECT_CONTIENE(otra.salida, "Use --conexion \"Planta Sur\"");
 
     const auto repone = Corre(Con("--reponer", {"--si"}));
     EXPECT_EQ(repone.codigo, 0) << repone.salida << repone.errores;
@@ -82,26 +86,52 @@ TEST_F(TemporalPrueba, UnSobranteConOrigenSeVeSeReponeConSusIdYLaSiguienteCorrid
     EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "1"})).codigo, 0);
 }
 
-TEST_F(TemporalPrueba, SinOrigenSeConfirmaLaBaseYConLaTablaYaCompletaNoSeDuplicaNada) {
+// Sin origen, las filas de Planta Sur no van a Planta Norte por un --si: solo a la base que el operador
+// nombra con --origen, o a la que elige en la ventana entre las de esa carpeta (o a ninguna).
+TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     DejaSobrante(false, false); // la tabla ya tiene todas las filas de la copia
-    const auto ver = Corre(Con("--temporal"));
-    EXPECT_CONTIENE(ver.salida, "\ndesconocido\n");
+    const std::string norte = BaseSqlite(demo / "orvalo_norte.db").Huella("checadas");
+    EXPECT_CONTIENE(Corre(Con("--temporal")).salida, "\ndesconocido\n");
+    const auto rechazo = Corre(Depurar({"--si"}));
+    EXPECT_EQ(rechazo.codigo, 2);
+    EXPECT_CONTIENE(rechazo.errores, "checadas). Repóngalas");
+    EXPECT_CONTIENE(rechazo.errores, "de origen desconocido");
+    for (const auto& [conexion, terminal] : {std::pair{"Planta Norte", false}, {"Planta Sur", true}}) {
+        const auto r =
+            Corre(Con("--reponer", terminal ? std::vector<std::string>{} : std::vector<std::string>{"--si"},
+                      conexion),
+                  "s\n", terminal);
+        EXPECT_EQ(r.codigo, 2) << conexion;
+        EXPECT_CONTIENE(r.salida, "--origen \"" + std::string(conexion) + "\"");
+    }
+    EXPECT_EQ(Corre(Con("--reponer", {"--origen", "Planta Norte"})).codigo, 2) << "otra que la de --conexion";
+    EXPECT_EQ(BaseSqlite(demo / "orvalo_norte.db").Huella("checadas"), norte);
+    ASSERT_TRUE(fs::exists(Temporal()));
 
-    EXPECT_EQ(Corre(Con("--reponer")).codigo, 2) << "sin terminal y sin --si no se pregunta";
-    const auto no = Corre(Con("--reponer"), "n\n", true);
-    EXPECT_EQ(no.codigo, 1);
-    EXPECT_CONTIENE(no.salida, "No se sabe de qué base salió");
+    // La ventana: filas y fechas de la copia y las conexiones de esa carpeta; ninguna no cambia nada.
+    ArchivoReg registro(demo / "orvalo.reg");
+    ModNalvora modulo(registro);
+    const auto descrito = DescribeSobrante(modulo, "Planta Norte");
+    ASSERT_TRUE(std::holds_alternative<SobranteParaElegir>(descrito));
+    const auto& sobrante = std::get<SobranteParaElegir>(descrito);
+    EXPECT_EQ(sobrante.Candidatas, (std::vector<std::string>{"Planta Norte", "Planta Sur"}));
+    EXPECT_EQ(sobrante.DeOrigen, std::nullopt);
+    EXPECT_CONTIENE(sobrante.Texto, "sus filas van del 2023-12-01 al 2026-11-30");
+    std::vector<std::string> lineas;
+    auto registra = [&lineas](const std::string& l) { lineas.push_back(l); };
+    EXPECT_FALSE(ReponeEnLaElegida(modulo, sobrante, std::nullopt, registra).Bien);
+    EXPECT_FALSE(ReponeEnLaElegida(modulo, sobrante, "Corporativo SQL", registra).Bien);
     EXPECT_TRUE(fs::exists(Temporal()));
 
-    const auto si = Corre(Con("--reponer"), "s\n", true);
-    EXPECT_EQ(si.codigo, 0) << si.salida;
-    EXPECT_CONTIENE(si.salida, "la copia sobraba y se borró");
-    BaseSqlite s(Sur());
-    EXPECT_TRUE(s.Huella("checadas") == conservadas) << "nada duplicado";
+    const auto si = ReponeEnLaElegida(modulo, sobrante, "Planta Sur", registra);
+    EXPECT_TRUE(si.Bien) << lineas.back();
+    EXPECT_CONTIENE(lineas.back(), "ya no guardaba filas y se borró");
+    EXPECT_TRUE(BaseSqlite(Sur()).Huella("checadas") == conservadas) << "nada duplicado";
+    EXPECT_EQ(BaseSqlite(demo / "orvalo_norte.db").Huella("checadas"), norte);
     EXPECT_FALSE(fs::exists(Temporal()));
 }
 
-TEST_F(TemporalPrueba, SoloLoQueFaltaContandoRepeticionesYUnaFallaSeQuedaEnOrvaloTemp) {
+TEST_F(TemporalPrueba, SoloLoQueFaltaContandoRepeticionesYLaCopiaSeQuedaSiNoVolvioEntera) {
     // kardex no tiene llave: dos filas iguales son dos filas. La tabla viva tiene una de tres repetidas.
     {
         BaseSqlite s(Sur(), true);
@@ -113,39 +143,77 @@ TEST_F(TemporalPrueba, SoloLoQueFaltaContandoRepeticionesYUnaFallaSeQuedaEnOrval
         }
         s.Ejecuta("INSERT INTO orvalo_temp.kardex (empleado, fecha) VALUES (8, NULL)");
         s.Ejecuta("INSERT INTO main.kardex (empleado, fecha) VALUES (7, '2024-01-01')");
-        // Y una bitácora cuya copia choca con la llave de la viva: no se repone y se queda.
+        // Una bitácora cuya copia choca con la llave de la viva, y checadas que un disparador cambia al
+        // volver (la cuenta cuadra, las filas no): ninguna se da por repuesta y su copia se queda.
         s.Ejecuta("CREATE TABLE orvalo_temp.bitacora AS SELECT * FROM bitacora LIMIT 2");
         s.Ejecuta("UPDATE orvalo_temp.bitacora SET usuario = 'otro'");
+        s.Ejecuta("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas LIMIT 3");
+        s.Ejecuta("DELETE FROM checadas WHERE id IN (SELECT id FROM orvalo_temp.checadas)");
+        s.Ejecuta("CREATE TRIGGER cambia AFTER INSERT ON checadas BEGIN UPDATE checadas SET empleado = -1 "
+                  "WHERE id = new.id; END");
     }
-    const auto r = Corre(Con("--reponer", {"--si"}));
+    const auto r = Corre(Con("--reponer", {"--si", "--origen", "planta sur"}));
     EXPECT_EQ(r.codigo, 1) << r.salida;
     EXPECT_CONTIENE(r.salida, "kardex: 3 filas repuestas de 4");
     EXPECT_CONTIENE(r.salida, "bitacora: no se pudo reponer");
+    EXPECT_CONTIENE(r.salida, "checadas: no se pudo reponer");
     BaseSqlite s(Sur());
     EXPECT_EQ(s.Cuenta("SELECT count(*) FROM kardex WHERE empleado = 7"), 3);
     EXPECT_EQ(s.Cuenta("SELECT count(*) FROM kardex WHERE empleado = 8 AND fecha IS NULL"), 1);
-    EXPECT_EQ(s.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 1);
+    EXPECT_EQ(s.Cuenta("SELECT count(*) FROM checadas WHERE empleado = -1"), 0);
     ASSERT_TRUE(fs::exists(Temporal()));
     BaseSqlite t(Temporal());
     EXPECT_EQ(t.Cuenta("SELECT count(*) FROM bitacora"), 2);
+    EXPECT_EQ(t.Cuenta("SELECT count(*) FROM checadas"), 3);
     EXPECT_EQ(t.Cuenta("SELECT count(*) FROM sqlite_master WHERE name = 'kardex'"), 0);
 }
 
-TEST_F(TemporalPrueba, DescartarYUnOrigenDeOtraBaseNoSeRepone) {
-    DejaSobrante(true, true);
+// orvalo_temp en cada estado: con otra corrida en curso no se lee (ni se crea), un orvalo_temp.db que no
+// es una base se dice y se descarta, y una base de Orvalo que se llama orvalo_temp.db nunca se borra.
+TEST_F(TemporalPrueba, LaBaseTemporalEnCualquierEstado) {
     {
-        BaseSqlite t(Temporal());
-        t.Ejecuta("UPDATE ovnalvora_origen SET base = 'otra.db', conexion = 'Otra Planta'");
+        ArchivoReg registro(demo / "orvalo.reg");
+        ModNalvora otra(registro);
+        ASSERT_EQ(otra.AbreConexion("Planta Sur"), 0);
+        CandadoCorrida candado;
+        ASSERT_EQ(candado.Toma(otra, *DialectoPara(otra.cnBD()), "Planta Sur", "otra corrida"), std::nullopt);
+        const auto r = Corre(Con("--temporal"));
+        EXPECT_EQ(r.codigo, 2);
+        EXPECT_CONTIENE(r.errores, "Otra depuración está en curso en la carpeta");
     }
-    const auto r = Corre(Con("--reponer", {"--si"}));
-    EXPECT_EQ(r.codigo, 1);
-    EXPECT_CONTIENE(r.salida, "Use --conexion Otra Planta");
-    EXPECT_TRUE(fs::exists(Temporal()));
-
-    const auto d = Corre(Con("--descartar-temporal", {"--si"}));
-    EXPECT_EQ(d.codigo, 0) << d.salida;
-    EXPECT_CONTIENE(d.salida, "Se descartó la base temporal");
     EXPECT_FALSE(fs::exists(Temporal()));
-    EXPECT_EQ(Corre(Con("--temporal")).salida,
-              "No hay base temporal orvalo_temp en " + demo.string() + ".\n");
+
+    EscribeArchivo(Temporal(), std::string(8192, '\x5a'));
+    for (const auto& orden : {Depurar({"--si"}), Con("--temporal"), Con("--reponer", {"--si"})}) {
+        const auto r = Corre(orden);
+        EXPECT_NE(r.codigo, 0) << orden[0];
+        EXPECT_CONTIENE(r.errores, "no es una base de datos");
+        EXPECT_CONTIENE(r.errores, "--descartar-temporal");
+    }
+    EXPECT_EQ(Corre(Con("--descartar-temporal"), "n\n", true).codigo, 1);
+    EXPECT_TRUE(fs::exists(Temporal()));
+    const auto d = Corre(Con("--descartar-temporal", {"--si"}));
+    EXPECT_EQ(d.codigo, 0) << d.salida << d.errores;
+    EXPECT_CONTIENE(d.salida, "que no era una base de datos");
+    EXPECT_FALSE(fs::exists(Temporal()));
+
+    // Una conexión cuya base es un orvalo_temp.db: ninguna orden la toma por la base temporal.
+    fs::create_directory(tmp / "propia");
+    fs::copy_file(Sur(), tmp / "propia" / "orvalo_temp.db");
+    const auto tamano = fs::file_size(tmp / "propia" / "orvalo_temp.db");
+    EscribeArchivo(tmp / "propia.reg",
+                   "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\0]"
+                   "\r\n\"Name\"=\"Propia\"\r\n"
+                   "\"Conn\"=\"Driver=SQLite3;Database=" +
+                       (tmp / "propia" / "orvalo_temp.db").string() + "\"\r\n");
+    for (auto orden :
+         {Con("--descartar-temporal", {"--si"}, "Propia"), Con("--temporal", {}, "Propia"),
+          Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Propia")}) {
+        orden.insert(orden.end(), {"--registro", (tmp / "propia.reg").string()});
+        const auto r = Corre(orden);
+        EXPECT_NE(r.codigo, 0) << orden[0];
+        EXPECT_CONTIENE(r.salida + r.errores, "el nombre que ovNalvora reserva para su base temporal");
+        ASSERT_TRUE(fs::exists(tmp / "propia" / "orvalo_temp.db")) << orden[0];
+        EXPECT_EQ(fs::file_size(tmp / "propia" / "orvalo_temp.db"), tamano);
+    }
 }

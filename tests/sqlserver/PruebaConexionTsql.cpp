@@ -129,7 +129,8 @@ TEST(ServidorTsql, ErroresYAvisosDeCadaResultadoDelLote) {
     EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM t"), 2) << "lo que corrió antes del error queda hecho";
 }
 
-// --espera: SET LOCK_TIMEOUT en cada conexión; el error de la espera agotada es el 1222.
+// --espera: SET LOCK_TIMEOUT en cada conexión, con lo que queda de la espera de su base; el error de la
+// espera agotada es el 1222.
 TEST(ServidorTsql, UnaTablaBloqueadaFallaAlAgotarLaEsperaConEl1222) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
@@ -150,8 +151,8 @@ TEST(ServidorTsql, UnaTablaBloqueadaFallaAlAgotarLaEsperaConEl1222) {
     otra.Deshace();
     EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM kardex"), 2) << "la tabla quedó como estaba";
 
-    db::FijaEspera(b.cn(), std::chrono::seconds(0));
-    EXPECT_EQ(b.Valor("SELECT @@LOCK_TIMEOUT"), "-1") << "0 es sin límite";
+    db::FijaEspera(b.cn(), std::nullopt);
+    EXPECT_EQ(b.Valor("SELECT @@LOCK_TIMEOUT"), "-1") << "sin límite";
 
     // Cada conexión que abre ModNalvora lleva el límite: 60 s si nadie dice otra cosa.
     prueba::CarpetaTemporal tmp;
@@ -163,4 +164,11 @@ TEST(ServidorTsql, UnaTablaBloqueadaFallaAlAgotarLaEsperaConEl1222) {
     modulo.FijaEspera(std::chrono::seconds(2));
     ASSERT_EQ(modulo.AbreConexion("Planta"), 0);
     EXPECT_EQ(*modulo.cnBD().Execute("SELECT @@LOCK_TIMEOUT").Registros->Filas.at(0).at(0), "2000");
+    // Lo esperado se descuenta: agotada la espera de la base, la conexión siguiente ya no espera.
+    otra.Comienza();
+    otra.Execute("UPDATE kardex SET empleado = empleado + 10");
+    EXPECT_TRUE(db::EsEsperaAgotada(ErrorDe([&] { modulo.cnBD().Execute("TRUNCATE TABLE kardex"); })));
+    ASSERT_EQ(modulo.AbreConexion("Planta"), 0);
+    EXPECT_EQ(*modulo.cnBD().Execute("SELECT @@LOCK_TIMEOUT").Registros->Filas.at(0).at(0), "1");
+    otra.Deshace();
 }

@@ -157,6 +157,22 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     EXPECT_EQ(leido->Hasta, "2025-03-31");
     dialecto.BorraTemporal(b.cn());
     EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::nullopt);
+
+    // Una conexión cuya base es orvalo_temp no se depura ni se descarta: es la del operador.
+    b.Ejecuta(sqlserver::kCreaTemporal);
+    CarpetaTemporal tmp;
+    std::string cadena = b.Cadena();
+    cadena.replace(cadena.find(b.Nombre()), b.Nombre().size(), "orvalo_temp");
+    const std::vector<std::pair<std::string, std::string>> reg{{"Propia", cadena}};
+    for (const std::vector<std::string>& orden :
+         {std::vector<std::string>{"--descartar-temporal", "--conexion", "Propia", "--si"},
+          {"--depurar", "--conexion", "Propia", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}}) {
+        const auto r = CorreOrden(tmp, reg, orden);
+        EXPECT_NE(r.codigo, 0) << orden[0];
+        EXPECT_CONTIENE(r.salida + r.errores, "la base orvalo_temp del servidor");
+        EXPECT_TRUE(ExisteOrvaloTemp(b)) << orden[0];
+    }
+    BorraOrvaloTemp();
 }
 
 // Una depuración de marzo sobre una base preparada, paso por paso: lo que la base le pide a la estrategia
@@ -409,4 +425,26 @@ TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
     primero.Suelta();
     ASSERT_EQ(dos.AbreConexion("Planta"), 0);
     EXPECT_EQ(segundo.Toma(dos, dialecto, "Planta", "otra"), std::nullopt);
+}
+
+// sp_getapplock: solo -1 (se agotó la espera) es otra depuración; -2 (cancelada), -3 (víctima de un
+// interbloqueo) y -999 (parámetros o permisos) dicen lo suyo. Ver "sp_getapplock (Transact-SQL)", Return
+// Code Values. El servidor de pruebas solo da 0 y -1 (prueba anterior): los demás, por su valor.
+TEST(DepuracionTsql, CadaResultadoDeSpGetapplockDiceLoSuyo) {
+    const std::pair<db::Valor, std::string> casos[] = {
+        {"0", ""},
+        {"1", ""},
+        {"-1", "Otra depuración está en curso en el servidor S."},
+        {"-2", "canceló"},
+        {"-3", "víctima de un interbloqueo"},
+        {"-999", "parámetros o permisos"},
+        {std::nullopt, "no es un resultado conocido"}};
+    for (const auto& [valor, texto] : casos) {
+        const auto rechazo = RechazoDelCandado(valor, "S");
+        EXPECT_EQ(rechazo.has_value(), !texto.empty()) << valor.value_or("Null");
+        EXPECT_CONTIENE(rechazo.value_or(""), texto);
+        if (valor != "-1") {
+            EXPECT_NO_CONTIENE(rechazo.value_or(""), "Otra depuración");
+        }
+    }
 }
