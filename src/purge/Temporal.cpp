@@ -2,7 +2,9 @@
 
 #include "db/CadenaConexion.h"
 #include "log/Fechas.h"
+#include "log/Rutas.h"
 #include "purge/CandadoCorrida.h"
+#include "purge/DialectoSQLite.h"
 #include "purge/ListaColumnas.h"
 
 #include <algorithm>
@@ -55,6 +57,35 @@ std::optional<std::string> RevisaQueNoSeaLaTemporal(db::Conexion& cn, const std:
            ", el nombre que ovNalvora reserva para su base temporal, que crea, revisa y borra en cada "
            "depuración. Esa base no se depura, no se repone ni se descarta: cambie su nombre (y la "
            "conexión en Orvalo) para depurarla.";
+}
+
+std::optional<std::string> OtraConexionEsLaTemporal(ModNalvora& modulo, db::Conexion& cn) {
+    const bool sqlite = cn.dialecto() == db::Dialecto::SQLite;
+    const auto temporal = sqlite ? DialectoSQLite::ArchivoTemporal(cn) : std::filesystem::path{};
+    std::vector<std::string> drivers;
+    try {
+        drivers = db::DriversInstalados();
+    } catch (...) {
+        // Sin la lista se traduce con ninguno: las cadenas ODBC del almacén pasan igual.
+    }
+    for (const auto& entrada : Conexiones(modulo.registro())) {
+        std::string base;
+        try {
+            base = db::ValorDeClave(db::TraduceCadena(entrada.Conn, drivers).Texto, "Database");
+        } catch (...) {
+            continue; // una cadena mal formada no abre ninguna base
+        }
+        std::error_code error;
+        const bool esLaTemporal =
+            sqlite ? !base.empty() && std::filesystem::equivalent(RutaDeUtf8(base), temporal, error)
+                   : Minusculas(base) == "orvalo_temp";
+        if (esLaTemporal) {
+            return "La base de la conexión " + entrada.Name +
+                   " es la que ovNalvora usaría como temporal; no se borra. Cambie su nombre (y la conexión "
+                   "en Orvalo) antes de descartar. No se cambió nada.";
+        }
+    }
+    return std::nullopt;
 }
 
 EstadoTemporal LeeTemporal(db::Conexion& cn, DialectoDepuracion& dialecto) {
@@ -276,6 +307,11 @@ ResultadoReposicion DescartaTemporal(ModNalvora& modulo, const std::string& cone
                     [](ModNalvora& m, DialectoDepuracion& dialecto, const EstadoTemporal& e,
                        ResultadoReposicion& res) {
                         if (!e.Existe) {
+                            return;
+                        }
+                        if (auto otra = OtraConexionEsLaTemporal(m, m.cnBD())) {
+                            res.Bien = false;
+                            res.Lineas.push_back(*otra);
                             return;
                         }
                         dialecto.BorraTemporal(m.cnBD());

@@ -36,6 +36,9 @@ std::optional<bool> EsLaBaseDeOrigen(db::Conexion& cn, DialectoDepuracion& diale
 
 // El rechazo si la base de la conexión abierta es la propia orvalo_temp: ni se depura ni se borra.
 std::optional<std::string> RevisaQueNoSeaLaTemporal(db::Conexion& cn, const std::string& conexion);
+// El rechazo si otra conexión del almacén tiene por base la temporal de cn (su orvalo_temp.db, o una base
+// orvalo_temp en SQL Server): descartarla borraría esa base.
+std::optional<std::string> OtraConexionEsLaTemporal(ModNalvora& modulo, db::Conexion& cn);
 
 // Si el error es el de un orvalo_temp.db que no es una base de datos, y qué puede hacer el operador.
 bool EsTemporalIlegible(const db::ErrorBD& e);
