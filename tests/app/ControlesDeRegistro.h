@@ -36,12 +36,13 @@ struct ImageListR : Con<Control> {
 
 struct EtiquetaR : Con<Etiqueta> {
     EtiquetaR(std::string texto, ColorRGB color = {}) : Texto(std::move(texto)), Color(color) {}
-    std::string Texto, Progreso; // Progreso, vacío fuera del progreso
+    std::string Texto, Progreso;        // Progreso, vacío fuera del progreso
+    std::vector<std::string> Historial; // cada texto de progreso mostrado
     ColorRGB Color;
     std::string Caption() const override { return Texto; }
     ColorRGB ForeColor() const override { return Color; }
     void PonForeColor(ColorRGB color) override { Color = color; }
-    void MuestraProgreso(const std::string& texto) override { Progreso = texto; }
+    void MuestraProgreso(const std::string& texto) override { Historial.push_back(Progreso = texto); }
     void TerminaProgreso() override { Progreso.clear(); }
 };
 

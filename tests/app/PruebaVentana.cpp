@@ -233,6 +233,9 @@ TEST(Ventana, ElProgresoCuentaElPasoYLaCorrida) {
     p.Muestra();
     EXPECT_EQ(etiqueta.Progreso,
               "Paso 1 de 16 (paso 1:05, corrida 1:08): Eliminando las checadas reales de Planta Sur...");
+    p.Espera("La base de Planta Sur está ocupada"); // se queda con cada segundo hasta el paso siguiente
+    p.Muestra();
+    EXPECT_EQ(etiqueta.Progreso, "La base de Planta Sur está ocupada");
     p.Paso("x");
     reloj.Fija(reloj.Ahora() + hours(1));
     p.Muestra();
