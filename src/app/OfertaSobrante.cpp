@@ -20,7 +20,9 @@ std::string Tablas(const EstadoTemporal& e) {
 std::string Introduccion(const SobranteParaElegir& s) {
     return "La depuración no se inició: la base temporal orvalo_temp de " + s.Estado.Lugar +
            " guarda filas de una depuración que no terminó:" + Tablas(s.Estado) +
-           (s.Desde.empty() ? std::string() : "\r\nSus fechas van del " + s.Desde + " al " + s.Hasta + ".");
+           (s.Desde.empty() || s.Estado.Tablas.size() < 2
+                ? std::string()
+                : "\r\nSus fechas van del " + s.Desde + " al " + s.Hasta + ".");
 }
 
 } // namespace
@@ -32,11 +34,13 @@ void frmNalvora::OfreceReponer(const ResultadoCorrida& rechazo) {
             ModNalvora modulo(registro_);
             *descrito = DescribeSobrante(modulo, conexion);
         },
-        [this, descrito, mensaje = rechazo.Mensaje](std::exception_ptr error) {
+        [this, descrito](std::exception_ptr error) {
             const auto* s = std::get_if<SobranteParaElegir>(descrito.get());
             if (error || !s) {
-                Advierte(mensaje + "\r\n\r\n" +
-                         (error ? TextoDeExcepcion(error) : std::get<std::string>(*descrito)));
+                // El rechazo del núcleo habla de órdenes de la línea de comandos: aquí no sirve.
+                Advierte("La base temporal orvalo_temp guarda filas de una depuración que no terminó y "
+                         "no se pudo revisar: " +
+                         (error ? TextoDeExcepcion(error) : std::get<std::string>(*descrito)) + kNoSeInicio);
                 ActualizaEstadisticas();
                 return;
             }
