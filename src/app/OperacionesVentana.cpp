@@ -3,7 +3,6 @@
 #include "app/frmNalvora.h"
 #include "connections/Estadisticas.h"
 #include "log/Version.h"
-#include "purge/Temporal.h"
 
 namespace ov::app {
 
@@ -64,9 +63,17 @@ public:
             if (nodo.Image == Imagen::Flecha) {
                 p->Paso(nodo.Texto);
                 lista.MuestraNodo(posicion);
+            } else {
+                p->Espera({});
             }
             lista.PonAspecto(posicion, {nodo.Texto, static_cast<int>(nodo.Image), nodo.Bold});
         });
+    }
+    void EsperaBaseOcupada(const db::AvisoEspera& aviso) override {
+        ventana_.Publica([p = &progreso_, texto = db::TextoEspera(aviso)] { p->Espera(texto); });
+    }
+    void LineaBitacora(const std::string&) override {
+        ventana_.Publica([p = &progreso_] { p->Espera({}); });
     }
     void TareaSinConexion(int posicion, const std::string& error) override {
         ventana_.Publica([v = &ventana_, posicion, error] {
@@ -120,7 +127,8 @@ void frmNalvora::ActualizaEstadisticas() {
                 Advierte("El sondeo de las bases se interrumpió por un error inesperado: " +
                          TextoDeExcepcion(error));
             }
-        });
+        },
+        kCierreEnSondeo);
 }
 
 ResultadoCorrida frmNalvora::CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) {
@@ -199,36 +207,6 @@ void frmNalvora::AlTerminarCorrida(const ResultadoCorrida& resultado, std::excep
         cajas_.Informa(resultado.Mensaje, c_.Caption());
     }
     ActualizaEstadisticas();
-}
-
-void frmNalvora::OfreceReponer(const ResultadoCorrida& rechazo) {
-    if (!cajas_.PreguntaSiNo(rechazo.Mensaje + "\r\n\r\n¿Desea reponer ahora esas filas en sus tablas?",
-                             kTituloPreguntas)) {
-        ActualizaEstadisticas();
-        return;
-    }
-    auto resultado = std::make_shared<ResultadoReposicion>();
-    IniciaOperacion(
-        [this, resultado, conexion = rechazo.ConexionConSobrante] {
-            ModNalvora modulo(registro_);
-            *resultado = ReponeTemporal(modulo, conexion, [this](const std::string& l) { Log().Linea(l); });
-        },
-        [this, resultado](std::exception_ptr error) {
-            std::string texto;
-            for (const auto& l : resultado->Lineas) {
-                texto += (texto.empty() ? "" : "\r\n") + l;
-            }
-            if (error) {
-                texto = "La reposición se interrumpió por un error inesperado: " + TextoDeExcepcion(error);
-                Log().Linea(texto);
-            }
-            if (error || !resultado->Bien) {
-                Advierte(texto);
-            } else {
-                cajas_.Informa(texto, c_.Caption());
-            }
-            ActualizaEstadisticas();
-        });
 }
 
 } // namespace ov::app

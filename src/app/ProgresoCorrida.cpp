@@ -42,6 +42,7 @@ void ProgresoCorrida::Inicia(int marcados) {
     paso_ = 0;
     pasos_ = marcados;
     texto_.clear();
+    espera_.clear();
     inicioCorrida_ = inicioPaso_ = reloj_.Ahora();
     Muestra();
 }
@@ -49,7 +50,13 @@ void ProgresoCorrida::Inicia(int marcados) {
 void ProgresoCorrida::Paso(const std::string& texto) {
     ++paso_;
     texto_ = texto;
+    espera_.clear();
     inicioPaso_ = reloj_.Ahora();
+    Muestra();
+}
+
+void ProgresoCorrida::Espera(std::string texto) {
+    espera_ = std::move(texto);
     Muestra();
 }
 
@@ -58,6 +65,7 @@ void ProgresoCorrida::Termina() {
         return;
     }
     activo_ = false;
+    espera_.clear();
     segundero_.PonEnabled(false);
     etiqueta_.TerminaProgreso();
 }
@@ -67,7 +75,9 @@ void ProgresoCorrida::Muestra() {
         return;
     }
     std::string texto;
-    if (contando_) {
+    if (!espera_.empty()) {
+        texto = espera_;
+    } else if (contando_) {
         texto = "Contando las filas que se eliminarán... (" + TextoDuracion(Desde(inicioCorrida_)) + ")";
     } else if (paso_ == 0) {
         texto = "Iniciando la depuración de " + std::to_string(pasos_) + " pasos marcados (corrida " +

@@ -26,6 +26,9 @@ public:
     void Contando();           // tras el primer Sí, mientras se cuentan las filas
     void Inicia(int marcados); // la corrida empieza, con n pasos marcados
     void Paso(const std::string& texto);
+    // Otro proceso retiene una base: ese texto se muestra hasta el siguiente paso o línea de bitácora
+    // (vacío lo quita).
+    void Espera(std::string texto);
     void Termina();
     void Muestra(); // cada segundo
     bool Activo() const { return activo_; }
@@ -40,7 +43,7 @@ private:
     bool activo_ = false;
     bool contando_ = false;
     int paso_ = 0, pasos_ = 0;
-    std::string texto_;
+    std::string texto_, espera_;
     FechaHora inicioCorrida_{}, inicioPaso_{};
 };
 

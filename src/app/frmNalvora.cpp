@@ -8,7 +8,10 @@ namespace ov::app {
 namespace {
 constexpr const char* kCierreRechazado =
     "El proceso está en curso y no se puede detener. Espere a que termine para cerrar la ventana.";
-}
+} // namespace
+
+const char* const kCierreEnSondeo = "Se están leyendo las estadísticas de las bases de datos. Espere a que "
+                                    "termine la lectura para cerrar la ventana.";
 
 std::string TextoDeExcepcion(std::exception_ptr error) {
     try {
@@ -77,7 +80,7 @@ bool frmNalvora::PideCierre() {
     if (bloqueada_) {
         // Sin esperar a que lo cierren: la operación sigue y, al terminar, el aviso se cierra solo.
         avisoDeCierreAbierto_ = true;
-        c_.AbreAvisoDeCierre(kCierreRechazado, c_.Caption());
+        c_.AbreAvisoDeCierre(textoCierre_.empty() ? kCierreRechazado : textoCierre_, c_.Caption());
         return false;
     }
     Form_Unload();
@@ -128,10 +131,12 @@ void frmNalvora::PonEnabled(bool valor) {
 }
 
 bool frmNalvora::IniciaOperacion(std::function<void()> trabajo,
-                                 std::function<void(std::exception_ptr)> alTerminar) {
+                                 std::function<void(std::exception_ptr)> alTerminar,
+                                 std::string textoCierre) {
     if (obrero_.Ocupado()) {
         return false;
     }
+    textoCierre_ = std::move(textoCierre);
     plataforma_.PonPuntero(Puntero::RelojDeArena);
     DeshabilitaControles();
     obrero_.Inicia(std::move(trabajo), [this, alTerminar = std::move(alTerminar)](std::exception_ptr error) {
@@ -140,6 +145,7 @@ bool frmNalvora::IniciaOperacion(std::function<void()> trabajo,
             avisoDeCierreAbierto_ = false;
             c_.CierraAvisoDeCierre();
         }
+        textoCierre_.clear();
         progreso_.Termina();
         HabilitaControles();
         plataforma_.PonPuntero(Puntero::Normal);

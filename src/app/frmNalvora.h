@@ -13,6 +13,7 @@
 #include "log/ServiciosVentana.h"
 #include "purge/EjecutaProceso.h"
 #include "purge/Recuento.h"
+#include "purge/Temporal.h"
 #include "tasks/Plan.h"
 
 #include <exception>
@@ -71,8 +72,10 @@ public:
     void HabilitaControles();
     bool Bloqueada() const { return bloqueada_; }
     // Bloquea con el reloj de arena, corre `trabajo` en el obrero y, al terminar, desbloquea y llama
-    // `alTerminar` en el hilo de la ventana. Falso si ya hay una operación en curso.
-    bool IniciaOperacion(std::function<void()> trabajo, std::function<void(std::exception_ptr)> alTerminar);
+    // `alTerminar` en el hilo de la ventana. Falso si ya hay una operación en curso. Un cierre pedido
+    // mientras dura dice textoCierre (vacío: que el proceso no se puede detener).
+    bool IniciaOperacion(std::function<void()> trabajo, std::function<void(std::exception_ptr)> alTerminar,
+                         std::string textoCierre = {});
     // Desde el trabajo en curso: `fn` corre en el hilo de la ventana, en orden, si ésta sigue viva.
     void Publica(std::function<void()> fn);
 
@@ -100,8 +103,11 @@ private:
     void PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                         const std::vector<CuentaConexion>& cuentas);
     void AlTerminarCorrida(const ResultadoCorrida& resultado, std::exception_ptr error);
-    // Tras un rechazo por una orvalo_temp con filas: ofrece reponerlas, en el obrero.
+    // Tras un rechazo por una orvalo_temp con filas: la describe en el obrero, pregunta a qué base
+    // pertenecen sus filas (o si se descartan) y hace en el obrero lo que el operador eligió.
     void OfreceReponer(const ResultadoCorrida& rechazo);
+    void PreguntaPorSobrante(const SobranteParaElegir& sobrante);
+    void ReponeODescarta(const SobranteParaElegir& sobrante, std::optional<std::string> elegida);
     std::vector<FilaConexion> FilasDelPlan() const;
     void LlenaLista();
     void MarcaNodos(const std::string* conexion, bool marca);
@@ -121,10 +127,14 @@ private:
     bool bloqueada_ = false;
     bool descargada_ = false;
     bool avisoDeCierreAbierto_ = false;
+    std::string textoCierre_; // el de la operación en curso
     // Las publicaciones que llegan después de destruida la ventana se descartan.
     std::shared_ptr<frmNalvora*> viva_;
     Obrero obrero_; // el último miembro: se espera antes de destruir lo demás
 };
+
+// Lo que dice el cierre rechazado mientras se leen las estadísticas.
+extern const char* const kCierreEnSondeo;
 
 // Lo que escapó de un trabajo, como texto.
 std::string TextoDeExcepcion(std::exception_ptr error);

