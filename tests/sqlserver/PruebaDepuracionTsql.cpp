@@ -84,40 +84,6 @@ TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     BaseTsql conTransacciones;
     CreaBaseOrvalo(conTransacciones, true);
     EXPECT_EQ(ExisteTablaTransacciones(conTransacciones.cn()), !ServidorDePruebas().Babelfish);
-
-    // --conexiones dice "error: " una sola vez.
-    const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}}, {"--conexiones"});
-    EXPECT_EQ(r.codigo, 0) << r.errores;
-    if (ServidorDePruebas().Babelfish) {
-        EXPECT_CONTIENE(r.salida, "\terror: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not");
-    }
-    EXPECT_NO_CONTIENE(r.salida, "Error: ");
-    EXPECT_NO_CONTIENE(r.salida, db::ValorDeClave(b.Cadena(), "PWD"));
-}
-
-// --simular cuenta con la condición de la corrida y no cambia nada, ni crea orvalo_temp.
-TEST(DepuracionTsql, SimularCuentaEnElDialectoDeSqlServer) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BorraOrvaloTemp();
-    BaseTsql b;
-    CreaBaseOrvalo(b);
-    const auto checadas = FilasDe(b, "checadas"), kardex = FilasDe(b, "kardex"),
-               bitacora = FilasDe(b, "bitacora");
-    CarpetaTemporal tmp;
-    const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}},
-                              {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta",
-                               "2025-03-31", "--simular", "--estrategia", "copia"});
-    EXPECT_EQ(r.codigo, 0) << r.errores;
-    EXPECT_EMPIEZA(r.salida, "Conexión\tTabla\tEliminar\tConservar\tEstrategia\n"
-                             "Planta\tchecadas\t9\t12\tcopia\nPlanta\tkardex\t9\t12\tcopia\n"
-                             "Planta\tbitacora\t9\t12\tcopia\n\n");
-    EXPECT_CONTIENE(r.salida, "select * into orvalo_temp.dbo.checadas from checadas where fechayhora < { d "
-                              "'2025-03-01'}");
-    EXPECT_CONTIENE(r.salida, "DBCC SHRINKDATABASE ([" + b.Nombre() + "],0,TRUNCATEONLY)\nGO\n");
-    EXPECT_EQ(FilasDe(b, "checadas"), checadas);
-    EXPECT_EQ(FilasDe(b, "kardex"), kardex);
-    EXPECT_EQ(FilasDe(b, "bitacora"), bitacora);
-    EXPECT_FALSE(ExisteOrvaloTemp(b));
 }
 
 // Una orvalo_temp con tablas guarda filas de alguien y se respeta; una vacía se reemplaza con su origen.
@@ -142,13 +108,7 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     EXPECT_CONTIENE(ErrorDe([&] { dialecto.CreaTemporal(b.cn(), origen); }).Descripcion,
                     "origen desconocido");
     EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM orvalo_temp.dbo.checadas"), 1) << "las filas siguen ahí";
-    if (ServidorDePruebas().Babelfish) {
-        EXPECT_EQ(ErrorDe([&] { b.Ejecuta(sqlserver::BorraTablaTemporal("checadas")); }).Descripcion,
-                  "must be owner of table checadas");
-        enTemporal("DROP TABLE checadas");
-    } else {
-        b.Ejecuta(sqlserver::BorraTablaTemporal("checadas"));
-    }
+    enTemporal("DROP TABLE checadas");
     dialecto.CreaTemporal(b.cn(), origen);
     EXPECT_EQ(dialecto.TablasConFilas(b.cn()), std::vector<std::string>{});
     const auto leido = dialecto.LeeOrigen(b.cn());
@@ -175,8 +135,8 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     BorraOrvaloTemp();
 }
 
-// Una depuración de marzo sobre una base preparada, paso por paso: lo que la base le pide a la estrategia
-// (disparadores, llaves foráneas, identidad) y lo que queda.
+// Una depuración de marzo a diciembre sobre una base preparada, paso por paso: lo que la base le pide a la
+// estrategia (disparadores, llaves foráneas, identidad) y lo que queda.
 TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
     OV_EXIGE_SERVIDOR_TSQL();
     struct Caso {
@@ -184,12 +144,13 @@ TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
         std::vector<std::string> prepara;
         const char* estrategia;
         const char* paso;
-        const char* hasta;
-        int codigo;
         const char* mensaje;
         std::vector<std::pair<std::string, std::string>> consultas; // y lo que deben dar
     };
     const std::string enBitacora = "SELECT COUNT(*) FROM bitacora";
+    const std::vector<std::string> conIdentidad{
+        "DROP TABLE bitacora", "CREATE TABLE bitacora (id int IDENTITY PRIMARY KEY, fechahora datetime)",
+        "INSERT INTO bitacora (fechahora) SELECT fechayhora FROM checadas"};
     auto estado = [](const char* nombre, int deshabilitado) {
         return std::pair<std::string, std::string>{
             std::string(
@@ -207,10 +168,8 @@ TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
           "(999, "
           "'x')",
           "alter table kardex disable trigger kardex_apagado"},
-         "auto",
+         "borrado",
          "3",
-         "2025-03-31",
-         0,
          "por borrado",
          {{enBitacora, "21"},
           estado("kardex_apagado", 1),
@@ -223,8 +182,6 @@ TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
           "INSERT INTO detalle SELECT id, id FROM checadas"},
          "auto",
          "1",
-         "2025-12-31",
-         0,
          "por borrado",
          {{"SELECT COUNT(*) FROM checadas", "6"}, {"SELECT COUNT(*) FROM detalle", "6"}}},
         {"llaves, copia",
@@ -232,27 +189,19 @@ TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
           "INSERT INTO detalle SELECT id, id FROM checadas"},
          "copia",
          "1",
-         "2025-12-31",
-         1,
          "Otras tablas referencian a checadas con llaves foráneas",
          {{"SELECT COUNT(*) FROM checadas", "21"}, {"SELECT COUNT(*) FROM detalle", "21"}}},
         // Una bitácora con identidad: la reposición del producto no la admite.
         {"identidad, auto",
-         {"DROP TABLE bitacora", "CREATE TABLE bitacora (id int IDENTITY PRIMARY KEY, fechahora datetime)",
-          "INSERT INTO bitacora (fechahora) SELECT fechayhora FROM checadas"},
+         conIdentidad,
          "auto",
          "5",
-         "2025-12-31",
-         0,
          "por borrado",
          {{enBitacora, "6"}, {"SELECT IDENT_CURRENT('dbo.bitacora')", "21"}}},
         {"identidad, copia",
-         {"DROP TABLE bitacora", "CREATE TABLE bitacora (id int IDENTITY PRIMARY KEY, fechahora datetime)",
-          "INSERT INTO bitacora (fechahora) SELECT fechayhora FROM checadas"},
+         conIdentidad,
          "copia",
          "5",
-         "2025-12-31",
-         1,
          "no admite sus columnas de identidad",
          {{enBitacora, "21"}}},
     };
@@ -267,8 +216,8 @@ TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
         CarpetaTemporal tmp;
         const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}},
                                   {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta",
-                                   c.hasta, "--pasos", c.paso, "--estrategia", c.estrategia, "--si"});
-        EXPECT_EQ(r.codigo, c.codigo) << r.salida << r.errores;
+                                   "2025-12-31", "--pasos", c.paso, "--estrategia", c.estrategia, "--si"});
+        EXPECT_EQ(r.codigo, std::string(c.estrategia) == "copia" ? 1 : 0) << r.salida << r.errores;
         EXPECT_CONTIENE(r.salida + r.errores, c.mensaje);
         for (const auto& [consulta, esperado] : c.consultas) {
             EXPECT_EQ(b.Valor(consulta), esperado) << consulta;
@@ -285,19 +234,18 @@ TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
     struct Caso {
         const char* tabla;
         int semilla, incremento;
-        const char *tras3, *trasVaciar, *trasReponer, *siguiente;
+        const char *trasVaciar, *trasReponer, *siguiente;
         long long resiembra;
     };
     // Tres filas, vaciar, reponer dos con sus id: el contador queda en valores ya emitidos; la resiembra al
     // último emitido hace que la siguiente fila no reuse ninguno.
-    for (const Caso& c : {Caso{"sube", 1, 1, "3|1", "1|1", "2|1", "4", 3},
-                          Caso{"baja", 100, -1, "98|-1", "100|-1", "99|-1", "97", 98}}) {
+    for (const Caso& c :
+         {Caso{"sube", 1, 1, "1|1", "2|1", "4", 3}, Caso{"baja", 100, -1, "100|-1", "99|-1", "97", 98}}) {
         SCOPED_TRACE(c.tabla);
         const std::string t = c.tabla;
         b.Ejecuta("CREATE TABLE " + t + " (id int IDENTITY(" + std::to_string(c.semilla) + "," +
                   std::to_string(c.incremento) + ") PRIMARY KEY, x int)");
         b.Ejecuta("INSERT INTO " + t + " (x) VALUES (1), (2), (3)");
-        EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad(t)), std::vector<std::string>{c.tras3});
         b.Ejecuta("SELECT * INTO #copia_" + t + " FROM " + t);
         b.Ejecuta("TRUNCATE TABLE " + t);
         EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad(t)), std::vector<std::string>{c.trasVaciar});
@@ -305,51 +253,15 @@ TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
                   " (id, x) select id, x from #copia_" + t + " where x <= 2\r\nSET IDENTITY_INSERT dbo." + t +
                   " off");
         EXPECT_EQ(b.Filas(sqlserver::LeeIdentidad(t)), std::vector<std::string>{c.trasReponer});
-        const auto aviso = b.cn().Execute(sqlserver::Resiembra(t, c.resiembra));
-        ASSERT_FALSE(aviso.Mensajes.empty());
-        EXPECT_EMPIEZA(aviso.Mensajes[0], "Checking identity information: current identity value '");
+        b.Ejecuta(sqlserver::Resiembra(t, c.resiembra));
         b.Ejecuta("INSERT INTO " + t + " (x) VALUES (4)");
         EXPECT_EQ(b.Valor("SELECT id FROM " + t + " WHERE x = 4"), c.siguiente);
     }
 }
 
-// La copia entre bases y el mantenimiento que Babelfish rechaza no tocan la tabla ni dejan nada en
-// orvalo_temp.
-TEST(DepuracionTsql, LoQueElServidorRechazaNoTocaNada) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BorraOrvaloTemp();
-    BaseTsql b;
-    CreaBaseOrvalo(b);
-    DialectoSqlServer dialecto;
-    b.Ejecuta(sqlserver::kCreaTemporal);
-    const auto antes = FilasDe(b, "checadas");
-    const Rango marzo{std::chrono::local_days{std::chrono::year{2025} / 3 / 1},
-                      std::chrono::local_days{std::chrono::year{2025} / 3 / 31}};
-    const std::string copia = sqlserver::Copia({"checadas", "fechayhora"}, marzo);
-    if (ServidorDePruebas().Babelfish) {
-        const auto e = ErrorDe([&] { b.Ejecuta(copia); });
-        EXPECT_EQ(e.Estado, "42000");
-        EXPECT_CONTIENE(e.Descripcion, "cross-db 'SELECT INTO' statement is not supported in Babelfish");
-        EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{});
-        for (const char* clave : {"DBREINDEX_CHECADAS", "SHRINK", "UPDATEUSAGE"}) {
-            const auto m = ErrorDe([&] { b.Ejecuta(sqlserver::SentenciaDeClave(clave, "", b.Nombre())); });
-            EXPECT_EQ(m.Numero, 33557097) << clave << ": " << m.Descripcion;
-            EXPECT_EQ(m.Estado, "42000") << clave;
-        }
-        EXPECT_CONTIENE(ErrorDe([&] { b.Ejecuta("sp_spaceused"); }).Descripcion, "sp_spaceused");
-    } else {
-        EXPECT_EQ(b.cn().Execute(copia).UltimaCuenta(), 12);
-        EXPECT_EQ(dialecto.TablasTemporal(b.cn()), std::vector<std::string>{"checadas"});
-        for (const char* clave : {"DBREINDEX_CHECADAS", "SHRINK", "UPDATEUSAGE"}) {
-            b.Ejecuta(sqlserver::SentenciaDeClave(clave, "", b.Nombre()));
-        }
-    }
-    EXPECT_EQ(FilasDe(b, "checadas"), antes);
-    dialecto.BorraTemporal(b.cn());
-}
-
-// Por la línea de comandos, con cada estrategia: lo que Babelfish rechaza falla con su mensaje, sin tocar
-// la tabla ni falso éxito (sale con 1); lo que acepta, y todo en SQL Server, pierde solo lo del rango.
+// Por la línea de comandos, con cada estrategia: --simular cuenta con la condición de la corrida sin cambiar
+// nada; lo que Babelfish rechaza falla con su mensaje, sin tocar la tabla ni falso éxito (sale con 1); lo
+// que acepta, y todo en SQL Server, pierde solo lo del rango.
 TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
     OV_EXIGE_SERVIDOR_TSQL();
     const bool babelfish = ServidorDePruebas().Babelfish;
@@ -362,9 +274,18 @@ TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
             antes.push_back(FilasDe(b, tabla));
         }
         CarpetaTemporal tmp;
-        const auto r = CorreOrden(tmp, {{"Norte", b.Cadena()}},
-                                  {"--depurar", "--conexion", "Norte", "--desde", "2025-03-01", "--hasta",
-                                   "2025-03-31", "--si", "--estrategia", estrategia});
+        std::vector<std::string> orden{"--depurar", "--conexion", "Norte",     "--desde",      "2025-03-01",
+                                       "--hasta",   "2025-03-31", "--simular", "--estrategia", estrategia};
+        const auto simulada = CorreOrden(tmp, {{"Norte", b.Cadena()}}, orden);
+        EXPECT_EQ(simulada.codigo, 0) << simulada.errores;
+        EXPECT_EMPIEZA(simulada.salida,
+                       "Conexión\tTabla\tEliminar\tConservar\tEstrategia\nNorte\tchecadas\t9\t12\t" +
+                           estrategia + "\nNorte\tkardex\t9\t12\t" + estrategia);
+        EXPECT_CONTIENE(simulada.salida, "DBCC SHRINKDATABASE ([" + b.Nombre() + "],0,TRUNCATEONLY)\nGO\n");
+        EXPECT_FALSE(ExisteOrvaloTemp(b));
+        EXPECT_EQ(FilasDe(b, "checadas"), antes[0]) << "simular no cambia nada";
+        orden[7] = "--si";
+        const auto r = CorreOrden(tmp, {{"Norte", b.Cadena()}}, orden);
         const std::string todo = r.salida + r.errores;
         const bool intactas = babelfish && estrategia == "copia";
         size_t k = 0;
