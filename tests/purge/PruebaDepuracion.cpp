@@ -134,7 +134,8 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
         EXPECT_CONTIENE(res.Mensaje, "no terminaron bien");
         EXPECT_CONTIENE(res.Mensaje, "Falló: " + LoQueSeIntento(plan.TareaEn(c.paso).EnProceso));
         for (int k = c.paso + 1; k <= 8; ++k) {
-            EXPECT_NE(plan.NodoEn(k).Image, Imagen::Ninguna) << "el paso " << k << " también corre";
+            EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Palomita)
+                << "el paso " << k << " también corre y termina";
         }
         BaseSqlite n(Norte());
         EXPECT_TRUE(n.Huella(c.tabla) == huella) << "la tabla quedó fila por fila como estaba";
