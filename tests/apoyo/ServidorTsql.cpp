@@ -21,32 +21,6 @@ std::string PrimeraLinea(const fs::path& archivo) {
     return linea;
 }
 
-// Arranca un servidor para este proceso cuando la prueba se corre sin CTest; se detiene al salir.
-struct ServidorPropio {
-    fs::path carpeta;
-    std::string cadena;
-    std::string error;
-
-    ServidorPropio() {
-        carpeta = fs::temp_directory_path() / ("ovnalvora-tsql-" + std::to_string(getpid()));
-        const std::string orden = "bash '" OV_SERVIDOR_TSQL_SH "' inicia '" + carpeta.string() + "' '" +
-                                  OV_BABELFISH "' >'" + (carpeta.string() + ".log") + "' 2>&1";
-        if (std::system(orden.c_str()) != 0) {
-            error = "no arrancó el servidor de " OV_BABELFISH " (ver " + carpeta.string() + ".log)";
-            return;
-        }
-        cadena = PrimeraLinea(carpeta / "cadena.txt");
-    }
-    ~ServidorPropio() {
-        const std::string orden = "bash '" OV_SERVIDOR_TSQL_SH "' detiene '" + carpeta.string() + "' '" +
-                                  OV_BABELFISH "' borra >/dev/null 2>&1";
-        std::system(orden.c_str());
-        std::error_code ec;
-        fs::remove_all(carpeta, ec);
-        fs::remove(carpeta.string() + ".log", ec);
-    }
-};
-
 ServidorTsql Busca() {
     ServidorTsql s;
     if (const char* propia = std::getenv("OVNALVORA_PRUEBA_SQLSERVER");
@@ -55,12 +29,9 @@ ServidorTsql Busca() {
     } else if (fs::exists(OV_CADENA_TSQL)) {
         s.Cadena = PrimeraLinea(OV_CADENA_TSQL);
         s.Motivo = "el servidor que arrancó CTest no dejó su cadena";
-    } else if (fs::exists(fs::path(OV_BABELFISH) / "servidor-tsql.sh")) {
-        static ServidorPropio propio;
-        s.Cadena = propio.cadena;
-        s.Motivo = propio.error;
     } else {
-        s.Motivo = "no está OVNALVORA_PRUEBA_SQLSERVER ni " OV_BABELFISH;
+        s.Motivo =
+            "no está OVNALVORA_PRUEBA_SQLSERVER; corra la prueba con ctest, que arranca el de " OV_BABELFISH;
     }
     if (!s.Cadena.empty()) {
         db::Conexion cn;

@@ -9,7 +9,7 @@
 namespace ov::prueba {
 
 // El servidor T-SQL de las pruebas: el de OVNALVORA_PRUEBA_SQLSERVER; si no, el que arrancó CTest;
-// si no, uno propio de ../shared/babelfish. Sin ninguno, la cadena queda vacía y Motivo dice por qué.
+// sin ninguno (la prueba corrida fuera de CTest), la cadena queda vacía y Motivo dice por qué.
 struct ServidorTsql {
     std::string Cadena; // cadena ODBC sin base: lleva la contraseña, nunca se imprime
     std::string Motivo;

@@ -1,21 +1,69 @@
-// El programa entero como proceso: matarlo en cualquier momento, dos corridas a la vez y el guion de
-// --simular corrido en sqlite3.
-#include "Proceso.h"
+// El programa entero como proceso: matarlo en cualquier momento y el guion de --simular corrido en sqlite3.
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
 
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
+#include <map>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace ov::prueba;
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
+
+// El programa corriendo aparte, para matarlo; su salida y sus errores van al archivo.
+class Proceso {
+public:
+    Proceso(std::vector<std::string> argumentos, const fs::path& salida) {
+        std::vector<char*> argv;
+        for (auto& a : argumentos) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int fd = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, 1);
+            dup2(fd, 2);
+            dup2(open("/dev/null", O_RDONLY), 0);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~Proceso() {
+        Mata();
+        Espera();
+    }
+    Proceso(const Proceso&) = delete;
+    Proceso& operator=(const Proceso&) = delete;
+
+    void Mata() { // SIGKILL: sin oportunidad de limpiar nada
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+        }
+    }
+    int Espera() { // el código de salida; -1 si murió por una señal
+        int estado = 0;
+        if (pid_ > 0 && waitpid(pid_, &estado, 0) == pid_) {
+            codigo_ = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+        }
+        pid_ = -1;
+        return codigo_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int codigo_ = -1;
+};
+
+int CorreHastaElFinal(const std::vector<std::string>& argumentos, const fs::path& salida) {
+    return Proceso(argumentos, salida).Espera();
+}
 
 const char* const kTablas[] = {"checadas", "kardex", "bitacora"};
 
@@ -53,24 +101,10 @@ protected:
     }
     void Prepara(int checadas, const std::string& diario) {
         GeneraDemo(demo, checadas);
-        {
-            BaseSqlite s(Sur());
-            s.Ejecuta("PRAGMA journal_mode=" + diario);
-        }
+        BaseSqlite(Sur()).Ejecuta("PRAGMA journal_mode=" + diario);
         fs::copy_file(Sur(), Original());
     }
 };
-
-// Un candado ajeno sobre el archivo: si no se puede tomar, alguien lo tiene.
-bool Ocupado(const fs::path& archivo) {
-    const int fd = open(archivo.c_str(), O_RDWR);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ocupado = flock(fd, LOCK_EX | LOCK_NB) != 0;
-    close(fd);
-    return ocupado;
-}
 
 } // namespace
 
@@ -128,46 +162,38 @@ TEST_F(ProcesosPrueba, MatarElProcesoNuncaVaciaUnaTablaNiLaDejaAMedias) {
     }
 }
 
-TEST_F(ProcesosPrueba, UnaSegundaCorridaSeRechazaMientrasLaPrimeraSigue) {
-    Prepara(300000, "DELETE");
-    Proceso primera(Depurar(), tmp / "primera.txt");
-    const fs::path candado = demo / "orvalo_temp.candado";
-    const auto limite = std::chrono::steady_clock::now() + 20s;
-    while (!Ocupado(candado) && std::chrono::steady_clock::now() < limite) {
-        std::this_thread::sleep_for(5ms);
-    }
-    ASSERT_TRUE(Ocupado(candado)) << "la primera corrida tomó su candado";
-    EXPECT_EQ(CorreHastaElFinal(Depurar(), tmp / "segunda.txt"), 2);
-    const std::string segunda = LeeArchivo(tmp / "segunda.txt");
-    EXPECT_NE(segunda.find("Otra depuración está en curso en la carpeta " + demo.string()), std::string::npos)
-        << segunda;
-    EXPECT_EQ(primera.Espera(), 0) << LeeArchivo(tmp / "primera.txt");
-    BaseSqlite s(Sur());
-    EXPECT_EQ(
-        s.Cuenta(
-            "SELECT count(*) FROM checadas WHERE fechayhora >= '2024-01-01' AND fechayhora < '2025-01-01'"),
-        0);
-    EXPECT_FALSE(Ocupado(candado)) << "el candado se suelta al terminar";
-}
-
-// El guion de --simular, corrido tal cual en sqlite3: deja cada tabla completa o intacta, con cada
-// estrategia.
-TEST_F(ProcesosPrueba, ElGuionDeSimularEsSeguroYHaceLoMismoQueLaCorrida) {
+// El guion de --simular, corrido tal cual en sqlite3, deja solo lo que se conserva, y cada tabla completa o
+// intacta cuando algo falla, con cada estrategia.
+TEST_F(ProcesosPrueba, ElGuionDeSimularEsSeguroYDejaSoloLoQueSeConserva) {
     Prepara(3000, "DELETE");
+    std::map<std::string, std::string> conservadas;
+    {
+        BaseSqlite s(Sur());
+        for (const char* t : kTablas) {
+            conservadas[t] = s.Huella(Conservar(t));
+        }
+    }
     for (const std::string estrategia : {"copia", "borrado"}) {
         SCOPED_TRACE(estrategia);
         Restaura();
-        auto corrida = Depurar();
-        corrida.insert(corrida.end(), {"--estrategia", estrategia});
-        auto simular = corrida;
-        simular[simular.size() - 3] = "--simular";
+        auto simular = Depurar();
+        simular.back() = "--simular";
+        simular.insert(simular.end(), {"--estrategia", estrategia});
         ASSERT_EQ(CorreHastaElFinal(simular, tmp / "simular.txt"), 0);
         const std::string salida = LeeArchivo(tmp / "simular.txt");
         EscribeArchivo(tmp / "guion.sql", salida.substr(salida.find("\n\n") + 2));
         const std::string sqlite3 = "sqlite3 '" + Sur().string() + "' < '" + (tmp / "guion.sql").string() +
                                     "' > '" + (tmp / "sqlite3.txt").string() + "' 2>&1";
+        ASSERT_EQ(std::system(sqlite3.c_str()), 0) << LeeArchivo(tmp / "sqlite3.txt");
+        {
+            BaseSqlite s(Sur());
+            for (const char* t : kTablas) {
+                EXPECT_TRUE(s.Huella(t) == conservadas[t]) << t;
+            }
+        }
 
         // Un disparador que rechaza una fila de la bitácora: al reponerla copiando, o al borrarla.
+        Restaura();
         std::string bitacora;
         {
             BaseSqlite s(Sur());
@@ -183,31 +209,8 @@ TEST_F(ProcesosPrueba, ElGuionDeSimularEsSeguroYHaceLoMismoQueLaCorrida) {
             bitacora = s.Huella("bitacora");
         }
         EXPECT_NE(std::system(sqlite3.c_str()), 0) << "sqlite3 se detiene en la falla";
-        {
-            BaseSqlite s(Sur());
-            EXPECT_TRUE(s.Huella("bitacora") == bitacora) << LeeArchivo(tmp / "sqlite3.txt");
-            EXPECT_EQ(
-                s.Cuenta("SELECT count(*) FROM checadas WHERE fechayhora >= '2024-01-01' AND fechayhora < "
-                         "'2025-01-01'"),
-                0)
-                << "lo anterior sí se depuró";
-        }
-
-        // Sin el disparador, el guion deja las tablas igual que una corrida del programa.
-        Restaura();
-        ASSERT_EQ(std::system(sqlite3.c_str()), 0) << LeeArchivo(tmp / "sqlite3.txt");
-        std::map<std::string, std::string> porGuion;
-        {
-            BaseSqlite s(Sur());
-            for (const char* t : kTablas) {
-                porGuion[t] = s.Huella(t);
-            }
-        }
-        Restaura();
-        ASSERT_EQ(CorreHastaElFinal(corrida, tmp / "corrida.txt"), 0);
         BaseSqlite s(Sur());
-        for (const char* t : kTablas) {
-            EXPECT_TRUE(s.Huella(t) == porGuion[t]) << t;
-        }
+        EXPECT_TRUE(s.Huella("bitacora") == bitacora) << LeeArchivo(tmp / "sqlite3.txt");
+        EXPECT_TRUE(s.Huella("checadas") == conservadas["checadas"]) << "lo anterior sí se depuró";
     }
 }

@@ -12,19 +12,19 @@
 
 namespace ov::prueba {
 
-// Observa la corrida como la ventana.
+// Anota la bitácora de la corrida, sin la hora.
 class ObservadorPrueba : public ObservadorCorrida {
 public:
-    void NodoCambiado(int posicion, const Nodo& nodo) override { cambios.emplace_back(posicion, nodo); }
+    void NodoCambiado(int posicion, const Nodo& nodo) override {
+        if (alCambiar) {
+            alCambiar(posicion, nodo);
+        }
+    }
     void LineaBitacora(const std::string& linea) override {
         lineas.push_back(linea.substr(linea.find('\t') + 1));
     }
-    void TareaSinConexion(int posicion, const std::string& error) override {
-        sinConexion.emplace_back(posicion, error);
-    }
-    std::vector<std::pair<int, Nodo>> cambios;
     std::vector<std::string> lineas;
-    std::vector<std::pair<int, std::string>> sinConexion;
+    std::function<void(int, const Nodo&)> alCambiar; // para meterse a media corrida
 };
 
 // La demostración en una carpeta propia, con filas en los bordes del rango de marzo de 2025.
@@ -49,22 +49,13 @@ protected:
     std::filesystem::path RutaLog() const { return RutaLogDe(tmp.Ruta()); }
 
     // Filas del empleado 9999 justo dentro y fuera de marzo, y una sin fecha.
-    static void SiembraBordes(BaseSqlite& b, const std::string& tabla, const std::string& columna,
-                              bool soloDia) {
-        const std::vector<std::string> conHora{"'2025-02-28 23:59:59'",
-                                               "'2025-03-01 00:00:00'",
-                                               "'2025-03-15 12:00:00'",
-                                               "'2025-03-31 23:59:59'",
-                                               "'2025-04-01 00:00:00'",
-                                               "'2025-04-01 00:00:01'",
-                                               "NULL"};
-        const std::vector<std::string> dias{"'2025-02-28'", "'2025-03-01'", "'2025-03-31'", "'2025-04-01'",
-                                            "NULL"};
-        const std::string otra = tabla == "bitacora" ? "usuario" : "empleado";
-        const std::string valorOtra = tabla == "bitacora" ? "'borde'" : "9999";
-        for (const auto& d : soloDia ? dias : conHora) {
-            b.Ejecuta("INSERT INTO " + tabla + " (" + otra + ", " + columna + ") VALUES (" + valorOtra +
-                      ", " + d + ")");
+    static void SiembraBordes(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
+        const bool bitacora = tabla == "bitacora";
+        for (const char* d :
+             {"'2025-02-28 23:59:59'", "'2025-03-01 00:00:00'", "'2025-03-15 12:00:00'",
+              "'2025-03-31 23:59:59'", "'2025-04-01 00:00:00'", "'2025-04-01 00:00:01'", "NULL"}) {
+            b.Ejecuta("INSERT INTO " + tabla + (bitacora ? " (usuario, " : " (empleado, ") + columna +
+                      ") VALUES (" + (bitacora ? "'borde'" : "9999") + ", " + d + ")");
         }
     }
     static std::string Bordes(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
@@ -103,11 +94,10 @@ protected:
         return plan;
     }
 
-    // Con el módulo y el observador de la prueba si los da.
-    ResultadoCorrida Corre(Plan& plan, ModNalvora* propio = nullptr, ObservadorCorrida* otro = nullptr) {
+    ResultadoCorrida Corre(Plan& plan) {
         ModNalvora modulo(*registro);
         const Bitacora bitacora(RutaLog(), reloj);
-        Depuracion depuracion(propio ? *propio : modulo, bitacora, otro ? *otro : observador);
+        Depuracion depuracion(modulo, bitacora, observador);
         depuracion.FijaEstrategia(estrategia);
         return depuracion.Corre(plan, marzo);
     }

@@ -36,10 +36,10 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
         long long secuenciaAnterior = 0;
         {
             BaseSqlite n(Norte()), s(Sur());
-            SiembraBordes(n, "Transacciones", "fechayhora", false);
-            SiembraBordes(n, "kardex", "fecha", true);
-            SiembraBordes(n, "bitacora", "fechahora", false);
-            SiembraBordes(s, "checadas", "fechayhora", false);
+            SiembraBordes(n, "Transacciones", "fechayhora");
+            SiembraBordes(n, "kardex", "fecha");
+            SiembraBordes(n, "bitacora", "fechahora");
+            SiembraBordes(s, "checadas", "fechayhora");
             // Ninguno se dispara mientras se depura, con ninguna estrategia (como con TRUNCATE).
             n.Ejecuta("CREATE TABLE disparos (tabla TEXT)");
             for (const char* t : {"transacciones", "kardex", "bitacora"}) {
@@ -75,7 +75,6 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
         }
         EXPECT_EQ(Bordes(n, "transacciones", "fechayhora"),
                   "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
-        EXPECT_EQ(Bordes(n, "kardex", "fecha"), "NULL|2025-02-28|2025-04-01");
         EXPECT_EQ(n.Cuenta("SELECT count(*) FROM disparos"), 0);
         EXPECT_EQ(n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 7);
         EXPECT_TRUE(n.Huella("checadas") == checadasNorte);
@@ -135,7 +134,8 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
         EXPECT_CONTIENE(res.Mensaje, "no terminaron bien");
         EXPECT_CONTIENE(res.Mensaje, "Falló: " + LoQueSeIntento(plan.TareaEn(c.paso).EnProceso));
         for (int k = c.paso + 1; k <= 8; ++k) {
-            EXPECT_NE(plan.NodoEn(k).Image, Imagen::Ninguna) << "el paso " << k << " también corre";
+            EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Palomita)
+                << "el paso " << k << " también corre y termina";
         }
         BaseSqlite n(Norte());
         EXPECT_TRUE(n.Huella(c.tabla) == huella) << "la tabla quedó fila por fila como estaba";
@@ -176,18 +176,11 @@ TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) 
          {std::pair{"DELETE", Estrategia::Copia}, std::pair{"WAL", Estrategia::Copia},
           std::pair{"WAL", Estrategia::Borrado}}) {
         SCOPED_TRACE(std::string(diario) + " " + NombreEstrategia(forma));
-        {
-            BaseSqlite n(Norte());
-            n.Ejecuta(std::string("PRAGMA journal_mode=") + diario);
-        }
+        BaseSqlite(Norte()).Ejecuta(std::string("PRAGMA journal_mode=") + diario);
         const TablaDatos kardex{"kardex", "fecha"};
         int sentencias = 0;
         for (int caeEn = 1;; ++caeEn) {
-            std::string huella, secuencia;
-            {
-                BaseSqlite n(Norte());
-                huella = n.Huella("kardex");
-            }
+            const std::string huella = BaseSqlite(Norte()).Huella("kardex");
             ModNalvora modulo(*registro);
             ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
             auto dialecto = DialectoPara(modulo.cnBD());
@@ -218,24 +211,30 @@ TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) 
     }
 }
 
-TEST_F(DepuracionPrueba, LaTablaDeChecadasLaDecideLaBaseYNoElPlan) {
-    // Un plan armado cuando el sondeo de Norte falló: pide checadas, pero la base tiene Transacciones.
-    std::vector<FilaConexion> filas{{"Planta Norte", true, false}};
+// Un plan armado cuando el sondeo de Norte falló pide checadas, pero la base tiene Transacciones: la tarea
+// falla sin tocar checadas. Sin Transacciones la misma tarea termina y el nodo ya no dice el error.
+TEST_F(DepuracionPrueba, LaTablaDeChecadasLaDecideLaBaseYUnaTareaQueLuegoTerminaMuestraTerminado) {
     Plan plan;
-    plan.Reconstruye(filas);
+    plan.Reconstruye({{"Planta Norte", true, false}});
     for (int k = 1; k <= plan.Count(); ++k) {
         plan.NodoEn(k).Checked = k == 1;
     }
-    std::string huella;
+    const std::string huella = BaseSqlite(Norte()).Huella("checadas");
+    Corre(plan);
+    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
+    EXPECT_EMPIEZA(plan.NodoEn(1).Texto, "Error: ");
+    EXPECT_CONTIENE(plan.NodoEn(1).Texto, "Transacciones");
+    EXPECT_NE(plan.TareaEn(1).NumError, 0);
     {
         BaseSqlite n(Norte());
-        huella = n.Huella("checadas");
+        EXPECT_TRUE(n.Huella("checadas") == huella);
+        n.Ejecuta("DROP TABLE transacciones");
     }
-    const auto res = Corre(plan);
-    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
-    EXPECT_CONTIENE(plan.NodoEn(1).Texto, "Transacciones");
-    BaseSqlite n(Norte());
-    EXPECT_TRUE(n.Huella("checadas") == huella);
+    Corre(plan);
+    EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Palomita);
+    EXPECT_EQ(plan.NodoEn(1).Texto, plan.TareaEn(1).Terminado);
+    EXPECT_EQ(plan.TareaEn(1).NumError, 0);
+    EXPECT_EQ(plan.TareaEn(1).DescripcionError, "");
 }
 
 // Sin pasos marcados nada corre ni cambia; un nodo ya pintado pierde su imagen y conserva su texto.
@@ -252,99 +251,61 @@ TEST_F(DepuracionPrueba, PlanSinMarcas) {
     EXPECT_FALSE(fs::exists(Temporal()));
 }
 
-TEST_F(DepuracionPrueba, UnaTareaQueFallaYLuegoTerminaMuestraTerminado) {
+// Mientras una tabla se depura nadie más escribe en ella, tampoco en modo WAL, donde un escritor no espera a
+// los lectores: la transacción toma el candado de escritura desde su primera sentencia. Y algo que baja el
+// contador de AUTOINCREMENT a media transacción no lo hace retroceder: ningún id emitido se vuelve a dar.
+TEST_F(DepuracionPrueba, NadieEscribeNiRetrocedeElContadorYLasColumnasVanEntreCorchetes) {
+    long long antes = 0;
     {
-        BaseSqlite s(Sur());
-        s.Ejecuta("ALTER TABLE checadas RENAME TO checadas_x");
-    }
-    Plan plan = ArmaPlan({"Planta Sur"}, {2});
-    Corre(plan);
-    EXPECT_EQ(plan.NodoEn(2).Image, Imagen::Cruz);
-    EXPECT_NE(plan.TareaEn(2).NumError, 0);
-    EXPECT_EQ(plan.NodoEn(2).Texto, "Error: 1[SQLite] unable to identify the object to be reindexed Tarea: "
-                                    "Indices recreados de las checadas reales de Planta Sur.");
-    {
-        BaseSqlite s(Sur());
-        s.Ejecuta("ALTER TABLE checadas_x RENAME TO checadas");
-    }
-    Corre(plan);
-    EXPECT_EQ(plan.NodoEn(2).Image, Imagen::Palomita);
-    EXPECT_EQ(plan.TareaEn(2).NumError, 0);
-    EXPECT_EQ(plan.TareaEn(2).DescripcionError, "");
-    EXPECT_EQ(plan.TareaEn(2).Sentencia, "REINDEX checadas");
-}
-
-TEST_F(DepuracionPrueba, CrearLaTemporalNuncaBorraUnaQueGuardaTablas) {
-    ModNalvora modulo(*registro);
-    ASSERT_EQ(modulo.AbreConexion("Planta Sur"), 0);
-    auto dialecto = DialectoPara(modulo.cnBD());
-    const Origen origen{"Planta Sur", "s", "b", "m", "2026-12-06 10:00", "2025-03-01", "2025-03-31"};
-    EscribeArchivo(Temporal(), "");
-    dialecto->CreaTemporal(modulo.cnBD(), origen); // una vacía se reemplaza
-    EXPECT_EQ(dialecto->LeeOrigen(modulo.cnBD())->Conexion, "Planta Sur");
-    modulo.cnBD().Execute("DETACH DATABASE orvalo_temp");
-    dialecto->CreaTemporal(modulo.cnBD(), origen); // una con solo su origen, también
-    modulo.cnBD().Execute("DETACH DATABASE orvalo_temp");
-    {
-        BaseSqlite t(Temporal());
-        t.Ejecuta("CREATE TABLE kardex (x)");
-        t.Ejecuta("INSERT INTO kardex VALUES (1)");
-    }
-    EXPECT_THROW(dialecto->CreaTemporal(modulo.cnBD(), origen), db::ErrorBD);
-    BaseSqlite t(Temporal());
-    EXPECT_EQ(t.Cuenta("SELECT count(*) FROM kardex"), 1);
-}
-
-// Mientras una tabla se depura nadie más escribe en ella, tampoco en modo WAL, donde un escritor no
-// espera a los lectores: la transacción toma el candado de escritura desde su primera sentencia.
-TEST_F(DepuracionPrueba, NadieEscribeEnLaTablaMientrasSeDepuraYLasColumnasVanEntreCorchetes) {
-    {
-        BaseSqlite s(Sur());
-        s.Ejecuta("PRAGMA journal_mode=WAL");
-        s.Ejecuta("CREATE TABLE otra (id INTEGER, \"nota]x\" TEXT)");
+        BaseSqlite n(Norte());
+        n.Ejecuta("PRAGMA journal_mode=WAL");
+        n.Ejecuta("CREATE TABLE otra (id INTEGER, \"nota]x\" TEXT)");
+        antes = n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'");
     }
     ModNalvora modulo(*registro);
-    ASSERT_EQ(modulo.AbreConexion("Planta Sur"), 0);
+    ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
     auto dialecto = DialectoPara(modulo.cnBD());
     // El cierre de corchete dentro de un nombre se duplica.
-    EXPECT_EQ(ListaColumnas(modulo, *dialecto, "otra", "Planta Sur"), "[id],[nota]]x]");
+    EXPECT_EQ(ListaColumnas(modulo, *dialecto, "otra", "Planta Norte"), "[id],[nota]]x]");
+    const auto columnas = ListaColumnas(modulo, *dialecto, "transacciones", "Planta Norte");
     dialecto->UneTemporal(modulo.cnBD());
     bool escribio = false;
     SesionIntrusa sesion(modulo.cnBD(), 0, [&](const std::string& sql) {
         if (sql.rfind("CREATE TABLE orvalo_temp.", 0) == 0) {
             sqlite3* otra = nullptr;
-            sqlite3_open(Sur().c_str(), &otra);
+            sqlite3_open(Norte().c_str(), &otra);
             sqlite3_busy_timeout(otra, 0);
-            escribio =
-                sqlite3_exec(otra, "INSERT INTO checadas (empleado, fechayhora) VALUES (1, '2025-03-02')",
-                             nullptr, nullptr, nullptr) == SQLITE_OK;
+            escribio = sqlite3_exec(
+                           otra, "INSERT INTO transacciones (empleado, fechayhora) VALUES (1, '2025-03-02')",
+                           nullptr, nullptr, nullptr) == SQLITE_OK;
             sqlite3_close(otra);
+        } else if (sql.rfind("INSERT INTO transacciones", 0) == 0) {
+            modulo.cnBD().Execute("UPDATE sqlite_sequence SET seq = 1 WHERE name = 'Transacciones'");
         }
     });
-    const auto reposicion =
-        dialecto->Sentencia(modulo.cnBD(), "CHECADAS", "[id],[empleado],[fechayhora],[reloj]", "");
-    dialecto->DepuraTabla(sesion, {"checadas", "fechayhora"}, marzo, reposicion, Estrategia::Copia);
+    dialecto->DepuraTabla(sesion, {"transacciones", "fechayhora"}, marzo,
+                          dialecto->Sentencia(modulo.cnBD(), "TRANSACCIONES", columnas, ""),
+                          Estrategia::Copia);
+    modulo.cnBD().Close();
     EXPECT_FALSE(escribio) << "otra conexión escribió en la tabla a media depuración";
+    BaseSqlite n(Norte());
+    EXPECT_EQ(n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'"), antes);
 }
 
 // Lo que no es un error de la base tampoco escapa: la corrida se detiene, lo dice y lo anota.
 TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
-    class ObservadorQueFalla final : public ObservadorPrueba {
-    public:
-        void NodoCambiado(int posicion, const Nodo& nodo) override {
-            ObservadorPrueba::NodoCambiado(posicion, nodo);
-            if (nodo.Image == Imagen::Flecha && posicion == 2) {
-                throw std::length_error("sin memoria");
-            }
+    observador.alCambiar = [](int posicion, const Nodo& nodo) {
+        if (nodo.Image == Imagen::Flecha && posicion == 2) {
+            throw std::length_error("sin memoria");
         }
-    } falla;
+    };
     Plan plan = ArmaPlan({"Planta Sur"});
-    const auto res = Corre(plan, nullptr, &falla);
+    const auto res = Corre(plan);
     EXPECT_EQ(res.fin, ResultadoCorrida::Fin::Detenida);
     EXPECT_EMPIEZA(res.Mensaje, "La depuración se detuvo por un error: Error inesperado: sin memoria");
     EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Palomita);
     EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Ninguna) << "nada corre después";
-    EXPECT_EQ(falla.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
+    EXPECT_EQ(observador.lineas.back(), "Termina depuración del 2025-03-01 al 2025-03-31.");
     EXPECT_FALSE(fs::exists(Temporal()));
 }
 
@@ -362,23 +323,16 @@ TEST_F(DepuracionPrueba, UnaTablaReferenciadaSeBorraEnSuLugarYSoloSeVanLosHijosD
                   "DELETE CASCADE)");
         s.Ejecuta("INSERT INTO detalle (checada) SELECT id FROM checadas");
     }
-    const Rango casiTodo{std::chrono::local_days{std::chrono::year{2024} / 1 / 1},
-                         std::chrono::local_days{std::chrono::year{2026} / 11 / 30}};
+    marzo = {std::chrono::local_days{std::chrono::year{2024} / 1 / 1},
+             std::chrono::local_days{std::chrono::year{2026} / 11 / 30}};
     for (const Estrategia e : {Estrategia::Copia, Estrategia::Auto}) {
         SCOPED_TRACE(NombreEstrategia(e));
         observador.lineas.clear();
-        std::string checadas, detalle;
-        {
-            BaseSqlite s(Sur());
-            checadas = s.Huella("checadas");
-            detalle = s.Huella("detalle");
-        }
+        const std::string checadas = BaseSqlite(Sur()).Huella("checadas"),
+                          detalle = BaseSqlite(Sur()).Huella("detalle");
+        estrategia = e;
         Plan plan = ArmaPlan({"Planta Sur"}, {1});
-        ModNalvora modulo(*registro);
-        const Bitacora bitacora(RutaLog(), reloj);
-        Depuracion depuracion(modulo, bitacora, observador);
-        depuracion.FijaEstrategia(e);
-        depuracion.Corre(plan, casiTodo);
+        Corre(plan);
         BaseSqlite s(Sur());
         if (e == Estrategia::Copia) {
             EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
@@ -395,51 +349,16 @@ TEST_F(DepuracionPrueba, UnaTablaReferenciadaSeBorraEnSuLugarYSoloSeVanLosHijosD
     }
 }
 
-// Algo que baja el contador de AUTOINCREMENT a media transacción: al confirmar vuelve a donde estaba, así
-// que ningún id ya emitido se vuelve a dar.
-TEST_F(DepuracionPrueba, ElContadorDeIdentidadNuncaRetrocede) {
-    long long antes = 0;
-    {
-        BaseSqlite n(Norte());
-        antes = n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'");
-    }
-    ModNalvora modulo(*registro);
-    ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
-    auto dialecto = DialectoPara(modulo.cnBD());
-    const auto columnas = ListaColumnas(modulo, *dialecto, "transacciones", "Planta Norte");
-    dialecto->UneTemporal(modulo.cnBD());
-    SesionIntrusa sesion(modulo.cnBD(), 0, [&](const std::string& sql) {
-        if (sql.rfind("INSERT INTO transacciones", 0) == 0) {
-            modulo.cnBD().Execute("UPDATE sqlite_sequence SET seq = 1 WHERE name = 'Transacciones'");
-        }
-    });
-    dialecto->DepuraTabla(sesion, {"transacciones", "fechayhora"}, marzo,
-                          dialecto->Sentencia(modulo.cnBD(), "TRANSACCIONES", columnas, ""),
-                          Estrategia::Copia);
-    modulo.cnBD().Close();
-    BaseSqlite n(Norte());
-    EXPECT_EQ(n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'"), antes);
-}
-
 // Si al cerrar el bloque orvalo_temp guarda filas, venga de donde venga, no se borra: se dice.
 TEST_F(DepuracionPrueba, OrvaloTempConFilasAlTerminarNoSeBorraYSeDice) {
-    class ObservadorQueDeja final : public ObservadorPrueba {
-    public:
-        explicit ObservadorQueDeja(fs::path temporal) : temporal_(std::move(temporal)) {}
-        void NodoCambiado(int posicion, const Nodo& nodo) override {
-            if (nodo.Image == Imagen::Palomita && posicion == 1) {
-                BaseSqlite t(temporal_);
-                t.Ejecuta("CREATE TABLE kardex (x)");
-                t.Ejecuta("INSERT INTO kardex VALUES (1)");
-            }
+    observador.alCambiar = [this](int posicion, const Nodo& nodo) {
+        if (nodo.Image == Imagen::Palomita && posicion == 1) {
+            BaseSqlite(Temporal()).Ejecuta("CREATE TABLE kardex (x); INSERT INTO kardex VALUES (1)");
         }
-
-    private:
-        fs::path temporal_;
-    } deja(Temporal());
+    };
     estrategia = Estrategia::Copia;
     Plan plan = ArmaPlan({"Planta Sur"}, {1});
-    const auto res = Corre(plan, nullptr, &deja);
+    const auto res = Corre(plan);
     EXPECT_EQ(res.Pendientes, std::vector<std::string>{"kardex (Planta Sur)"});
     EXPECT_CONTIENE(res.Mensaje, "Quedaron en la base temporal orvalo_temp, que no se borró: kardex");
     BaseSqlite t(Temporal());
