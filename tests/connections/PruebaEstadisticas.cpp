@@ -80,12 +80,12 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
     CreaBase(tmp / "sinkardex.db", "checadas", false);
     CreaBase(tmp / "vacia.db", "checadas");
     BaseSqlite(tmp / "vacia.db").Ejecuta("DELETE FROM checadas");
-    EscribeArchivo(tmp / "o.reg", "REGEDIT4\r\n\r\n" + EntradaReg(0, "Mayus", Sqlite(tmp / "mayus.db")) +
-                                      EntradaReg(1, "Minus", Sqlite(tmp / "minus.db")) +
-                                      EntradaReg(2, "Sin kardex", Sqlite(tmp / "sinkardex.db")) +
-                                      EntradaReg(3, "Vacia", Sqlite(tmp / "vacia.db")) +
-                                      EntradaReg(4, "Mal escrita", Sqlite(tmp / "orvalo_nrote.db")) +
-                                      EntradaReg(5, "Vacía", ""));
+    EscribeArchivo(tmp / "o.reg", Reg({{"Mayus", Sqlite(tmp / "mayus.db")},
+                                       {"Minus", Sqlite(tmp / "minus.db")},
+                                       {"Sin kardex", Sqlite(tmp / "sinkardex.db")},
+                                       {"Vacia", Sqlite(tmp / "vacia.db")},
+                                       {"Mal escrita", Sqlite(tmp / "orvalo_nrote.db")},
+                                       {"Vacía", ""}}));
     // nombre, estado (o su principio), menor checada, si hay "Transacciones"
     const std::tuple<std::string, std::string, std::string, bool> casos[] = {
         {"Mayus", "ok", "2024-03-04 23:59", true},

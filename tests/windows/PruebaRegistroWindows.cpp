@@ -38,14 +38,6 @@ protected:
     const std::unique_ptr<Registro> registro_ = RegistroWindows();
 };
 
-std::vector<std::tuple<int, std::string, std::string>> Vistas(const std::vector<EntradaConexion>& lista) {
-    std::vector<std::tuple<int, std::string, std::string>> vistas;
-    for (const auto& e : lista) {
-        vistas.emplace_back(e.Numero, e.Name, e.Conn);
-    }
-    return vistas;
-}
-
 } // namespace
 
 TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) {
@@ -70,11 +62,15 @@ TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) 
     Escribe(0, L"Conn", L"Driver=NoExisteEsteDriver", L"/reg:64");
 
     const auto lista = Conexiones(*registro_);
-    EXPECT_EQ(Vistas(lista),
-              (decltype(Vistas(lista)){{0, "  Łódź Central  ", "Driver=SQLite3;Database=" + unix},
-                                       {1, "łódź central", "Driver=NoExisteEsteDriver"},
-                                       {2, "7", ""}}));
+    std::vector<std::tuple<int, std::string, std::string>> vistas;
+    for (const auto& e : lista) {
+        vistas.emplace_back(e.Numero, e.Name, e.Conn);
+    }
+    EXPECT_EQ(vistas, (decltype(vistas){{0, "  Łódź Central  ", "Driver=SQLite3;Database=" + unix},
+                                        {1, "łódź central", "Driver=NoExisteEsteDriver"},
+                                        {2, "7", ""}}));
     ASSERT_EQ(lista.size(), 3u);
+    EXPECT_FALSE(ExisteValor(*registro_, std::string(kClaveConexiones) + "3", "Name"));
     EXPECT_EQ(lista[0].CharDateIni, "2020-01-01");
     EXPECT_EQ(lista[0].ConnNet, "");
 
@@ -87,14 +83,6 @@ TEST_F(RegistroWine, LeeLaVistaDe32BitsHastaElHuecoConBlancosDuplicadosYNumero) 
     EXPECT_EQ(mod.AbreConexion("Detrás del hueco"), 1);
     EXPECT_EQ(mod.AbreConexion("Solo en 64 bits"), 1);
     EXPECT_EQ(mod.AbreConexion("Vista de 64 bits"), 1);
-}
-
-TEST_F(RegistroWine, UnaClaveSoloEnLaVistaDe64BitsNoSeLista) {
-    Escribe(0, L"Name", L"Solo en 64 bits", L"/reg:64");
-    Escribe(0, L"Conn", L"Driver=SQLite3;Database=/no/existe.db", L"/reg:64");
-    EXPECT_TRUE(Conexiones(*registro_).empty());
-    EXPECT_FALSE(ExisteValor(*registro_, std::string(kClaveConexiones) + "0", "Name"));
-    EXPECT_EQ(ModNalvora(*registro_).AbreConexion("Solo en 64 bits"), 1);
 }
 
 TEST_F(RegistroWine, UnNameDeTextoExpandibleTerminaLaListaYOtrosTiposNoSeLeen) {
