@@ -267,8 +267,6 @@ int wmain(int argc, wchar_t* argv[]) {
             return corre();
         }
     }
-    std::fprintf(stderr, "uso: sonda espera-libre S | caja TITULO BOTON S [CONTIENE] | casilla-lista N | "
-                         "casilla-arbol N | encabezado N | tamano | "
-                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
+    std::fprintf(stderr, "sonda: orden desconocida\n");
     return 2;
 }
