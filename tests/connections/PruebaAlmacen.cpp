@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
@@ -54,14 +56,11 @@ TEST(Almacen, UnaLecturaPorBusquedaNoUnaPorEntrada) {
     EXPECT_EQ(contador.lecturas, 2);
     EXPECT_EQ(contador.aperturas, 0);
 
-    struct Nada final : ObservadorSondeo {
-        void FilaSondeada(int, const EstadisticasFila&, bool) override {}
-        void FilaSinConexion(int) override { ++sinConexion; }
-        void FilaConError(int, const std::string&) override {}
-        int sinConexion = 0;
-    } observador;
+    Recolector observador(nombres.size());
     ActualizaEstadisticas(modulo, nombres, observador);
-    EXPECT_EQ(observador.sinConexion, 500);
+    EXPECT_EQ(std::ranges::count_if(observador.filas,
+                                    [](const auto& f) { return f.estado.starts_with("sin conexión"); }),
+              500);
     EXPECT_EQ(contador.lecturas, 3);
     EXPECT_EQ(contador.aperturas, 0);
 
