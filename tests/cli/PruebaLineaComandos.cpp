@@ -44,10 +44,7 @@ TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
     const std::string mayorKardex = n.Valor("SELECT max(fecha) FROM kardex");
     std::istringstream lineas(r.salida);
     std::string encabezado, norte, sur, sql;
-    std::getline(lineas, encabezado);
-    std::getline(lineas, norte);
-    std::getline(lineas, sur);
-    std::getline(lineas, sql);
+    std::getline(std::getline(std::getline(std::getline(lineas, encabezado), norte), sur), sql);
     EXPECT_EQ(encabezado,
               "Conexión\tTamaño\tMenor checada\tMayor checada\tMenor kardex\tMayor kardex\tEstado");
     EXPECT_EMPIEZA(norte, "Planta Norte\t");

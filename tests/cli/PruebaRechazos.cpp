@@ -1,50 +1,18 @@
 // Lo que la línea de comandos rechaza antes de tocar nada, y lo que nunca deja escapar.
-#include "apoyo/BaseSqlite.h"
-#include "apoyo/CarpetaTemporal.h"
-#include "apoyo/Contiene.h"
-#include "cli/LineaComandos.h"
+#include "ApoyoLineaComandos.h"
 #include "connections/ArchivoReg.h"
 #include "connections/modNalvora.h"
 #include "db/Espera.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <sstream>
 
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
 
-namespace {
-
-struct Salida {
-    int codigo;
-    std::string salida, errores;
-};
-
-Salida Corre(const CarpetaTemporal& tmp, const std::vector<std::string>& args) {
-    std::istringstream entrada;
-    std::ostringstream salida, errores;
-    EntornoConsola e{entrada, salida, errores, false, tmp.Ruta(), nullptr};
-    const int codigo = CorreLineaComandos(args, e);
-    return {codigo, salida.str(), errores.str()};
-}
-
-std::vector<std::string> Depurar(const fs::path& reg, const std::string& desde, const std::string& hasta,
-                                 std::vector<std::string> extra = {}) {
-    std::vector<std::string> a{"--registro", reg.string(), "--depurar", "--conexion", "Planta Sur",
-                               "--desde",    desde,        "--hasta",   hasta};
-    a.insert(a.end(), extra.begin(), extra.end());
-    return a;
-}
-
-} // namespace
-
 // Un almacén que no es un archivo común (no está, es una carpeta, /dev/zero) o que pasa de 16 MB se
 // rechaza con su motivo y el código 2, sin colgarse.
-TEST(Rechazos, AlmacenQueNoEsUnArchivo) {
-    CarpetaTemporal tmp;
+TEST_F(LineaComandosPrueba, AlmacenQueNoEsUnArchivo) {
     EscribeArchivo(tmp / "grande.reg", "REGEDIT4\r\n");
     fs::resize_file(tmp / "grande.reg", 17u * 1024u * 1024u);
     const std::pair<fs::path, std::string> casos[] = {
@@ -55,8 +23,8 @@ TEST(Rechazos, AlmacenQueNoEsUnArchivo) {
     for (const auto& [archivo, motivo] : casos) {
         const auto inicio = std::chrono::steady_clock::now();
         for (const auto& orden : {std::vector<std::string>{"--registro", archivo.string(), "--conexiones"},
-                                  Depurar(archivo, "2025-03-01", "2025-03-31", {"--simular"})}) {
-            const auto r = Corre(tmp, orden);
+                                  Depurar({"--simular", "--registro", archivo.string()})}) {
+            const auto r = Corre(orden);
             EXPECT_EQ(r.codigo, 2) << archivo;
             EXPECT_CONTIENE(r.errores, motivo);
             EXPECT_EQ(r.salida, "");
@@ -68,43 +36,36 @@ TEST(Rechazos, AlmacenQueNoEsUnArchivo) {
 }
 
 // Fechas que el servidor no guarda y esperas mal escritas se rechazan antes de preguntar nada.
-TEST(Rechazos, FechasFueraDeLoQueGuardaElServidorYEsperasMalas) {
-    CarpetaTemporal tmp;
-    GeneraDemo(tmp / "demo", 300);
-    const fs::path reg = tmp / "demo" / "orvalo.reg";
-    const auto antes = LeeArchivo(tmp / "demo" / "orvalo_sur.db");
+TEST_F(LineaComandosPrueba, FechasFueraDeLoQueGuardaElServidorYEsperasMalas) {
+    const auto antes = LeeArchivo(demo / "orvalo_norte.db");
     for (const auto& [desde, hasta] : std::vector<std::pair<std::string, std::string>>{
              {"1752-12-31", "2025-03-31"}, {"0001-01-01", "9999-12-31"}, {"2025-03-01", "10000-01-01"}}) {
-        const auto r = Corre(tmp, Depurar(reg, desde, hasta, {"--si"}));
+        const auto r = Corre(Depurar({"--si"}, desde, hasta));
         EXPECT_EQ(r.codigo, 2) << desde << " " << hasta;
         EXPECT_CONTIENE(r.errores, desde == "2025-03-01" ? "Fecha no válida" : "1753-01-01 al 9999-12-31");
     }
     for (const std::string espera : {"-1", "x", "", "2147484", "1.5"}) {
-        const auto r = Corre(tmp, Depurar(reg, "2025-03-01", "2025-03-31", {"--espera", espera, "--si"}));
+        const auto r = Corre(Depurar({"--espera", espera, "--si"}));
         EXPECT_EQ(r.codigo, 2) << espera;
         EXPECT_CONTIENE(r.errores, "spera");
     }
-    EXPECT_EQ(Corre(tmp, {"--registro", reg.string(), "--conexiones", "--espera", "5"}).codigo, 2);
-    const auto limites = Corre(tmp, Depurar(reg, "1753-01-01", "9999-12-31", {"--espera", "0", "--simular"}));
+    EXPECT_EQ(Corre({"--conexiones", "--espera", "5"}).codigo, 2);
+    const auto limites = Corre(Depurar({"--espera", "0", "--simular"}, "1753-01-01", "9999-12-31"));
     EXPECT_EQ(limites.codigo, 0) << limites.errores;
-    EXPECT_EQ(LeeArchivo(tmp / "demo" / "orvalo_sur.db"), antes);
+    EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
 
 // Una ruta de SQLite mal escrita no crea la base ni con --conexiones ni con --simular.
-TEST(Rechazos, NingunaOrdenCreaUnaBaseQueNoExiste) {
-    CarpetaTemporal tmp;
-    const fs::path falta = tmp / "orvalo_srur.db";
-    EscribeArchivo(tmp / "o.reg",
-                   "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\0]\r\n"
-                   "\"Name\"=\"Planta Sur\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" +
-                       falta.string() + "\"\r\n");
-    const auto lista = Corre(tmp, {"--registro", (tmp / "o.reg").string(), "--conexiones"});
-    EXPECT_CONTIENE(lista.salida, "Planta Sur\t\t\t\t\t\tsin conexión");
-    const auto simula = Corre(tmp, Depurar(tmp / "o.reg", "2025-03-01", "2025-03-31", {"--simular"}));
+TEST_F(LineaComandosPrueba, NingunaOrdenCreaUnaBaseQueNoExiste) {
+    const fs::path falta = tmp / "orvalo_nrote.db";
+    EscribeArchivo(tmp / "o.reg", Reg({{"Planta Norte", Sqlite(falta)}}));
+    const auto lista = Corre({"--registro", (tmp / "o.reg").string(), "--conexiones"});
+    EXPECT_CONTIENE(lista.salida, "Planta Norte\t\t\t\t\t\tsin conexión");
+    const auto simula = Corre(Depurar({"--simular", "--registro", (tmp / "o.reg").string()}));
     EXPECT_NE(simula.codigo, 0);
     const ArchivoReg registro(tmp / "o.reg");
     ModNalvora modulo(registro);
-    EXPECT_EQ(modulo.AbreConexion("Planta Sur"), 2);
+    EXPECT_EQ(modulo.AbreConexion("Planta Norte"), 2);
     EXPECT_CONTIENE(modulo.UltimoError(), "No existe la base de datos SQLite");
     EXPECT_FALSE(fs::exists(falta));
     EXPECT_FALSE(fs::exists(tmp / "orvalo_temp.db"));
@@ -112,8 +73,7 @@ TEST(Rechazos, NingunaOrdenCreaUnaBaseQueNoExiste) {
 
 // Nada escapa de la línea de comandos: cualquier excepción termina con un mensaje en español y el
 // código 1, nunca con un aborto. Aquí falla la escritura misma de la salida.
-TEST(Rechazos, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {
-    CarpetaTemporal tmp;
+TEST_F(LineaComandosPrueba, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {
     struct Rota final : std::streambuf {
         int overflow(int) override { return traits_type::eof(); }
     } rota;
@@ -130,25 +90,22 @@ TEST(Rechazos, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {
 // Con la base retenida por otro proceso, la espera de --espera es una para toda la orden: la revisión
 // y los tres pasos juntos esperan lo dicho (más un 10 %), no cada uno lo suyo; mientras, la consola dice
 // quién la tiene y cuánto se lleva, y cada paso falla diciendo que la base está ocupada, sin tocar nada.
-TEST(Rechazos, UnaBaseRetenidaSeEsperaLoDichoEnTodaLaOrden) {
-    CarpetaTemporal tmp;
-    GeneraDemo(tmp / "demo", 300);
-    BaseSqlite otra(tmp / "demo" / "orvalo_sur.db");
-    const long long antes = otra.Cuenta("SELECT count(*) FROM checadas");
+TEST_F(LineaComandosPrueba, UnaBaseRetenidaSeEsperaLoDichoEnTodaLaOrden) {
+    BaseSqlite otra(demo / "orvalo_norte.db");
+    const long long antes = otra.Cuenta("SELECT count(*) FROM transacciones");
     otra.Ejecuta("BEGIN EXCLUSIVE");
-    otra.Ejecuta("DELETE FROM checadas WHERE 0");
+    otra.Ejecuta("DELETE FROM transacciones WHERE 0");
     const auto inicio = std::chrono::steady_clock::now();
-    const auto r = Corre(tmp, Depurar(tmp / "demo" / "orvalo.reg", "2025-03-01", "2025-03-31",
-                                      {"--pasos", "1,2,3", "--si", "--espera", "4"}));
+    const auto r = Corre(Depurar({"--pasos", "1,2,3", "--si", "--espera", "4"}));
     const auto espera = std::chrono::steady_clock::now() - inicio;
     otra.Ejecuta("COMMIT");
     EXPECT_EQ(r.codigo, 1) << r.salida << r.errores;
     EXPECT_GE(espera, std::chrono::milliseconds(3600));
     EXPECT_LT(espera, std::chrono::milliseconds(4400 + 1000)) << "más un segundo para lo que no es esperar";
     EXPECT_CONTIENE(r.salida,
-                    "La base de Planta Sur está ocupada por otro proceso; se lleva esperando 0 s de 4.");
+                    "La base de Planta Norte está ocupada por otro proceso; se lleva esperando 0 s de 4.");
     EXPECT_CONTIENE(r.salida, "La base de datos está ocupada");
-    EXPECT_EQ(otra.Cuenta("SELECT count(*) FROM checadas"), antes);
+    EXPECT_EQ(otra.Cuenta("SELECT count(*) FROM transacciones"), antes);
     EXPECT_FALSE(db::EsEsperaAgotada(db::ErrorBD(19, "[SQLite]", "UNIQUE constraint failed: kardex.id")));
     EXPECT_FALSE(db::EsEsperaAgotada(db::ErrorBD(5, "[FreeTDS][SQL Server]", "otra cosa")));
 }

@@ -1,21 +1,18 @@
 // El almacén .reg leído una vez por búsqueda.
+#include "ApoyoConexiones.h"
 #include "apoyo/CarpetaTemporal.h"
 #include "connections/ArchivoReg.h"
 #include "connections/Estadisticas.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Entrada(int n, const std::string& nombre, const fs::path& base) {
-    return "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
-           "]\r\n\"Name\"=\"" + nombre + "\"\r\n\"Conn\"=\"Driver=SQLite3;Database=" + base.string() +
-           "\"\r\n";
-}
 
 // Cuenta cuántas veces se lee el almacén entero y cuántas se abre una clave suelta.
 class Contador final : public Registro {
@@ -41,13 +38,13 @@ private:
 // los cambios. El sondeo de 500 filas lo lee una sola vez: crece en línea con las entradas.
 TEST(Almacen, UnaLecturaPorBusquedaNoUnaPorEntrada) {
     CarpetaTemporal tmp;
-    std::string reg = "REGEDIT4\r\n\r\n";
+    std::vector<std::pair<std::string, std::string>> entradas;
     std::vector<std::string> nombres;
     for (int n = 0; n < 500; ++n) {
         nombres.push_back("Planta " + std::to_string(n));
-        reg += Entrada(n, nombres.back(), tmp / ("no_existe_" + std::to_string(n) + ".db"));
+        entradas.emplace_back(nombres.back(), Sqlite(tmp / ("no_existe_" + std::to_string(n) + ".db")));
     }
-    EscribeArchivo(tmp / "o.reg", reg);
+    EscribeArchivo(tmp / "o.reg", Reg(entradas));
     ArchivoReg archivo(tmp / "o.reg");
     Contador contador(archivo);
 
@@ -59,19 +56,16 @@ TEST(Almacen, UnaLecturaPorBusquedaNoUnaPorEntrada) {
     EXPECT_EQ(contador.lecturas, 2);
     EXPECT_EQ(contador.aperturas, 0);
 
-    struct Nada final : ObservadorSondeo {
-        void FilaSondeada(int, const EstadisticasFila&, bool) override {}
-        void FilaSinConexion(int) override { ++sinConexion; }
-        void FilaConError(int, const std::string&) override {}
-        int sinConexion = 0;
-    } observador;
+    Recolector observador(nombres.size());
     ActualizaEstadisticas(modulo, nombres, observador);
-    EXPECT_EQ(observador.sinConexion, 500);
+    EXPECT_EQ(std::ranges::count_if(observador.filas,
+                                    [](const auto& f) { return f.estado.starts_with("sin conexión"); }),
+              500);
     EXPECT_EQ(contador.lecturas, 3);
     EXPECT_EQ(contador.aperturas, 0);
 
     const auto vista = archivo.Instantanea();
-    EscribeArchivo(tmp / "o.reg", "REGEDIT4\r\n\r\n" + Entrada(0, "Otra", tmp / "otra.db"));
+    EscribeArchivo(tmp / "o.reg", Reg({{"Otra", Sqlite(tmp / "otra.db")}}));
     EXPECT_EQ(Conexiones(*vista).size(), 500u) << "la instantánea es el archivo leído una sola vez";
     EXPECT_EQ(modulo.AbreConexion("Planta 1"), 1) << "cada búsqueda lee el archivo como está";
 }

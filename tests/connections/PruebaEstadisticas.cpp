@@ -7,49 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using namespace ov;
 using namespace ov::prueba;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Fila {
-    std::string estado = "sin sondear";
-    EstadisticasFila cifras;
-    bool hayTransacciones = false;
-};
-
-// Anota cada aviso en su fila; cuenta los que llegan desde otro hilo que el de quien llamó y los
-// "sin conexión" que no vienen justo tras el porqué de la misma fila.
-class Recolector final : public ObservadorSondeo {
-public:
-    explicit Recolector(size_t n) : filas(n) {}
-    void FilaSondeada(int fila, const EstadisticasFila& c, bool hay) override {
-        Anota(fila) = {"ok", c, hay};
-    }
-    void ErrorDeApertura(int fila, const std::string& e) override {
-        Anota(fila);
-        porQue_ = {fila, e};
-    }
-    void FilaSinConexion(int fila) override {
-        Anota(fila).estado = porQue_.first == fila ? "sin conexión: " + porQue_.second : "sin porqué";
-        porQue_ = {};
-    }
-    void FilaConError(int fila, const std::string& e) override { Anota(fila).estado = "error: " + e; }
-
-    std::vector<Fila> filas;
-    int fueraDeHilo = 0;
-
-private:
-    Fila& Anota(int fila) {
-        fueraDeHilo += std::this_thread::get_id() == hilo_ ? 0 : 1;
-        return filas.at(static_cast<size_t>(fila - 1));
-    }
-    const std::thread::id hilo_ = std::this_thread::get_id();
-    std::pair<int, std::string> porQue_;
-};
 
 // Una base mínima con las tablas del producto; el nombre de la tabla de checadas es a elección.
 void CreaBase(const fs::path& archivo, const std::string& checadas, bool conKardex = true) {
@@ -80,12 +42,12 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
     CreaBase(tmp / "sinkardex.db", "checadas", false);
     CreaBase(tmp / "vacia.db", "checadas");
     BaseSqlite(tmp / "vacia.db").Ejecuta("DELETE FROM checadas");
-    EscribeArchivo(tmp / "o.reg", "REGEDIT4\r\n\r\n" + EntradaReg(0, "Mayus", Sqlite(tmp / "mayus.db")) +
-                                      EntradaReg(1, "Minus", Sqlite(tmp / "minus.db")) +
-                                      EntradaReg(2, "Sin kardex", Sqlite(tmp / "sinkardex.db")) +
-                                      EntradaReg(3, "Vacia", Sqlite(tmp / "vacia.db")) +
-                                      EntradaReg(4, "Mal escrita", Sqlite(tmp / "orvalo_nrote.db")) +
-                                      EntradaReg(5, "Vacía", ""));
+    EscribeArchivo(tmp / "o.reg", Reg({{"Mayus", Sqlite(tmp / "mayus.db")},
+                                       {"Minus", Sqlite(tmp / "minus.db")},
+                                       {"Sin kardex", Sqlite(tmp / "sinkardex.db")},
+                                       {"Vacia", Sqlite(tmp / "vacia.db")},
+                                       {"Mal escrita", Sqlite(tmp / "orvalo_nrote.db")},
+                                       {"Vacía", ""}}));
     // nombre, estado (o su principio), menor checada, si hay "Transacciones"
     const std::tuple<std::string, std::string, std::string, bool> casos[] = {
         {"Mayus", "ok", "2024-03-04 23:59", true},

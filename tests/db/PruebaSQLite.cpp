@@ -1,8 +1,11 @@
 #include "apoyo/CarpetaTemporal.h"
 #include "apoyo/ErrorDe.h"
+#include "db/CadenaConexion.h"
 #include "db/Conexion.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace ov::db {
 namespace {
@@ -36,19 +39,26 @@ TEST_F(SQLite, ErrorEnLaSegundaSentenciaEsErrorDelLote) {
     EXPECT_EQ(cn.Tablas(), (std::vector<std::string>{"t", "checadas"}));
 }
 
-TEST_F(SQLite, CamposTamanoDeclaradoNulosYTextoLargo) {
-    cn.Execute("create table bitacora(id integer, texto varchar(18), largo text)");
-    const std::string largo(10000, 'x');
-    cn.Execute("insert into bitacora values(1, 'abc', '" + largo + "')");
-    cn.Execute("insert into bitacora values(2, null, null)");
-    const Recordset rs = *cn.Execute("select texto, largo, id from bitacora order by id").Registros;
-    EXPECT_EQ(rs.CampoLlamado("TEXTO").DefinedSize, 18);
-    EXPECT_EQ(rs.Campos[2].Name, "id");
-    EXPECT_EQ(rs.Filas, (std::vector<std::vector<Valor>>{{Valor("abc"), Valor(largo), Valor("1")},
+// Nombres con acentos (en Windows van por las funciones W) y un texto más largo que un trozo de lectura
+// (2047 caracteres) con una "ñ" justo en el borde.
+TEST_F(SQLite, CamposTamanoDeclaradoNulosYTextoLargoConAcentos) {
+    const auto drivers = DriversInstalados();
+    EXPECT_NE(std::find(drivers.begin(), drivers.end(), "SQLite3"), drivers.end());
+    cn.Execute("create table bitácora(id integer, año varchar(18), descripción text)");
+    const std::string largo = std::string(2046, 'x') + "ñ" + std::string(3000, 'y') + "Ñ";
+    cn.Execute("insert into bitácora values(1, 'Ñuñoa', '" + largo + "')");
+    cn.Execute("insert into bitácora values(2, null, null)");
+    const Recordset rs = *cn.Execute("select año, descripción, id from bitácora order by id").Registros;
+    EXPECT_EQ(rs.CampoLlamado("AñO").DefinedSize, 18);
+    EXPECT_EQ(rs.Campos[1].Name, "descripción");
+    EXPECT_EQ(rs.Filas, (std::vector<std::vector<Valor>>{{Valor("Ñuñoa"), Valor(largo), Valor("1")},
                                                          {std::nullopt, std::nullopt, Valor("2")}}));
+    EXPECT_EQ(cn.Tablas(), std::vector<std::string>{"bitácora"});
+    EXPECT_NE(ErrorDe([&] { cn.Execute("select * from tabla_que_no_está"); }).Descripcion.find("no_está"),
+              std::string::npos);
     // Un resultado sin filas tiene campos y queda en EOF; MIN de nada es Null.
-    EXPECT_TRUE(cn.Execute("select * from bitacora where id > 5").Registros->Eof());
-    EXPECT_EQ(cn.Execute("select min(id) as m from bitacora where id > 5").Registros->Primero("m"),
+    EXPECT_TRUE(cn.Execute("select * from bitácora where id > 5").Registros->Eof());
+    EXPECT_EQ(cn.Execute("select min(id) as m from bitácora where id > 5").Registros->Primero("m"),
               std::nullopt);
 }
 

@@ -1,12 +1,9 @@
-#include "apoyo/CarpetaTemporal.h"
 #include "apoyo/ErrorDe.h"
 #include "db/SqlServer.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <unistd.h>
 
 namespace ov::db {
 namespace {
@@ -61,45 +58,6 @@ TEST(SqlServer, FechasAnoMesDiaCuentasDeFilasYComprobacionDeLaBase) {
     EXPECT_EQ(ErrorDe([&] { PreparaSqlServer(ejecuta, "Orvalo"); }).Descripcion,
               "La conexión quedó en la base de datos \"master\" y no en \"Orvalo\", que es la "
               "que pide la conexión.");
-}
-
-// Un servidor PostgreSQL de usar y tirar, en su carpeta y con un socket local.
-TEST(Postgres, LoteConVariosResultadosYErrorEnUnaSentenciaPosterior) {
-    const std::string bin = "/usr/lib/postgresql/15/bin/";
-    if (!std::filesystem::exists(bin + "pg_ctl")) {
-        GTEST_SKIP() << "no está PostgreSQL 15";
-    }
-    prueba::CarpetaTemporal carpeta;
-    const std::string d = carpeta.Ruta().string(), datos = " -D " + d + "/datos",
-                      log = " >>" + d + "/log 2>&1";
-    const std::string como = geteuid() == 0 ? "runuser -u postgres -- " : ""; // initdb no corre como root
-    struct Detiene {
-        std::string orden;
-        ~Detiene() { std::system(orden.c_str()); }
-    } detiene{como + bin + "pg_ctl" + datos + " -m immediate stop" + log};
-    const std::string arranca = (como.empty() ? "" : "chown postgres " + d + " && ") + como + bin + "initdb" +
-                                datos + " -A trust -U postgres --no-sync -E UTF8 --locale=C" + log + " && " +
-                                como + bin + "pg_ctl" + datos + " -w -t 60 -o \"-p 5432 -k " + d +
-                                " -c listen_addresses=''\" start" + log;
-    ASSERT_EQ(std::system(arranca.c_str()), 0) << prueba::LeeArchivo(carpeta / "log");
-
-    Conexion cn;
-    cn.Open("Driver={PostgreSQL Unicode};Servername=" + d + ";Port=5432;Database=postgres;UID=postgres");
-    cn.Execute("create table t(x int, s varchar(18))");
-    const Resultado r = cn.Execute("insert into t values(1,'a'); insert into t values(2,null); "
-                                   "select s from t order by x; update t set x = x + 10; select 5 as cinco");
-    EXPECT_EQ(r.FilasAfectadas, (std::vector<long long>{1, 1, 2, 2, 1}));
-    ASSERT_TRUE(r.Registros); // el primero con columnas, no el último
-    EXPECT_EQ(r.Registros->Campos[0].DefinedSize, 18);
-    EXPECT_EQ(r.Registros->Filas, (std::vector<std::vector<Valor>>{{Valor("a")}, {std::nullopt}}));
-    EXPECT_EQ(*cn.Execute("select sum(x) as suma from t").Registros->Primero("suma"), "23");
-
-    const ErrorBD e = ErrorDe(
-        [&] { cn.Execute("insert into t values(3,'c'); select * from nada; insert into t values(4,'d')"); });
-    EXPECT_EQ(e.Estado, "42P01");
-    EXPECT_NE(e.Descripcion.find("\"nada\" does not exist"), std::string::npos) << e.Descripcion;
-    EXPECT_NO_THROW(cn.Execute("drop table if exists nada")); // un aviso (NOTICE) no es un error
-    EXPECT_EQ(cn.Tablas(), std::vector<std::string>{"t"});
 }
 
 } // namespace

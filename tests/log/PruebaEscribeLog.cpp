@@ -1,6 +1,7 @@
 #include "apoyo/CarpetaTemporal.h"
 #include "log/EscribeLog.h"
 #include "log/Fechas.h"
+#include "log/Rutas.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,19 @@ namespace {
 
 class EscribeLogPrueba : public ::testing::Test {
 protected:
-    CarpetaTemporal carpeta;
+    CarpetaTemporal tmp;
+    // Fuera de la página ANSI (Ł, ź): en Windows la carpeta se abre por su nombre en UTF-16.
+    fs::path carpeta = tmp.Ruta() / RutaDeUtf8("Programas Łódź");
     RelojFijo reloj{ConHora(local_days{2026y / December / 6}, 9, 30)};
-    fs::path ruta = RutaLogDe(carpeta.Ruta());
+    fs::path ruta = RutaLogDe(carpeta);
     std::string mensaje;
+
+    void SetUp() override { fs::create_directory(carpeta); }
 
     bool Escribe(const std::string& texto) {
         return EscribeLog(ruta, texto, false, false, true, mensaje, reloj);
     }
-    fs::path Archivo(const std::string& nombre) const { return carpeta.Ruta() / "Log" / nombre; }
+    fs::path Archivo(const std::string& nombre) const { return carpeta / "Log" / nombre; }
     void Llena(const std::string& nombre, std::uintmax_t bytes) const {
         prueba::EscribeArchivo(Archivo(nombre), std::string(bytes, 'x'));
     }
@@ -33,13 +38,13 @@ protected:
 TEST_F(EscribeLogPrueba, PrimeraLineaCreaLaCarpetaYElArchivoDelMesConCRLF) {
     ASSERT_TRUE(Escribe("hola"));
     EXPECT_EQ(mensaje, "Escritura en texto realizada correctamente.");
-    ASSERT_TRUE(Escribe("ñandú"));
+    ASSERT_TRUE(Escribe("ñandú €"));
 #ifdef _WIN32
     // En Windows el archivo va en la página ANSI (1252 bajo wine), no en UTF-8.
     EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\n\xF1"
-                                                            "and\xFA\r\n");
+                                                            "and\xFA \x80\r\n");
 #else
-    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\nñandú\r\n");
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\nñandú €\r\n");
 #endif
     EXPECT_FALSE(fs::exists(ruta)) << "sin Rotar no se escribe el archivo base";
 }
@@ -75,8 +80,8 @@ TEST_F(EscribeLogPrueba, UnMesNuevoAbreSuPropioArchivoAunqueElAnteriorTengaEspac
 }
 
 TEST_F(EscribeLogPrueba, ReiniciarBorraElArchivoBaseYSoloCrearNoAgregaNada) {
-    prueba::EscribeArchivo(carpeta.Ruta() / "base.log", "viejo\r\n");
-    const fs::path base = carpeta.Ruta() / "base.log";
+    prueba::EscribeArchivo(carpeta / "base.log", "viejo\r\n");
+    const fs::path base = carpeta / "base.log";
     ASSERT_TRUE(EscribeLog(base, "nuevo", true, false, false, mensaje, reloj));
     EXPECT_EQ(LeeArchivo(base), "nuevo\r\n");
     ASSERT_TRUE(EscribeLog(base, "ignorada", false, true, false, mensaje, reloj));
@@ -85,15 +90,15 @@ TEST_F(EscribeLogPrueba, ReiniciarBorraElArchivoBaseYSoloCrearNoAgregaNada) {
 
 TEST_F(EscribeLogPrueba, SinCarpetaPosibleDevuelveFalsoConElErrorYNoLanza) {
     // La carpeta del programa es un archivo: la carpeta Log no se puede crear, ni siendo root.
-    prueba::EscribeArchivo(carpeta.Ruta() / "programa", "");
-    const fs::path imposible = RutaLogDe(carpeta.Ruta() / "programa");
+    prueba::EscribeArchivo(carpeta / "programa", "");
+    const fs::path imposible = RutaLogDe(carpeta / "programa");
     EXPECT_FALSE(EscribeLog(imposible, "perdida", false, false, true, mensaje, reloj));
     EXPECT_EQ(mensaje.rfind("[ovNalvora] ", 0), 0u) << mensaje;
     EXPECT_NE(mensaje.find(" - "), std::string::npos) << mensaje;
     // Solo se crea la carpeta Log; la de arriba debe existir.
-    const fs::path profunda = carpeta.Ruta() / "no" / "existe" / "x.log";
+    const fs::path profunda = carpeta / "no" / "existe" / "x.log";
     EXPECT_FALSE(EscribeLog(profunda, "perdida", false, false, false, mensaje, reloj));
-    EXPECT_FALSE(fs::exists(carpeta.Ruta() / "no"));
+    EXPECT_FALSE(fs::exists(carpeta / "no"));
 }
 
 TEST_F(EscribeLogPrueba, LaBitacoraEscribeHoraTabYTexto) {

@@ -4,17 +4,6 @@
 
 using namespace ov;
 
-TEST(Plan, SinFilasMarcadasQuedaUnElementoVacioYNingunNodo) {
-    Plan plan;
-    EXPECT_EQ(plan.ElementosTareas(), 0);
-    plan.Reconstruye({{"A", false, false}});
-    EXPECT_EQ(plan.Count(), 0);
-    EXPECT_EQ(plan.ElementosTareas(), 1);
-    EXPECT_EQ(plan.TareaEn(1).Clave, "");
-    plan.Reconstruye({});
-    EXPECT_EQ(plan.ElementosTareas(), 1);
-}
-
 TEST(Plan, OchoPasosConSusTextosClavesYBlancosDelNombre) {
     Plan plan;
     plan.Reconstruye({{" A ", true, true}});
@@ -53,6 +42,11 @@ TEST(Plan, CadaBloqueTomaLaBanderaDeSuPropiaFilaEnElOrdenMostrado) {
     plan.Reconstruye({{"Sur", true, false}});
     EXPECT_FALSE(plan.NodoEn(1).Checked);
     EXPECT_EQ(plan.NodoEn(1).Texto, "Se eliminarán las checadas reales de Sur.");
+    // Sin filas marcadas queda un elemento vacío y ningún nodo.
+    plan.Reconstruye({{"A", false, false}});
+    EXPECT_EQ(plan.Count(), 0);
+    EXPECT_EQ(plan.ElementosTareas(), 1);
+    EXPECT_EQ(plan.TareaEn(1).Clave, "");
 }
 
 TEST(Plan, AspectosYTextoDeFalla) {

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <bit>
-#include <cstdlib>
 
 namespace ov::prueba {
 
@@ -20,10 +19,6 @@ std::string RutaUnix(const std::filesystem::path& ruta) {
     std::string resultado(unix);
     HeapFree(GetProcessHeap(), 0, unix);
     return resultado;
-}
-
-int Orden(const std::wstring& orden) {
-    return _wsystem(orden.c_str());
 }
 
 } // namespace ov::prueba

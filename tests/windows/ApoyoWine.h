@@ -9,7 +9,4 @@ namespace ov::prueba {
 // del anfitrión, al que llega la cadena tal cual, solo entiende rutas Unix. Vacía fuera de wine.
 std::string RutaUnix(const std::filesystem::path& ruta);
 
-// Corre una orden por cmd en UTF-16, para que los acentos lleguen enteros; devuelve su código.
-int Orden(const std::wstring& orden);
-
 } // namespace ov::prueba

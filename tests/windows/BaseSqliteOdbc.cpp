@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace ov::prueba {
@@ -81,24 +82,19 @@ void GeneraDemo(const std::filesystem::path& carpeta, int checadas) {
         fs::remove(carpeta / base);
         fs::copy_file(origen / base, carpeta / base);
     }
-    // orvalo.reg va en UTF-16LE con BOM: se cambia la carpeta de origen por la de la copia.
+    // orvalo.reg va en UTF-16LE con BOM, como wchar_t en Windows: se cambia la carpeta de origen por la
+    // de la copia.
     const std::string bytes = LeeArchivo(origen / "orvalo.reg");
     ASSERT_GE(bytes.size(), 2u);
     std::wstring texto((bytes.size() - 2) / 2, L'\0');
-    for (size_t i = 0; i < texto.size(); ++i) {
-        texto[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                        static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
-    }
+    std::memcpy(texto.data(), bytes.data() + 2, texto.size() * 2);
     const std::wstring de = db::Utf16DeUtf8(std::string(OV_DEMO_PRUEBAS) + "/");
     const std::wstring a = db::Utf16DeUtf8(carpeta.generic_string() + "/");
     for (size_t p = texto.find(de); p != std::wstring::npos; p = texto.find(de, p + a.size())) {
         texto.replace(p, de.size(), a);
     }
-    std::string salida = bytes.substr(0, 2);
-    for (wchar_t c : texto) {
-        salida += static_cast<char>(c & 0xFF);
-        salida += static_cast<char>((c >> 8) & 0xFF);
-    }
+    const std::string salida =
+        bytes.substr(0, 2) + std::string(reinterpret_cast<const char*>(texto.data()), texto.size() * 2);
     EscribeArchivo(carpeta / "orvalo.reg", salida);
 }
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -29,7 +30,7 @@ HWND Hijo(const wchar_t* clase) {
 // Memoria en el proceso de la ventana, para los mensajes que llevan un puntero.
 class Remota {
 public:
-    Remota(HWND ventana, size_t tam) : tam_(tam) {
+    Remota(HWND ventana, size_t tam) {
         DWORD pid = 0;
         GetWindowThreadProcessId(ventana, &pid);
         proceso_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
@@ -44,14 +45,17 @@ public:
     LPARAM Ptr() const { return reinterpret_cast<LPARAM>(ptr_); }
     void Escribe(const void* datos, size_t n) { WriteProcessMemory(proceso_, ptr_, datos, n, nullptr); }
     void Lee(void* datos, size_t n) const { ReadProcessMemory(proceso_, ptr_, datos, n, nullptr); }
-    template <typename T> T* En(size_t desplazamiento) const {
-        return reinterpret_cast<T*>(static_cast<char*>(ptr_) + desplazamiento);
+    // Manda el mensaje con `dato` escrito en la memoria remota y lo lee de vuelta.
+    template <typename T> LRESULT Manda(HWND control, UINT mensaje, WPARAM w, T& dato) {
+        Escribe(&dato, sizeof dato);
+        const LRESULT r = SendMessageW(control, mensaje, w, Ptr());
+        Lee(&dato, sizeof dato);
+        return r;
     }
 
 private:
     HANDLE proceso_;
     void* ptr_;
-    size_t tam_;
 };
 
 std::string Utf8(const wchar_t* w) {
@@ -63,21 +67,21 @@ std::string Utf8(const wchar_t* w) {
 }
 
 std::string Celda(HWND lista, int fila, int columna) {
-    Remota r(lista, sizeof(LVITEMW) + 512);
-    LVITEMW item{};
-    item.iSubItem = columna;
-    item.cchTextMax = 255;
-    item.pszText = r.En<wchar_t>(sizeof item);
-    r.Escribe(&item, sizeof item);
-    SendMessageW(lista, LVM_GETITEMTEXTW, static_cast<WPARAM>(fila), r.Ptr());
-    wchar_t texto[256] = {};
     struct {
         LVITEMW item;
         wchar_t texto[256];
     } todo{};
-    r.Lee(&todo, sizeof todo);
-    std::memcpy(texto, todo.texto, sizeof texto);
-    return Utf8(texto);
+    Remota r(lista, sizeof todo);
+    todo.item.iSubItem = columna;
+    todo.item.cchTextMax = 255;
+    todo.item.pszText = reinterpret_cast<wchar_t*>(r.Ptr() + static_cast<LPARAM>(sizeof todo.item));
+    r.Manda(lista, LVM_GETITEMTEXTW, static_cast<WPARAM>(fila), todo);
+    return Utf8(todo.texto);
+}
+
+HTREEITEM Nodo(HWND arbol, HTREEITEM anterior) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(arbol, TVM_GETNEXTITEM, anterior ? TVGN_NEXT : TVGN_ROOT,
+                                                    reinterpret_cast<LPARAM>(anterior)));
 }
 
 void Centro(const RECT& r, HWND de) {
@@ -133,23 +137,18 @@ int Casilla(bool arbol, int n) {
     Remota r(control, sizeof(RECT));
     RECT rect{};
     if (arbol) {
-        HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(control, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        HTREEITEM item = Nodo(control, nullptr);
         for (int i = 0; i < n && item; ++i) {
-            item = reinterpret_cast<HTREEITEM>(
-                SendMessageW(control, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+            item = Nodo(control, item);
         }
         std::memcpy(&rect, &item, sizeof item);
-        r.Escribe(&rect, sizeof rect);
-        SendMessageW(control, TVM_GETITEMRECT, TRUE, r.Ptr());
-        r.Lee(&rect, sizeof rect);
+        r.Manda(control, TVM_GETITEMRECT, TRUE, rect);
         // La casilla está a la izquierda del texto, tras la imagen (16 px).
         rect.right = rect.left - 16 - 2;
         rect.left = rect.right - 12;
     } else {
         rect.left = LVIR_BOUNDS;
-        r.Escribe(&rect, sizeof rect);
-        SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(n), r.Ptr());
-        r.Lee(&rect, sizeof rect);
+        r.Manda(control, LVM_GETITEMRECT, static_cast<WPARAM>(n), rect);
         rect.right = rect.left + 16;
     }
     Centro(rect, control);
@@ -159,10 +158,8 @@ int Casilla(bool arbol, int n) {
 // El encabezado de la columna (desde 0) de List1.
 int Encabezado(int columna) {
     HWND encabezado = reinterpret_cast<HWND>(SendMessageW(Hijo(WC_LISTVIEWW), LVM_GETHEADER, 0, 0));
-    Remota r(encabezado, sizeof(RECT));
     RECT rect{};
-    SendMessageW(encabezado, HDM_GETITEMRECT, static_cast<WPARAM>(columna), r.Ptr());
-    r.Lee(&rect, sizeof rect);
+    Remota(encabezado, sizeof rect).Manda(encabezado, HDM_GETITEMRECT, static_cast<WPARAM>(columna), rect);
     Centro(rect, encabezado);
     return 0;
 }
@@ -177,9 +174,7 @@ int Marcas() {
             SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK) >> 12 == 2);
     }
     std::printf(" ");
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(arbol, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    for (; item; item = reinterpret_cast<HTREEITEM>(
-                     SendMessageW(arbol, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    for (HTREEITEM item = Nodo(arbol, nullptr); item; item = Nodo(arbol, item)) {
         const auto estado =
             SendMessageW(arbol, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
         std::printf("%d", (estado >> 12) == 2);
@@ -188,27 +183,36 @@ int Marcas() {
     return 0;
 }
 
+// El área interior de la ventana, en píxeles.
+int Tamano() {
+    RECT r{};
+    GetClientRect(Ventana(), &r);
+    std::printf("%ld %ld\n", r.right, r.bottom);
+    return 0;
+}
+
+int Boton(int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(Ventana(), id), &r);
+    Centro(r, nullptr);
+    return 0;
+}
+
 // Pone una fecha en DTPicker1(indice) con su propio mensaje; 0 si la tomó.
 int Fecha(int indice, int anio, int mes, int dia) {
     HWND selector = GetDlgItem(Ventana(), kIdDesde + indice);
-    Remota r(selector, sizeof(SYSTEMTIME));
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(anio);
     st.wMonth = static_cast<WORD>(mes);
     st.wDay = static_cast<WORD>(dia);
-    r.Escribe(&st, sizeof st);
-    return SendMessageW(selector, DTM_SETSYSTEMTIME, GDT_VALID, r.Ptr()) ? 0 : 1;
+    return Remota(selector, sizeof st).Manda(selector, DTM_SETSYSTEMTIME, GDT_VALID, st) ? 0 : 1;
 }
 
 // El primer día que acepta DTPicker1(indice), AAAA-MM-DD.
 int Minimo(int indice) {
     HWND selector = GetDlgItem(Ventana(), kIdDesde + indice);
-    Remota r(selector, 2 * sizeof(SYSTEMTIME));
     SYSTEMTIME rango[2] = {};
-    r.Escribe(rango, sizeof rango);
-    const auto cuales = SendMessageW(selector, DTM_GETRANGE, 0, r.Ptr());
-    r.Lee(rango, sizeof rango);
-    if (!(cuales & GDTR_MIN)) {
+    if (!(Remota(selector, sizeof rango).Manda(selector, DTM_GETRANGE, 0, rango) & GDTR_MIN)) {
         std::printf("sin mínimo\n");
         return 1;
     }
@@ -245,47 +249,24 @@ int Latidos(int segundos) {
 int wmain(int argc, wchar_t* argv[]) {
     const std::wstring orden = argc > 1 ? argv[1] : L"";
     auto n = [&](int i) { return argc > i ? _wtoi(argv[i]) : 0; };
-    if (orden == L"espera-libre") {
-        return EsperaLibre(n(2));
+    const std::pair<const wchar_t*, std::function<int()>> ordenes[] = {
+        {L"espera-libre", [&] { return EsperaLibre(n(2)); }},
+        {L"caja", [&] { return argc > 4 ? Caja(argv[2], n(3), n(4), argc > 5 ? argv[5] : L"") : 2; }},
+        {L"casilla-lista", [&] { return Casilla(false, n(2)); }},
+        {L"casilla-arbol", [&] { return Casilla(true, n(2)); }},
+        {L"marcas", [&] { return Marcas(); }},
+        {L"fecha", [&] { return Fecha(n(2), n(3), n(4), n(5)); }},
+        {L"tamano", [] { return Tamano(); }},
+        {L"encabezado", [&] { return Encabezado(n(2)); }},
+        {L"minimo", [&] { return Minimo(n(2)); }},
+        {L"boton", [&] { return Boton(n(2)); }},
+        {L"latidos", [&] { return Latidos(n(2)); }},
+    };
+    for (const auto& [nombre, corre] : ordenes) {
+        if (orden == nombre) {
+            return corre();
+        }
     }
-    if (orden == L"caja" && argc > 4) {
-        return Caja(argv[2], n(3), n(4), argc > 5 ? argv[5] : L"");
-    }
-    if (orden == L"casilla-lista") {
-        return Casilla(false, n(2));
-    }
-    if (orden == L"casilla-arbol") {
-        return Casilla(true, n(2));
-    }
-    if (orden == L"marcas") {
-        return Marcas();
-    }
-    if (orden == L"fecha") {
-        return Fecha(n(2), n(3), n(4), n(5));
-    }
-    if (orden == L"tamano") {
-        RECT r{};
-        GetClientRect(Ventana(), &r);
-        std::printf("%ld %ld\n", r.right, r.bottom);
-        return 0;
-    }
-    if (orden == L"encabezado") {
-        return Encabezado(n(2));
-    }
-    if (orden == L"minimo") {
-        return Minimo(n(2));
-    }
-    if (orden == L"boton") {
-        RECT r{};
-        GetWindowRect(GetDlgItem(Ventana(), n(2)), &r);
-        Centro(r, nullptr);
-        return 0;
-    }
-    if (orden == L"latidos") {
-        return Latidos(n(2));
-    }
-    std::fprintf(stderr, "uso: sonda espera-libre S | caja TITULO BOTON S [CONTIENE] | casilla-lista N | "
-                         "casilla-arbol N | encabezado N | tamano | "
-                         "marcas | fecha I AAAA MM DD | minimo I | boton ID | latidos S\n");
+    std::fprintf(stderr, "sonda: orden desconocida\n");
     return 2;
 }
