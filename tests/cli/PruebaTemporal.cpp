@@ -211,4 +211,15 @@ TEST_F(TemporalPrueba, LaBaseTemporalEnCualquierEstado) {
         ASSERT_TRUE(fs::exists(tmp / "propia" / "orvalo_temp.db")) << orden[0];
         EXPECT_EQ(fs::file_size(tmp / "propia" / "orvalo_temp.db"), tamano);
     }
+    // Para otra conexión de esa carpeta, ese archivo es su orvalo_temp: descartarlo borraría la de Propia.
+    fs::copy_file(Sur(), tmp / "propia" / "vecina.db");
+    EscribeArchivo(tmp / "propia.reg", Reg({{"Propia", Sqlite(tmp / "propia" / "orvalo_temp.db")},
+                                            {"Vecina", Sqlite(tmp / "propia" / "vecina.db")}}));
+    auto vecina = Con("--descartar-temporal", {"--si"}, "Vecina");
+    vecina.insert(vecina.end(), {"--registro", (tmp / "propia.reg").string()});
+    const auto v = Corre(vecina);
+    EXPECT_NE(v.codigo, 0);
+    EXPECT_CONTIENE(v.salida + v.errores,
+                    "La base de la conexión Propia es la que ovNalvora usaría como temporal");
+    EXPECT_EQ(fs::file_size(tmp / "propia" / "orvalo_temp.db"), tamano);
 }
