@@ -3,7 +3,9 @@
 // Los controles de la ventana sin juego de herramientas: guardan lo que se les pide para que las
 // pruebas lo revisen, y las pruebas hacen de operador llamando a los manejadores.
 
+#include "apoyo/CarpetaTemporal.h"
 #include "app/frmNalvora.h"
+#include "log/Fechas.h"
 
 #include <algorithm>
 #include <deque>
@@ -231,6 +233,52 @@ public:
 
 private:
     const Reloj& reloj_;
+};
+
+// La ventana que cuenta sus sondeos; `Real` los hace de verdad y `AntesDeCorrer` interviene la corrida.
+class frmContado : public frmNalvora {
+public:
+    using frmNalvora::frmNalvora;
+    int Sondeos = 0;
+    bool Real = false;
+    std::function<void(ObservadorCorrida&)> AntesDeCorrer = [](ObservadorCorrida&) {};
+    void ActualizaEstadisticas() override {
+        ++Sondeos;
+        if (Real) {
+            frmNalvora::ActualizaEstadisticas();
+        }
+    }
+
+protected:
+    ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
+        AntesDeCorrer(observador);
+        return frmNalvora::CorreDepuracion(plan, rango, observador);
+    }
+};
+
+// El comportamiento sobre los controles que anotan; la bitácora, en la carpeta del programa.
+struct Ventana {
+    Ventana(const Reloj& reloj, const std::filesystem::path& carpeta, const Registro& registro)
+        : cajas(reloj), reloj_(reloj), carpeta_(carpeta),
+          f(std::make_unique<frmContado>(DependenciasVentana{c, cajas, c, reloj, carpeta, registro})) {
+        c.Comportamiento = f.get();
+    }
+    ControlesDeRegistro c;
+    CajasDePrueba cajas;
+    const Reloj& reloj_;
+    std::filesystem::path carpeta_;
+    std::unique_ptr<frmContado> f;
+
+    std::string Bitacora() const {
+        return LeeArchivo(carpeta_ / "Log" / ("ovNalvora_" + FormatoMesAnio(Hoy(reloj_)) + ".log"));
+    }
+    // Iniciar con esas respuestas: la ventana queda bloqueada y espera, en el obrero, al sondeo final.
+    bool Inicia(int sondeos, std::deque<bool> respuestas = {true, true}) {
+        cajas.Respuestas = std::move(respuestas);
+        f->btnIniciar_Click();
+        return f->Bloqueada() && c.EsperaA([&] { return f->Sondeos == sondeos && !f->Bloqueada(); }) &&
+               c.PunteroActual == Puntero::Normal;
+    }
 };
 
 } // namespace ov::prueba

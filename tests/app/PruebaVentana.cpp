@@ -1,9 +1,7 @@
 // El comportamiento de la ventana sobre controles que anotan, sin bases: carga y salida, parpadeo,
 // bloqueo, plan, menú, orden, progreso y fechas tecleadas.
 #include "ControlesDeRegistro.h"
-#include "apoyo/CarpetaTemporal.h"
 #include "connections/ArchivoReg.h"
-#include "log/Fechas.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -23,27 +21,8 @@ const std::string kCaption = "Depuración de base de datos Orvalo v2.2.0";
 const std::string kInicio = kBannerInicio + "\r\n2031-03-15 10:20\tInicia programa. v2.2.0\r\n";
 const std::string kCuatroLineas = kInicio + "2031-03-15 10:20\tTermina programa.\r\n" + kBannerFin + "\r\n";
 
-class frmContado : public frmNalvora {
-public:
-    using frmNalvora::frmNalvora;
-    int Sondeos = 0;
-
-protected:
-    void ActualizaEstadisticas() override { ++Sondeos; }
-};
-
-struct Ventana {
-    explicit Ventana(const std::filesystem::path& carpeta)
-        : f(std::make_unique<frmContado>(DependenciasVentana{c, cajas, c, kReloj, carpeta, kSinConexiones})) {
-        c.Comportamiento = f.get();
-    }
-    ControlesDeRegistro c;
-    CajasDePrueba cajas{kReloj};
-    std::unique_ptr<frmContado> f;
-};
-
-std::string LeeBitacora(const std::filesystem::path& carpeta) {
-    return LeeArchivo(carpeta / "Log" / ("ovNalvora_" + FormatoMesAnio(kHoy) + ".log"));
+Ventana Abre(const std::filesystem::path& carpeta) {
+    return Ventana(kReloj, carpeta, kSinConexiones);
 }
 
 } // namespace
@@ -59,7 +38,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
         if (imposible) {
             EscribeArchivo(programa, "no soy carpeta");
         }
-        Ventana v(programa);
+        Ventana v = Abre(programa);
         EXPECT_EQ(v.c.Titulo, kCaption);
         EXPECT_TRUE(v.c.Desde.Valor == kHoy && v.c.Hasta.Minimo == kFechaMinima);
         EXPECT_TRUE(v.c.Timer1R.Enabled() && v.c.FocoEnDesde && v.f->PrimeraActivacion);
@@ -67,7 +46,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
         v.f->Form_Activate();
         v.f->Form_Activate(); // volver a la ventana no sondea otra vez
         EXPECT_EQ(v.f->Sondeos, 1);
-        EXPECT_EQ(imposible ? "" : LeeBitacora(programa), imposible ? "" : kInicio);
+        EXPECT_EQ(imposible ? "" : v.Bitacora(), imposible ? "" : kInicio);
         if (salida == "Salir") {
             v.f->btnSalir_Click();
             EXPECT_TRUE(v.c.Cerrada && v.c.Terminado);
@@ -76,7 +55,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
             EXPECT_TRUE(v.f->PideCierre()); // un segundo cierre no repite las líneas
         }
         v.f.reset();
-        EXPECT_EQ(imposible ? LeeArchivo(programa) : LeeBitacora(programa),
+        EXPECT_EQ(imposible ? LeeArchivo(programa) : v.Bitacora(),
                   imposible ? "no soy carpeta" : kCuatroLineas);
         EXPECT_TRUE(v.cajas.Mensajes.empty());
     }
@@ -87,7 +66,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
 // con un aviso que se cierra solo al terminar la operación.
 TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
     CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
+    Ventana v = Abre(carpeta.Ruta());
     v.c.btnSalir.Falla = true;
     // ImageList1 no tiene Enabled y btnSalir falla: los dos se quedan como estaban.
     auto habilitados = [&v](bool si) {
@@ -118,12 +97,12 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
     ASSERT_TRUE(v.c.EsperaA([&] { return alTerminar; }));
     EXPECT_TRUE(!v.f->Bloqueada() && habilitados(true) && v.c.Timer1R.Enabled() && v.c.AvisoDeCierre.empty());
     EXPECT_TRUE(v.c.PunteroActual == Puntero::Normal && v.c.FocosDevueltos == 1);
-    EXPECT_EQ(LeeBitacora(carpeta.Ruta()), kInicio); // el cierre rechazado no escribió el final
+    EXPECT_EQ(v.Bitacora(), kInicio); // el cierre rechazado no escribió el final
 }
 
 TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
     CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
+    Ventana v = Abre(carpeta.Ruta());
     ListaR& l = v.c.List1R;
     // El nombre va tal cual, blancos incluidos, sin buscar repetidos; la cadena de conexión no se guarda.
     v.f->AgregaConexion("  Con blancos ", "Driver=SQLite3;Database=/secreta.db", "'", "'", "");
@@ -158,7 +137,7 @@ TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
 
 TEST(Ventana, OrdenYMenuDeMarcas) {
     CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
+    Ventana v = Abre(carpeta.Ruta());
     ListaR& l = v.c.List1R;
     for (const char* n : {"Planta B", "Planta A", "Planta C"}) {
         v.f->AgregaConexion(n, "", "", "", "");

@@ -2,9 +2,7 @@
 // corridas en el obrero, fallas, pasos sin conexión y la reposición de un sobrante.
 #include "ControlesDeRegistro.h"
 #include "apoyo/BaseSqlite.h"
-#include "apoyo/CarpetaTemporal.h"
 #include "connections/ArchivoReg.h"
-#include "log/Fechas.h"
 #include "purge/Rango.h"
 
 #include <gtest/gtest.h>
@@ -26,55 +24,24 @@ std::string Linea(const std::string& texto) {
 
 const db::AvisoEspera kEspera{"Planta Sur", seconds(5), seconds(60)};
 
-class frmDemo : public frmNalvora {
-public:
-    using frmNalvora::frmNalvora;
-    int Sondeos = 0;
-    bool LanzaAlCorrer = false;
-    void ActualizaEstadisticas() override {
-        ++Sondeos;
-        frmNalvora::ActualizaEstadisticas();
-    }
-
-protected:
-    ResultadoCorrida CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) override {
-        if (LanzaAlCorrer) {
-            throw std::runtime_error("se agotó la memoria del obrero");
-        }
-        observador.EsperaBaseOcupada(kEspera); // otro proceso retiene la base al empezar
-        return frmNalvora::CorreDepuracion(plan, rango, observador);
-    }
-};
-
 // La demostración en una carpeta propia; la ventana lee su orvalo.reg y escribe su bitácora ahí.
-struct Demo {
-    Demo() : registro{(GeneraDemo(demo, 3000), demo / "orvalo.reg")} {
-        f = std::make_unique<frmDemo>(DependenciasVentana{c, cajas, c, kReloj, carpeta.Ruta(), registro});
-        c.Comportamiento = f.get();
-        f->Form_Activate();
-        EXPECT_TRUE(c.EsperaA([this] { return !f->Bloqueada(); }));
-    }
+struct Carpetas {
     CarpetaTemporal carpeta;
     std::filesystem::path demo = carpeta / "demo", norte = demo / "orvalo_norte.db",
                           sur = demo / "orvalo_sur.db";
-    ArchivoReg registro;
-    ControlesDeRegistro c;
-    CajasDePrueba cajas{kReloj};
-    std::unique_ptr<frmDemo> f;
-
-    std::string Bitacora() const {
-        return LeeArchivo(carpeta / "Log" / ("ovNalvora_" + FormatoMesAnio(Hoy(kReloj)) + ".log"));
+    ArchivoReg registro{(GeneraDemo(demo, 3000), demo / "orvalo.reg")};
+};
+struct Demo : Carpetas, Ventana {
+    Demo() : Ventana(kReloj, carpeta.Ruta(), registro) {
+        f->Real = true;
+        // otro proceso retiene la base al empezar
+        f->AntesDeCorrer = [](ObservadorCorrida& o) { o.EsperaBaseOcupada(kEspera); };
+        f->Form_Activate();
+        EXPECT_TRUE(c.EsperaA([this] { return !f->Bloqueada(); }));
     }
     void Fechas(const Rango& r) {
         c.Desde.Valor = r.Desde;
         c.Hasta.Valor = r.Hasta;
-    }
-    // Iniciar con esas respuestas: la ventana queda bloqueada y espera, en el obrero, al sondeo final.
-    bool Inicia(int sondeos, std::deque<bool> respuestas = {true, true}) {
-        cajas.Respuestas = std::move(respuestas);
-        f->btnIniciar_Click();
-        return f->Bloqueada() && c.EsperaA([&] { return f->Sondeos == sondeos && !f->Bloqueada(); }) &&
-               c.PunteroActual == Puntero::Normal;
     }
 };
 
@@ -184,7 +151,9 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
 
     // Lo que escapa del obrero: la ventana se desbloquea, lo dice en español, lo anota y sondea.
     const auto antes = LeeArchivo(d.sur);
-    d.f->LanzaAlCorrer = true;
+    d.f->AntesDeCorrer = [](ObservadorCorrida&) {
+        throw std::runtime_error("se agotó la memoria del obrero");
+    };
     ASSERT_TRUE(d.Inicia(4));
     EXPECT_NE(d.cajas.Mensajes.back().Texto.find("error inesperado: se agotó la memoria del obrero"),
               std::string::npos);

@@ -31,32 +31,17 @@ namespace {
 const RelojFijo kReloj(ConHora(Fecha{std::chrono::year{2031} / 3 / 15}, 10, 20));
 const ArchivoReg kSinConexiones("/no/existe/orvalo.reg");
 
-class frmContado : public frmNalvora {
-public:
-    using frmNalvora::frmNalvora;
-    int Sondeos = 0;
-    bool Real = false;
-
-protected:
-    void ActualizaEstadisticas() override {
-        ++Sondeos;
-        if (Real) {
-            frmNalvora::ActualizaEstadisticas();
-        }
-    }
-};
-
 // La ventana de Qt con su comportamiento; los cuadros de mensaje, preparados.
-struct Ventana {
-    Ventana(const std::filesystem::path& carpeta, const Registro& registro = kSinConexiones,
-            bool real = false)
+struct VentanaQtDePrueba {
+    VentanaQtDePrueba(const std::filesystem::path& carpeta, const Registro& registro = kSinConexiones,
+                      bool real = false)
         : servicios(kReloj) {
         servicios.FijaVentana(&w);
         f = std::make_unique<frmContado>(DependenciasVentana{w, cajas, servicios, kReloj, carpeta, registro});
         f->Real = real;
         w.Conecta(f.get());
     }
-    ~Ventana() {
+    ~VentanaQtDePrueba() {
         f.reset();
         w.Conecta(nullptr);
     }
@@ -86,7 +71,7 @@ private slots:
 
 void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
     CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
+    VentanaQtDePrueba v(carpeta.Ruta());
     VentanaQt& w = v.w;
     QCOMPARE(w.windowTitle(), QStringLiteral("Depuración de base de datos Orvalo v2.2.0"));
     QVERIFY(w.minimumSize() == w.maximumSize() && w.size() == QSize(585, 521));
@@ -124,7 +109,7 @@ void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
 // semana los sigue; una fecha entera se toma al salir del campo; F4 y Alt+Abajo abren el calendario.
 void PruebaVentanaQt::fechasQueSeTeclean() {
     CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
+    VentanaQtDePrueba v(carpeta.Ruta());
     QVERIFY(v.Activa());
     SelectorDeFechaQt* desde = v.w.DTPicker1Q[0];
     auto enParte = [&](QDateTimeEdit::Section parte, const char* teclas) {
@@ -166,7 +151,7 @@ void PruebaVentanaQt::fechasQueSeTeclean() {
 // rechaza con un aviso que no detiene nada y se cierra solo al terminar.
 void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
     CarpetaTemporal carpeta;
-    Ventana v(carpeta.Ruta());
+    VentanaQtDePrueba v(carpeta.Ruta());
     VentanaQt& w = v.w;
     QVERIFY(v.Activa());
     v.f->AgregaConexion("Planta A", "", "", "", "");
@@ -260,7 +245,7 @@ void PruebaVentanaQt::laVentanaLateDuranteUnaCorrida() {
     CarpetaTemporal carpeta;
     GeneraDemo(carpeta / "demo", checadas);
     const ArchivoReg registro(carpeta / "demo" / "orvalo.reg");
-    Ventana v(carpeta.Ruta(), registro, true);
+    VentanaQtDePrueba v(carpeta.Ruta(), registro, true);
     VentanaQt& w = v.w;
     QVERIFY(v.Activa());
     // El sondeo escribió en la lista de verdad; la conexión que no abre, en gris.
