@@ -20,15 +20,11 @@ using namespace ov::app;
 
 struct Estado {
     virtual ~Estado() = default;
-    bool Habilitado = true;
-    bool Falla = false; // un control que se niega a cambiar
+    bool Habilitado = true, Falla = false; // Falla: un control que se niega a cambiar
 };
 template <typename I> struct Con : I, Estado {
     void PonEnabled(bool valor) override {
-        if (Falla) {
-            throw std::runtime_error("no se pudo");
-        }
-        Habilitado = valor;
+        Habilitado = Falla ? throw std::runtime_error("no se pudo") : valor;
     }
 };
 
@@ -121,9 +117,8 @@ struct ArbolR : Con<ArbolDeTareas> {
     }
     std::string Marcas() const {
         std::string m;
-        for (const auto& n : Nodos) {
-            m += n.Checked ? '1' : '0';
-        }
+        std::ranges::transform(Nodos, std::back_inserter(m),
+                               [](const NodoR& n) { return n.Checked ? '1' : '0'; });
         return m;
     }
 };

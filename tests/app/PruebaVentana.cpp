@@ -191,21 +191,22 @@ TEST(Ventana, ElProgresoCuentaElPasoYLaCorrida) {
     EXPECT_TRUE(segundero.Habilitado);
     EXPECT_EQ(etiqueta.Progreso, "Contando las filas que se eliminarán... (0:00)");
     p.Inicia(16);
-    reloj.Fija(reloj.Ahora() + seconds(3));
-    p.Muestra();
-    EXPECT_EQ(etiqueta.Progreso, "Iniciando la depuración de 16 pasos marcados (corrida 0:03)");
-    p.Paso("Eliminando las checadas reales de Planta Sur...");
-    reloj.Fija(reloj.Ahora() + seconds(65));
-    p.Muestra();
-    EXPECT_EQ(etiqueta.Progreso,
-              "Paso 1 de 16 (paso 1:05, corrida 1:08): Eliminando las checadas reales de Planta Sur...");
-    p.Espera("La base de Planta Sur está ocupada"); // se queda con cada segundo hasta el paso siguiente
-    p.Muestra();
-    EXPECT_EQ(etiqueta.Progreso, "La base de Planta Sur está ocupada");
-    p.Paso("x");
-    reloj.Fija(reloj.Ahora() + hours(25));
-    p.Muestra();
-    EXPECT_EQ(etiqueta.Progreso, "Paso 2 de 16 (paso 25:00:00, corrida 25:01:08): x");
+    // Cada fila: lo que avisa la corrida (vacío, nada), cuánto pasa y lo que muestra la etiqueta.
+    const std::tuple<std::function<void()>, seconds, std::string> pasos[] = {
+        {[] {}, seconds(3), "Iniciando la depuración de 16 pasos marcados (corrida 0:03)"},
+        {[&] { p.Paso("Eliminando las checadas reales de Planta Sur..."); }, seconds(65),
+         "Paso 1 de 16 (paso 1:05, corrida 1:08): Eliminando las checadas reales de Planta Sur..."},
+        // la espera se queda con cada segundo hasta el paso siguiente
+        {[&] { p.Espera("La base de Planta Sur está ocupada"); }, seconds(0),
+         "La base de Planta Sur está ocupada"},
+        {[&] { p.Paso("x"); }, hours(25), "Paso 2 de 16 (paso 25:00:00, corrida 25:01:08): x"},
+    };
+    for (const auto& [aviso, pasa, muestra] : pasos) {
+        aviso();
+        reloj.Fija(reloj.Ahora() + pasa);
+        p.Muestra();
+        EXPECT_EQ(etiqueta.Progreso, muestra);
+    }
     p.Termina();
     EXPECT_TRUE(etiqueta.Progreso.empty() && !segundero.Habilitado);
 }

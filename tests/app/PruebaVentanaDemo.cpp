@@ -208,23 +208,19 @@ TEST(VentanaDemo, PasoSinConexionYNadaQueCorrer) {
 // sin que el operador la nombre; descartar solo con un Sí explícito.
 TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
     enum Fin { Nada, Repuesta, Descartada };
+    const std::string sur = "Son de la conexión Planta Sur", pn = "¿Son de Planta Norte?",
+                      ps = "¿Son de Planta Sur?", siempre = "para siempre";
     const struct {
         bool ConOrigen;
         std::deque<bool> Respuestas;        // a la oferta
         std::vector<std::string> Preguntas; // de quién es cada pregunta de la oferta
         Fin Queda;
     } casos[] = {
-        {true, {false, false}, {"Son de la conexión Planta Sur", "para siempre"}, Nada},
-        {true, {true}, {"Son de la conexión Planta Sur"}, Repuesta},
-        {false,
-         {false, false, false},
-         {"¿Son de Planta Norte?", "¿Son de Planta Sur?", "para siempre"},
-         Nada},
-        {false, {false, true}, {"¿Son de Planta Norte?", "¿Son de Planta Sur?"}, Repuesta},
-        {false,
-         {false, false, true},
-         {"¿Son de Planta Norte?", "¿Son de Planta Sur?", "para siempre"},
-         Descartada},
+        {true, {false, false}, {sur, siempre}, Nada},
+        {true, {true}, {sur}, Repuesta},
+        {false, {false, false, false}, {pn, ps, siempre}, Nada},
+        {false, {false, true}, {pn, ps}, Repuesta},
+        {false, {false, false, true}, {pn, ps, siempre}, Descartada},
     };
     Demo d;
     d.c.Marca(0);

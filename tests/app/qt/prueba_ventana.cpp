@@ -78,8 +78,6 @@ void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
     QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!w.windowIcon().isNull());
     QCOMPARE(w.pos() + w.rect().center(), w.screen()->availableGeometry().center());
-    QCOMPARE(w.ListaQ->parentWidget(), w.frmTareas);
-    QCOMPARE(w.List1Q->columnCount(), 6);
     // Las imágenes vienen de los recursos de una biblioteca estática: deben cargarse de verdad.
     for (int i = 1; i <= 5; ++i) {
         QCOMPARE(w.ImageList1->Imagen(i).availableSizes().value(0), QSize(16, 16));
