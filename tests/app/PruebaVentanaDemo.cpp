@@ -6,6 +6,7 @@
 #include "purge/Rango.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 #include <stdexcept>
 
 using namespace ov;
@@ -129,12 +130,8 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
     }
     EXPECT_EQ(a.N(1).Historial.size(), 1u); // sin marcar: no corrió
     EXPECT_EQ(a.Mostrados, (std::vector<int>{9, 10, 11, 12, 13, 14, 15, 16}));
-    size_t cifras = 0;
-    for (size_t p = bitacora.find(" filas eliminadas, "); p != std::string::npos;
-         p = bitacora.find(" filas eliminadas, ", p + 1)) {
-        ++cifras;
-    }
-    EXPECT_EQ(cifras, 3u);
+    const std::regex cifras(" filas eliminadas, ");
+    EXPECT_EQ(std::distance(std::sregex_iterator(bitacora.begin(), bitacora.end(), cifras), {}), 3);
     EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"), fueraDeMarzo);
 
     // Una bitácora sin su columna de fecha: el quinto paso falla con su texto y los demás corren.
