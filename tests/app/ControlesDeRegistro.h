@@ -18,6 +18,11 @@ namespace ov::prueba {
 
 using namespace ov::app;
 
+inline const std::string kCaption = "Depuración de base de datos Orvalo v2.2.0";
+inline bool Tiene(const std::string& texto, const std::string& parte) {
+    return texto.find(parte) != std::string::npos;
+}
+
 struct Estado {
     virtual ~Estado() = default;
     bool Habilitado = true, Falla = false; // Falla: un control que se niega a cambiar

@@ -17,7 +17,6 @@ namespace {
 const RelojFijo kReloj(ConHora(Fecha{year{2031} / 3 / 15}, 10, 20));
 const Fecha kHoy{year{2031} / 3 / 15};
 const ArchivoReg kSinConexiones("/no/existe/orvalo.reg");
-const std::string kCaption = "Depuración de base de datos Orvalo v2.2.0";
 const std::string kInicio = kBannerInicio + "\r\n2031-03-15 10:20\tInicia programa. v2.2.0\r\n";
 const std::string kCuatroLineas = kInicio + "2031-03-15 10:20\tTermina programa.\r\n" + kBannerFin + "\r\n";
 
@@ -89,7 +88,7 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
     EXPECT_EQ(v.c.PunteroActual, Puntero::RelojDeArena);
     EXPECT_EQ(v.c.Repintados, 1);
     EXPECT_FALSE(v.f->PideCierre());
-    EXPECT_NE(v.c.AvisoDeCierre.find("no se puede detener"), std::string::npos);
+    EXPECT_TRUE(Tiene(v.c.AvisoDeCierre, "no se puede detener"));
     v.f->btnIniciar_Click(); // ni preguntas ni progreso
     v.f->Lista_MenuContextual(0);
     EXPECT_TRUE(v.cajas.Mensajes.empty() && v.c.ListaR_.Menu.empty());
@@ -127,7 +126,7 @@ TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
     EXPECT_EQ(v.c.ListaR_.Count(), 8); // sin reconstruir
     ASSERT_EQ(v.cajas.Mensajes.size(), 1u);
     EXPECT_TRUE(v.cajas.Mensajes[0].Tipo == "advierte" && v.cajas.Mensajes[0].Titulo == kCaption);
-    EXPECT_NE(v.cajas.Mensajes[0].Texto.find("4095"), std::string::npos);
+    EXPECT_TRUE(Tiene(v.cajas.Mensajes[0].Texto, "4095"));
     // Rechazada, la misma fila se vuelve a marcar cuando cabe.
     v.c.Marca(0, false);
     v.c.Marca(4095);

@@ -17,7 +17,6 @@ namespace {
 
 const RelojFijo kReloj(ConHora(Fecha{year{2026} / 12 / 6}, 10, 0));
 const Rango kMarzo{Fecha{year{2025} / 3 / 1}, Fecha{year{2025} / 3 / 31}};
-const std::string kCaption = "Depuración de base de datos Orvalo v2.2.0";
 const std::string kCabeceraCuentas = "Filas que se eliminarán, de las que hay en cada tabla:\r\n";
 std::string Linea(const std::string& texto) {
     return "2026-12-06 10:00\t" + texto + "\r\n";
@@ -83,7 +82,7 @@ TEST(VentanaDemo, ElSondeoLlenaCadaFilaYDiceLoQueNoAbre) {
     ASSERT_TRUE(d.Inicia(3, {}));
     EXPECT_EQ(d.cajas.Mensajes.back().Texto, TextoPrimeraPregunta(kCaptionImportante));
     EXPECT_EQ(l.En(0).Celdas[1], tamanoNorte);
-    EXPECT_NE(l.En(0).Ayuda.find("kardex"), std::string::npos);
+    EXPECT_TRUE(Tiene(l.En(0).Ayuda, "kardex"));
     EXPECT_TRUE(l.En(1).Celdas[2].empty() && l.En(1).Ayuda.empty()); // checadas vacía: sin fechas
     EXPECT_EQ(d.c.ListaR_.Count(), 16); // el sondeo escribe en filas marcadas sin rehacer el plan
     EXPECT_EQ(d.Bitacora(), kBannerInicio + "\r\n" + Linea("Inicia programa. v2.2.0"));
@@ -109,7 +108,7 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
                                                   kCabeceraCuentas + "Planta Sur: checadas ",
                                               0),
               0u);
-    EXPECT_EQ(d.cajas.Mensajes[1].Texto.find("Planta Norte"), std::string::npos);
+    EXPECT_FALSE(Tiene(d.cajas.Mensajes[1].Texto, "Planta Norte"));
     EXPECT_EQ(d.cajas.Mensajes[2].Tipo + d.cajas.Mensajes[2].Titulo + d.cajas.Mensajes[2].Texto,
               "informa" + kCaption + kMensajeTerminado);
     EXPECT_TRUE(d.c.Label2R.Progreso.empty() && !d.c.SegunderoR.Enabled()); // la etiqueta volvió a su texto
@@ -126,7 +125,7 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
         EXPECT_EQ(a.N(k).Aspecto.Texto, t.Terminado);
         EXPECT_EQ(a.N(k).Historial, (std::vector<std::pair<int, bool>>{{0, false}, {2, true}, {3, false}}));
         EXPECT_TRUE(a.N(k).Checked && !t.Sentencia.empty());
-        EXPECT_NE(bitacora.find(Linea(t.EnProceso) + Linea(t.Terminado)), std::string::npos) << k;
+        EXPECT_TRUE(Tiene(bitacora, Linea(t.EnProceso) + Linea(t.Terminado))) << k;
     }
     EXPECT_EQ(a.N(1).Historial.size(), 1u); // sin marcar: no corrió
     EXPECT_EQ(a.Mostrados, (std::vector<int>{9, 10, 11, 12, 13, 14, 15, 16}));
@@ -141,9 +140,9 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
         EXPECT_EQ(a.N(k).Aspecto.Imagen, k == 13 ? 5 : 3);
     }
     EXPECT_EQ(a.N(13).Aspecto.Texto, TextoFalla(d.f->Tareas.TareaEn(13)));
-    EXPECT_NE(a.N(13).Aspecto.Texto.find("fechahora"), std::string::npos);
+    EXPECT_TRUE(Tiene(a.N(13).Aspecto.Texto, "fechahora"));
     EXPECT_EQ(d.cajas.Mensajes.back().Tipo, "advierte");
-    EXPECT_NE(d.cajas.Mensajes.back().Texto.find("no terminaron bien"), std::string::npos);
+    EXPECT_TRUE(Tiene(d.cajas.Mensajes.back().Texto, "no terminaron bien"));
     EXPECT_FALSE(std::filesystem::exists(d.demo / "orvalo_temp.db"));
 
     // Lo que escapa del obrero: la ventana se desbloquea, lo dice en español, lo anota y sondea.
@@ -152,9 +151,8 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
         throw std::runtime_error("se agotó la memoria del obrero");
     };
     ASSERT_TRUE(d.Inicia(4));
-    EXPECT_NE(d.cajas.Mensajes.back().Texto.find("error inesperado: se agotó la memoria del obrero"),
-              std::string::npos);
-    EXPECT_NE(d.Bitacora().find(d.cajas.Mensajes.back().Texto), std::string::npos);
+    EXPECT_TRUE(Tiene(d.cajas.Mensajes.back().Texto, "error inesperado: se agotó la memoria del obrero"));
+    EXPECT_TRUE(Tiene(d.Bitacora(), d.cajas.Mensajes.back().Texto));
     EXPECT_EQ(LeeArchivo(d.sur), antes);
 }
 
@@ -177,13 +175,11 @@ TEST(VentanaDemo, PasoSinConexionYNadaQueCorrer) {
     const auto& paso = d.c.ListaR_.N(1);
     EXPECT_TRUE(paso.Aspecto.Imagen == 2 && paso.Aspecto.Bold);
     EXPECT_EQ(paso.Ayuda, "El paso no corrió: no se pudo abrir su conexión. " + error);
-    EXPECT_NE(
-        d.Bitacora().find(Linea("No se pudo abrir la conexión Corporativo SQL; el paso no corrió. " + error)),
-        std::string::npos);
+    EXPECT_TRUE(Tiene(d.Bitacora(),
+                      Linea("No se pudo abrir la conexión Corporativo SQL; el paso no corrió. " + error)));
     const auto& final = d.cajas.Mensajes.back();
     EXPECT_EQ(final.Tipo, "advierte");
-    EXPECT_TRUE(final.Texto.find(kMensajeSinConexion) != std::string::npos &&
-                final.Texto.find(kMensajeNadaCorrio) != std::string::npos);
+    EXPECT_TRUE(Tiene(final.Texto, kMensajeSinConexion) && Tiene(final.Texto, kMensajeNadaCorrio));
 
     // Sur sin ningún paso marcado, y luego sin conexiones marcadas: nada que contar ni que correr.
     d.c.Marca(2, false);
@@ -255,13 +251,11 @@ TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
         ASSERT_EQ(m.size(), 2 + caso.Preguntas.size() + (caso.Queda != Nada));
         for (size_t i = 0; i < caso.Preguntas.size(); ++i) {
             const std::string& texto = m[2 + i].Texto;
-            EXPECT_NE(texto.find(caso.Preguntas[i]), std::string::npos) << texto << m.back().Texto;
+            EXPECT_TRUE(Tiene(texto, caso.Preguntas[i])) << texto << m.back().Texto;
             // Para quien usa la ventana: sus filas por tabla, sin opciones de la línea de órdenes ni tablas
             // internas.
-            EXPECT_NE(texto.find("checadas: " + std::to_string(copiadas) + " filas del "), std::string::npos)
-                << texto;
-            EXPECT_TRUE(texto.find("--") == std::string::npos &&
-                        texto.find(kTablaOrigen) == std::string::npos);
+            EXPECT_TRUE(Tiene(texto, "checadas: " + std::to_string(copiadas) + " filas del ")) << texto;
+            EXPECT_FALSE(Tiene(texto, "--") || Tiene(texto, kTablaOrigen));
         }
         EXPECT_EQ(BaseSqlite(d.norte).Huella("transacciones"), norte);
         EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"),
@@ -269,9 +263,8 @@ TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
         EXPECT_EQ(std::filesystem::exists(temporal), caso.Queda == Nada);
         if (caso.Queda != Nada) {
             EXPECT_EQ(m.back().Tipo, "informa");
-            EXPECT_NE(m.back().Texto.find(caso.Queda == Repuesta ? "filas repuestas" : "Se descartaron"),
-                      std::string::npos);
-            EXPECT_NE(m.back().Texto.find("no se inició; oprima Iniciar"), std::string::npos);
+            EXPECT_TRUE(Tiene(m.back().Texto, caso.Queda == Repuesta ? "filas repuestas" : "Se descartaron"));
+            EXPECT_TRUE(Tiene(m.back().Texto, "no se inició; oprima Iniciar"));
         }
         std::filesystem::remove(temporal);
         total = BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas");
