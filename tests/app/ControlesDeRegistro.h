@@ -8,6 +8,7 @@
 #include "log/Fechas.h"
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -233,6 +234,19 @@ public:
 
 private:
     const Reloj& reloj_;
+};
+
+// Una operación que ocupa al obrero hasta que la prueba la suelta; también si la prueba falla a medias.
+struct Retenida {
+    std::atomic<bool> Suelta = false;
+    ~Retenida() { Suelta = true; }
+    std::function<void()> Trabajo() {
+        return [this] {
+            while (!Suelta) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        };
+    }
 };
 
 // La ventana que cuenta sus sondeos; `Real` los hace de verdad y `AntesDeCorrer` interviene la corrida.

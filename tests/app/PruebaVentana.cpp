@@ -3,7 +3,6 @@
 #include "ControlesDeRegistro.h"
 #include "connections/ArchivoReg.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -74,15 +73,9 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
             return dynamic_cast<Estado*>(x)->Habilitado == (si || x == &v.c.ImageList1 || x == &v.c.btnSalir);
         });
     };
-    std::atomic<bool> suelta = false;
+    Retenida operacion;
     bool alTerminar = false;
-    ASSERT_TRUE(v.f->IniciaOperacion(
-        [&suelta] {
-            while (!suelta) {
-                std::this_thread::sleep_for(milliseconds(1));
-            }
-        },
-        [&](std::exception_ptr) { alTerminar = true; }));
+    ASSERT_TRUE(v.f->IniciaOperacion(operacion.Trabajo(), [&](std::exception_ptr) { alTerminar = true; }));
     EXPECT_FALSE(v.f->IniciaOperacion([] {}, {})); // una a la vez
     EXPECT_TRUE(v.f->Bloqueada() && habilitados(false) && !v.c.Timer1R.Enabled());
     EXPECT_EQ(v.c.PunteroActual, Puntero::RelojDeArena);
@@ -92,7 +85,7 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
     v.f->btnIniciar_Click(); // ni preguntas ni progreso
     v.f->Lista_MenuContextual(0);
     EXPECT_TRUE(v.cajas.Mensajes.empty() && v.c.ListaR_.Menu.empty());
-    suelta = true;
+    operacion.Suelta = true;
     ASSERT_TRUE(v.c.EsperaA([&] { return alTerminar; }));
     EXPECT_TRUE(!v.f->Bloqueada() && habilitados(true) && v.c.Timer1R.Enabled() && v.c.AvisoDeCierre.empty());
     EXPECT_TRUE(v.c.PunteroActual == Puntero::Normal && v.c.FocosDevueltos == 1);

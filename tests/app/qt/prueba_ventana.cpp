@@ -20,7 +20,6 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QtTest>
-#include <atomic>
 
 using namespace ov;
 using namespace ov::app;
@@ -165,18 +164,8 @@ void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
     menu->actions().at(2)->trigger();
     menu->close();
     QVERIFY(w.ListaQ->Checked(16) && !w.ListaQ->Checked(8));
-    std::atomic<bool> suelta = false;
-    struct Suelta {
-        std::atomic<bool>& s;
-        ~Suelta() { s = true; } // aunque la prueba falle a medias, el obrero termina
-    } guarda{suelta};
-    QVERIFY(v.f->IniciaOperacion(
-        [&suelta] {
-            while (!suelta) {
-                QThread::msleep(1);
-            }
-        },
-        {}));
+    Retenida operacion;
+    QVERIFY(v.f->IniciaOperacion(operacion.Trabajo(), {}));
     QVERIFY(QApplication::overrideCursor() && !w.List1Q->isEnabled());
     QTest::qWait(50); // el árbol acomoda sus nodos después de llenarse
     QScrollBar* barra = w.ListaQ->verticalScrollBar();
@@ -193,7 +182,7 @@ void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
     QCOMPARE(visible->checkState(0), Qt::Unchecked);
     QVERIFY(!w.close() && w.AvisoDeCierre() && w.AvisoDeCierre()->isVisible());
     QVERIFY(w.AvisoDeCierre()->text().contains("no se puede detener"));
-    suelta = true;
+    operacion.Suelta = true;
     QTRY_VERIFY(!v.f->Bloqueada());
     QVERIFY(!w.AvisoDeCierre() || !w.AvisoDeCierre()->isVisible());
     QVERIFY(!QApplication::overrideCursor() && w.List1Q->isEnabled());
