@@ -19,9 +19,9 @@ const ArchivoReg kSinConexiones("/no/existe/orvalo.reg");
 const std::string kInicio = kBannerInicio + "\r\n2031-03-15 10:20\tInicia programa. v2.2.0\r\n";
 const std::string kCuatroLineas = kInicio + "2031-03-15 10:20\tTermina programa.\r\n" + kBannerFin + "\r\n";
 
-Ventana Abre(const std::filesystem::path& carpeta) {
-    return Ventana(kReloj, carpeta, kSinConexiones);
-}
+struct SinConexiones : CarpetaTemporal, Ventana {
+    SinConexiones() : Ventana(kReloj, Ruta(), kSinConexiones) {}
+};
 
 } // namespace
 
@@ -36,7 +36,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
         if (imposible) {
             EscribeArchivo(programa, "no soy carpeta");
         }
-        Ventana v = Abre(programa);
+        Ventana v(kReloj, programa, kSinConexiones);
         EXPECT_EQ(v.c.Titulo, kCaption);
         EXPECT_TRUE(v.c.Desde.Valor == kHoy && v.c.Hasta.Minimo == kFechaMinima);
         EXPECT_TRUE(v.c.Timer1R.Enabled() && v.c.FocoEnDesde && v.f->PrimeraActivacion);
@@ -63,8 +63,7 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
 // ImageList1 se pasa por alto, un control que falla no detiene el recorrido, y el cierre se rechaza
 // con un aviso que se cierra solo al terminar la operación.
 TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
-    CarpetaTemporal carpeta;
-    Ventana v = Abre(carpeta.Ruta());
+    SinConexiones v;
     v.c.btnSalir.Falla = true;
     // ImageList1 no tiene Enabled y btnSalir falla: los dos se quedan como estaban.
     auto habilitados = [&v](bool si) {
@@ -93,8 +92,7 @@ TEST(Ventana, UnaOperacionBloqueaTodoYRechazaElCierre) {
 }
 
 TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
-    CarpetaTemporal carpeta;
-    Ventana v = Abre(carpeta.Ruta());
+    SinConexiones v;
     ListaR& l = v.c.List1R;
     // El nombre va tal cual, blancos incluidos, sin buscar repetidos; la cadena de conexión no se guarda.
     v.f->AgregaConexion("  Con blancos ", "Driver=SQLite3;Database=/secreta.db", "'", "'", "");
@@ -128,8 +126,7 @@ TEST(Ventana, LasMarcasDeList1RehacenElPlanHastaSuLimite) {
 }
 
 TEST(Ventana, OrdenYMenuDeMarcas) {
-    CarpetaTemporal carpeta;
-    Ventana v = Abre(carpeta.Ruta());
+    SinConexiones v;
     ListaR& l = v.c.List1R;
     for (const char* n : {"Planta B", "Planta A", "Planta C"}) {
         v.f->AgregaConexion(n, "", "", "", "");

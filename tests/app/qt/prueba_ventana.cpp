@@ -32,11 +32,10 @@ const ArchivoReg kSinConexiones("/no/existe/orvalo.reg");
 
 // La ventana de Qt con su comportamiento; los cuadros de mensaje, preparados.
 struct VentanaQtDePrueba {
-    VentanaQtDePrueba(const std::filesystem::path& carpeta, const Registro& registro = kSinConexiones,
-                      bool real = false)
-        : servicios(kReloj) {
+    VentanaQtDePrueba(const Registro& registro = kSinConexiones, bool real = false) : servicios(kReloj) {
         servicios.FijaVentana(&w);
-        f = std::make_unique<frmContado>(DependenciasVentana{w, cajas, servicios, kReloj, carpeta, registro});
+        f = std::make_unique<frmContado>(
+            DependenciasVentana{w, cajas, servicios, kReloj, carpeta.Ruta(), registro});
         f->Real = real;
         w.Conecta(f.get());
     }
@@ -49,6 +48,7 @@ struct VentanaQtDePrueba {
         w.activateWindow();
         return QTest::qWaitForWindowActive(&w) && QTest::qWaitFor([this] { return !f->Bloqueada(); }, 30000);
     }
+    CarpetaTemporal carpeta; // la del programa: su bitácora
     VentanaQt w;
     ServiciosQt servicios;
     CajasDePrueba cajas{kReloj};
@@ -69,8 +69,7 @@ private slots:
 };
 
 void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
-    CarpetaTemporal carpeta;
-    VentanaQtDePrueba v(carpeta.Ruta());
+    VentanaQtDePrueba v;
     VentanaQt& w = v.w;
     QCOMPARE(w.windowTitle(), QStringLiteral("Depuración de base de datos Orvalo v2.2.0"));
     QVERIFY(w.minimumSize() == w.maximumSize() && w.size() == QSize(585, 521));
@@ -105,8 +104,7 @@ void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
 // Como las teclea el operador: el día, el mes o el año cambian esa parte al momento y el día de la
 // semana los sigue; una fecha entera se toma al salir del campo; F4 y Alt+Abajo abren el calendario.
 void PruebaVentanaQt::fechasQueSeTeclean() {
-    CarpetaTemporal carpeta;
-    VentanaQtDePrueba v(carpeta.Ruta());
+    VentanaQtDePrueba v;
     QVERIFY(v.Activa());
     SelectorDeFechaQt* desde = v.w.DTPicker1Q[0];
     auto enParte = [&](QDateTimeEdit::Section parte, const char* teclas) {
@@ -147,8 +145,7 @@ void PruebaVentanaQt::fechasQueSeTeclean() {
 // Durante una operación Lista se desplaza con la rueda pero ni clics ni teclas la marcan; el cierre se
 // rechaza con un aviso que no detiene nada y se cierra solo al terminar.
 void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
-    CarpetaTemporal carpeta;
-    VentanaQtDePrueba v(carpeta.Ruta());
+    VentanaQtDePrueba v;
     VentanaQt& w = v.w;
     QVERIFY(v.Activa());
     v.f->AgregaConexion("Planta A", "", "", "", "");
@@ -232,7 +229,7 @@ void PruebaVentanaQt::laVentanaLateDuranteUnaCorrida() {
     CarpetaTemporal carpeta;
     GeneraDemo(carpeta / "demo", checadas);
     const ArchivoReg registro(carpeta / "demo" / "orvalo.reg");
-    VentanaQtDePrueba v(carpeta.Ruta(), registro, true);
+    VentanaQtDePrueba v(registro, true);
     VentanaQt& w = v.w;
     QVERIFY(v.Activa());
     // El sondeo escribió en la lista de verdad; la conexión que no abre, en gris.
