@@ -244,6 +244,24 @@ int Latidos(int segundos) {
     return 0;
 }
 
+// Las ventanas de primer nivel visibles (clase, título y proceso), para el diagnóstico de una falla.
+int Ventanas() {
+    EnumWindows(
+        [](HWND v, LPARAM) -> BOOL {
+            wchar_t clase[128] = {}, titulo[256] = {};
+            DWORD pid = 0;
+            GetClassNameW(v, clase, 128);
+            GetWindowTextW(v, titulo, 256);
+            GetWindowThreadProcessId(v, &pid);
+            if (IsWindowVisible(v)) {
+                std::printf("%s\t%s\t%lu\n", Utf8(clase).c_str(), Utf8(titulo).c_str(), pid);
+            }
+            return TRUE;
+        },
+        0);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t* argv[]) {
@@ -261,6 +279,7 @@ int wmain(int argc, wchar_t* argv[]) {
         {L"minimo", [&] { return Minimo(n(2)); }},
         {L"boton", [&] { return Boton(n(2)); }},
         {L"latidos", [&] { return Latidos(n(2)); }},
+        {L"ventanas", [] { return Ventanas(); }},
     };
     for (const auto& [nombre, corre] : ordenes) {
         if (orden == nombre) {

@@ -11,7 +11,19 @@ sonda=$2
 linux=$3
 falla() {
     echo "FALLA: $*" >&2
+    [ -z "${tmp:-}" ] || diagnostico >&2
     exit 1
+}
+# Lo que se ve al fallar: las ventanas abiertas, si la ventana sigue viva y lo que ella escribió.
+diagnostico() {
+    echo "--- ventanas visibles (clase, título, proceso):"
+    wine "$sonda" ventanas 2>&1 | tr -d '\r' || true
+    echo "--- procesos de la ventana:"
+    pgrep -af "programa/$(basename "$exe")" || echo "(ninguno)"
+    echo "--- salida de la ventana:"
+    tail -n 30 "$tmp/ventana.log" 2>/dev/null || true
+    echo "--- bitácora de la ventana:"
+    tail -n 30 "$tmp"/programa/Log/*.log 2>/dev/null | iconv -f WINDOWS-1252 -t UTF-8 || true
 }
 for p in Xvfb openbox xdotool sqlite3 "$linux/genera_demo" "$linux/ovnalvora"; do
     command -v "$p" >/dev/null || falla "falta $p (scripts/dependencias.sh lo instala; compile antes para Linux)"
@@ -31,7 +43,18 @@ trap limpia EXIT
 
 source "$(dirname "$0")/pantalla.sh"
 inicia_pantalla "$tmp"
-sonda() { wine "$sonda" "$@" | tr -d '\r'; }
+# La sonda dice 0 (sí) o 1 (no); otro estado es que wine no la corrió bien: se repite y se cuenta.
+sonda() {
+    local salida estado intento
+    for intento in 1 2 3; do
+        estado=0
+        salida=$(wine "$sonda" "$@" 2>"$tmp/sonda.err") || estado=$?
+        [ "$estado" -gt 1 ] || break
+        echo "la sonda ($*) terminó con $estado en el intento $intento: $(tr -d '\r' <"$tmp/sonda.err")" >&2
+    done
+    [ -z "$salida" ] || printf '%s\n' "$salida" | tr -d '\r'
+    return "$estado"
+}
 clic() { xdotool mousemove $1 $2 click 1; }
 
 # Las dos bases, una para la ventana y otra igual para el programa de Linux.
@@ -84,7 +107,7 @@ respuesta() { # responde Sí (6) o Aceptar (1) al cuadro; deja su texto en $tmp/
 titulo='Depuración de base de datos Orvalo v2.2.0'
 respuesta Advertencia 6 pregunta1
 sleep 0.5
-sonda caja Advertencia 6 300 >"$tmp/pregunta2" || falla "no apareció la segunda pregunta"
+sonda caja Advertencia 6 300 'Filas que se eliminar' >"$tmp/pregunta2" || falla "no apareció la segunda pregunta"
 grep -q 'Filas que se eliminarán' "$tmp/pregunta2" || falla "la segunda pregunta no trae las cuentas: $(cat "$tmp/pregunta2")"
 # La base ocupada unos segundos por otro programa: la corrida espera su candado, y mientras tanto el
 # cuadro de cierre no la corta: avisa, sin esperar respuesta, y el aviso se va solo al terminar.
