@@ -150,7 +150,8 @@ void DialectoDepuracion::RestauraTrasDeshacer(db::Sesion& cn, const std::string&
 }
 
 CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
-                                                 const SentenciaTarea& reposicion, Estrategia pedida) {
+                                                 const SentenciaTarea& reposicion, Estrategia pedida,
+                                                 bool temporalLista) {
     CuentaDepuracion c;
     std::vector<Disparador> disparadores;
     bool leidos = false;
@@ -162,6 +163,9 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         leidos = true;
         const CostoTabla costo = MideCosto(cn, t, r, c.Antes, pedida);
         c.Usada = Elige(pedida, costo, t.Tabla);
+        if (c.Usada == Estrategia::Copia && !temporalLista) {
+            throw FaltaTemporal{};
+        }
         ApagaDisparadores(cn, t.Tabla, disparadores);
         if (c.Usada == Estrategia::Borrado) {
             // La prueba: la cuenta del propio DELETE, contra la del índice si la hubo, y la tabla sin

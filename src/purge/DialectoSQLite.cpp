@@ -176,8 +176,8 @@ void DialectoSQLite::UneTemporal(db::Sesion& cn) {
 }
 
 // EXCLUSIVE toma el candado de escritura de la base entera antes de copiar y lo tiene hasta confirmar.
+// orvalo_temp, si la tarea copia, ya está unida: ATTACH no se puede dentro de una transacción.
 long long DialectoSQLite::Comienza(db::Sesion& cn, const std::string& tabla) {
-    UneTemporal(cn); // ATTACH no se puede dentro de una transacción
     cn.Execute("BEGIN EXCLUSIVE");
     return CuentaFilas(cn, tabla);
 }
@@ -282,6 +282,11 @@ void DialectoSQLite::DejaDisparadores(db::Sesion& cn, const std::string& tabla,
             cn.Execute(d.Texto);
         }
     }
+}
+
+bool DialectoSQLite::HayTransacciones(db::Sesion& cn) {
+    return Entero(cn.Execute(
+               "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Transacciones'")) > 0;
 }
 
 std::string DialectoSQLite::ConsultaColumnas(const std::string& tabla) const {

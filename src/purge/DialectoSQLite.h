@@ -29,6 +29,7 @@ public:
     bool EsReferenciada(db::Sesion& cn, const std::string& tabla) override;
     std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
+    bool HayTransacciones(db::Sesion& cn) override;
     std::string ConsultaColumnas(const std::string& tabla) const override;
     std::string NombreParaColumnas(const std::string& tabla) const override { return tabla; }
 
