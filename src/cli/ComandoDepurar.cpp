@@ -1,5 +1,4 @@
 #include "cli/Comandos.h"
-#include "connections/Estadisticas.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
 #include "purge/AvisoFinal.h"
@@ -87,7 +86,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
         FilaConexion fila{e->Name, true, false};
         if (modulo.AbreConexion(e->Name) == 0) {
             try {
-                fila.HayTransacciones = ExisteTablaTransacciones(modulo.cnBD());
+                fila.HayTransacciones = DialectoPara(modulo.cnBD())->HayTransacciones(modulo.cnBD());
                 modulo.cnBD().Close();
             } catch (const db::ErrorBD& error) {
                 entorno.errores << "No se pudo revisar las tablas de " << e->Name << ": " << error.Descripcion

@@ -1,6 +1,5 @@
 #include "purge/EjecutaProceso.h"
 
-#include "connections/Estadisticas.h"
 #include "db/Espera.h"
 #include "log/Fechas.h"
 #include "purge/AvisoFinal.h"
