@@ -102,6 +102,9 @@ public:
     CostoTabla MideCosto(db::Sesion& cn, const TablaDatos& t, const Rango& r, long long antes,
                          Estrategia pedida, std::optional<long long> salen = std::nullopt);
     virtual bool FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Cuántas salen, estimado por una muestra sin recorrer la tabla; -1 si el servidor no la da. Solo
+    // elige la estrategia: ninguna cuenta que verifica sale de aquí.
+    virtual long long EstimaSalen(db::Sesion&, const TablaDatos&, const Rango&, long long) { return -1; }
     virtual bool EsReferenciada(db::Sesion& cn, const std::string& tabla) = 0;
     virtual bool CopiaAdmiteIdentidad(const std::string&, bool) const { return true; }
     virtual std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
