@@ -179,11 +179,13 @@ void DialectoSQLite::UneTemporal(db::Sesion& cn) {
 // EXCLUSIVE toma el candado de escritura de la base entera antes de copiar y lo tiene hasta confirmar.
 // orvalo_temp, si la tarea copia, ya está unida: ATTACH no se puede dentro de una transacción.
 // La caché de omisión (2 MB) obliga a releer del disco las páginas de un índice que no va en el orden de
-// la tabla en cada fila que se borra o se repone; con 16 MB cabe el de un millón de checadas.
+// la tabla en cada fila que se borra o se repone; con 16 MB cabe el de un millón de checadas. Se agranda
+// tras contar: la cuenta recorre un índice entero una vez y solo llenaría la caché.
 long long DialectoSQLite::Comienza(db::Sesion& cn, const std::string& tabla) {
-    cn.Execute("PRAGMA cache_size = -16384");
     cn.Execute("BEGIN EXCLUSIVE");
-    return CuentaFilas(cn, tabla);
+    const long long filas = CuentaFilas(cn, tabla);
+    cn.Execute("PRAGMA cache_size = -16384");
+    return filas;
 }
 
 // El plan de SQLite dice SEARCH cuando la condición de la fecha entra por un índice, SCAN cuando
