@@ -1,4 +1,5 @@
 #include "cli/Comandos.h"
+#include "connections/Estadisticas.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
 #include "purge/AvisoFinal.h"
@@ -86,7 +87,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
         FilaConexion fila{e->Name, true, false};
         if (modulo.AbreConexion(e->Name) == 0) {
             try {
-                fila.HayTransacciones = DialectoPara(modulo.cnBD())->HayTransacciones(modulo.cnBD());
+                fila.HayTransacciones = ExisteTablaTransacciones(modulo.cnBD());
                 modulo.cnBD().Close();
             } catch (const db::ErrorBD& error) {
                 entorno.errores << "No se pudo revisar las tablas de " << e->Name << ": " << error.Descripcion
