@@ -5,6 +5,8 @@
 # en sqlite3, sin contar nada: copiar, vaciar y reponer, o borrar en su lugar, en una transacción y
 # seguidas de REINDEX, como los pasos 1 y 2. Mejor de cinco, con sync antes de cada corrida medida.
 #   bash bench/estrategias.sh [FILAS]        (por omisión 1000000)
+# CLASES="con_fecha sin_fecha" y DIAS="44 186 548 910" eligen las tablas y los rangos (días desde el
+# primero) que se miden; así se busca dónde se cruzan las dos formas a mano.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 REPETICIONES=${REPETICIONES:-5}
@@ -21,9 +23,9 @@ cp "$demo/orvalo_sur.db" "$demo/sin_fecha.db"
 sqlite3 "$demo/sin_fecha.db" "DROP INDEX ix_checadas_fechayhora; CREATE INDEX ix_checadas_empleado_fechayhora ON checadas (empleado, fechayhora);"
 desde=2023-12-01
 printf "%-10s %-7s %10s %-8s %10s %8s %9s %11s %6s\n" indice quitar filas elegida programa_s copia_s borrado_s programa_kB razon
-for clase in con_fecha sin_fecha; do
+for clase in ${CLASES:-con_fecha sin_fecha}; do
     # Los datos cubren 1096 días desde el 2023-12-01.
-    for dias in 44 186 548 910; do
+    for dias in ${DIAS:-44 186 548 910}; do
         hasta=$(date -d "$desde + $((dias - 1)) days" +%F)
         siguiente=$(date -d "$hasta + 1 day" +%F)
         conservar="fechayhora < '$desde' or fechayhora >= '$siguiente' or fechayhora is null"

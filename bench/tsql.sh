@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Banco en el servidor T-SQL de ../shared/babelfish: 200 000 checadas con índice de la fecha, quitando
 # el 50 y el 83 %. Ahí la copia entre bases se rechaza, así que se mide lo que se puede: el programa
-# borrando en su lugar (paso 1) contra el mismo DELETE a mano en tsql, en una transacción. Mejor de tres.
+# borrando en su lugar (paso 1) contra el mismo DELETE a mano en tsql, en una transacción. Mejor de cinco.
 #   bash bench/tsql.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+REPETICIONES=${REPETICIONES:-5}
 source bench/comun.sh
 babelfish=$(cd .. && pwd)/shared/babelfish
 command -v tsql > /dev/null || { echo "Falta tsql (paquete freetds-bin)." >&2; exit 2; }

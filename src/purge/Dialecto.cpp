@@ -117,8 +117,10 @@ CostoTabla DialectoDepuracion::MideCosto(db::Sesion& cn, const TablaDatos& t, co
         c.Salen = *salen;
     } else if (c.ConIndice && pedida != Estrategia::Copia) {
         c.Salen = CuentaEliminables(cn, t, r);
+    } else if (pedida == Estrategia::Auto && (c.Salen = EstimaSalen(cn, t, r, antes)) >= 0) {
+        // Sin índice contar es recorrer la tabla: para elegir basta una muestra, si el servidor la da.
     } else if (pedida == Estrategia::Auto) {
-        // Sin índice contar es recorrer la tabla: se para en cuanto lo conservado alcanza para borrar.
+        // Si no, se para de contar en cuanto lo conservado alcanza para borrar.
         const auto minimo = static_cast<long long>(
             std::ceil((1.0 - UmbralBorrado(false)) * static_cast<double>(antes) - 1e-9));
         c.Salen = antes - CuentaConservadasHasta(cn, t, r, minimo);
@@ -150,7 +152,8 @@ void DialectoDepuracion::RestauraTrasDeshacer(db::Sesion& cn, const std::string&
 }
 
 CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
-                                                 const SentenciaTarea& reposicion, Estrategia pedida) {
+                                                 const SentenciaTarea& reposicion, Estrategia pedida,
+                                                 bool temporalLista) {
     CuentaDepuracion c;
     std::vector<Disparador> disparadores;
     bool leidos = false;
@@ -162,13 +165,19 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         leidos = true;
         const CostoTabla costo = MideCosto(cn, t, r, c.Antes, pedida);
         c.Usada = Elige(pedida, costo, t.Tabla);
+        if (c.Usada == Estrategia::Copia && !temporalLista) {
+            throw FaltaTemporal{};
+        }
         ApagaDisparadores(cn, t.Tabla, disparadores);
         if (c.Usada == Estrategia::Borrado) {
-            // La prueba: la cuenta del propio DELETE, contra la del índice si la hubo, y la tabla sin
-            // ninguna fila de más ni de menos (count(*) recorre el índice más chico).
+            // La prueba: la cuenta del propio DELETE contra la que dio el índice. Solo una llave foránea
+            // que apunte a la tabla (un borrado en cascada) o un servidor que no diga su cuenta la
+            // dejan corta, y sin índice no hay otra: entonces la tabla se vuelve a contar (count(*)
+            // recorre el índice más chico) y no debe tener ninguna fila de más ni de menos.
             const long long esperadas = costo.ConIndice ? costo.Salen : -1;
             long long borradas = cn.Execute(Borra(t, r)).UltimaCuenta();
-            c.Conservadas = CuentaFilas(cn, t.Tabla);
+            const bool recuenta = esperadas < 0 || borradas < 0 || costo.Referenciada;
+            c.Conservadas = recuenta ? CuentaFilas(cn, t.Tabla) : c.Antes - borradas;
             if (borradas < 0) {
                 borradas = c.Antes - c.Conservadas; // el servidor no la dio: la da la tabla
             }

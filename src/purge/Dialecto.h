@@ -55,6 +55,11 @@ struct Identidad {
     long long Incremento = 1;
 };
 
+// DepuraTabla lo lanza, sin haber cambiado nada, cuando elige copiar y orvalo_temp todavía no existe:
+// crearla no cabe en una transacción (CREATE DATABASE, ATTACH), así que quien llama la crea y vuelve a
+// depurar la tabla copiando. Borrar en su lugar nunca la crea.
+struct FaltaTemporal {};
+
 // El trabajo de la depuración en los términos de cada servidor.
 class DialectoDepuracion {
 public:
@@ -81,9 +86,11 @@ public:
 
     // --- tareas de datos
     // Una tarea de datos entera en una transacción, con la tabla bloqueada: copia lo que se conserva,
-    // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace.
+    // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace. Sin
+    // temporalLista, elegir copiar lanza FaltaTemporal.
     CuentaDepuracion DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
-                                 const SentenciaTarea& reposicion, Estrategia pedida = Estrategia::Auto);
+                                 const SentenciaTarea& reposicion, Estrategia pedida = Estrategia::Auto,
+                                 bool temporalLista = true);
     // La estrategia para la tabla: la pedida, o en auto la más barata según su costo. Lanza si la
     // pedida no se puede usar en esa tabla.
     Estrategia Elige(Estrategia pedida, const CostoTabla& costo, const std::string& tabla) const;
@@ -95,6 +102,9 @@ public:
     CostoTabla MideCosto(db::Sesion& cn, const TablaDatos& t, const Rango& r, long long antes,
                          Estrategia pedida, std::optional<long long> salen = std::nullopt);
     virtual bool FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Cuántas salen, estimado por una muestra sin recorrer la tabla; -1 si el servidor no la da. Solo
+    // elige la estrategia: ninguna cuenta que verifica sale de aquí.
+    virtual long long EstimaSalen(db::Sesion&, const TablaDatos&, const Rango&, long long) { return -1; }
     virtual bool EsReferenciada(db::Sesion& cn, const std::string& tabla) = 0;
     virtual bool CopiaAdmiteIdentidad(const std::string&, bool) const { return true; }
     virtual std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
@@ -103,6 +113,10 @@ public:
                                         const SentenciaTarea& reposicion) = 0;
     virtual std::string GuionCreaTemporal(db::Sesion& cn, const Origen& origen) = 0;
     virtual std::string GuionBorraTemporal(db::Sesion& cn) = 0;
+
+    // Si la base tiene una tabla que se llama exactamente "Transacciones", como la busca el sondeo, sin
+    // recorrer el catálogo entero (SQLTables cuesta segundos en algunos servidores).
+    virtual bool HayTransacciones(db::Sesion& cn) = 0;
 
     // Consulta sin filas que da las columnas de una tabla (ListaColumnas).
     virtual std::string ConsultaColumnas(const std::string& tabla) const = 0;

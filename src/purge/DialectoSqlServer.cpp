@@ -302,6 +302,13 @@ void DialectoSqlServer::Deshaz(db::Sesion& cn) noexcept {
     }
 }
 
+// La comparación de la base puede no distinguir mayúsculas: el nombre se compara aquí, tal como se guarda.
+bool DialectoSqlServer::HayTransacciones(db::Sesion& cn) {
+    const auto r = cn.Execute("select name from sys.tables where name = 'Transacciones'");
+    return r.Registros && std::any_of(r.Registros->Filas.begin(), r.Registros->Filas.end(),
+                                      [](const auto& f) { return f[0] == "Transacciones"; });
+}
+
 std::string DialectoSqlServer::ConsultaColumnas(const std::string& tabla) const {
     return "SELECT top 0 * FROM " + tabla;
 }

@@ -29,6 +29,7 @@ public:
     bool CopiaAdmiteIdentidad(const std::string& tabla, bool identidad) const override;
     std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
+    bool HayTransacciones(db::Sesion& cn) override;
     std::string ConsultaColumnas(const std::string& tabla) const override;
     std::string NombreParaColumnas(const std::string& tabla) const override { return "dbo." + tabla; }
 

@@ -1,6 +1,5 @@
 #include "purge/EjecutaProceso.h"
 
-#include "connections/Estadisticas.h"
 #include "db/Espera.h"
 #include "log/Fechas.h"
 #include "purge/AvisoFinal.h"
@@ -289,11 +288,11 @@ void Depuracion::CierraBloque(Bloque& bloque, ResultadoCorrida& res) {
 }
 
 // La tabla de checadas la decide la propia base, no un sondeo que pudo fallar.
-static void RevisaTablaDeChecadas(db::Conexion& cn, const std::string& clave) {
+static void RevisaTablaDeChecadas(db::Sesion& cn, DialectoDepuracion& dialecto, const std::string& clave) {
     if (clave != "TRANSACCIONES" && clave != "CHECADAS") {
         return;
     }
-    const bool hay = ExisteTablaTransacciones(cn);
+    const bool hay = dialecto.HayTransacciones(cn);
     if (hay != (clave == "TRANSACCIONES")) {
         throw ErrorPropio(
             hay ? "La base tiene la tabla Transacciones y el plan pide depurar checadas; vuelva a "
@@ -308,27 +307,32 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
     const auto inicio = bitacora_.reloj().Ahora();
     DialectoDepuracion* const dialecto = &d;
     try {
-        RevisaTablaDeChecadas(modulo_.cnBD(), t.Clave);
-        std::string columnas;
-        if (t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS") {
-            // Se leen antes de la transacción, en la misma conexión en que correrá la tarea.
-            columnas =
-                ListaColumnas(modulo_, *dialecto, dialecto->NombreParaColumnas(tabla.Tabla), t.Conexion);
-            if (!modulo_.cnBD().Abierta()) {
-                throw ErrorPropio("La conexión dejó de abrir al leer las columnas. " + modulo_.UltimoError());
-            }
-        }
         auto& cn = modulo_.cnBD();
-        if (!bloque.temporalCreada) {
+        RevisaTablaDeChecadas(cn, *dialecto, t.Clave);
+        // Se leen antes de la transacción, en la misma conexión en que correrá la tarea.
+        const std::string columnas =
+            t.Clave == "TRANSACCIONES" || t.Clave == "CHECADAS"
+                ? ColumnasDe(cn, *dialecto, dialecto->NombreParaColumnas(tabla.Tabla))
+                : std::string();
+        if (bloque.temporalCreada) {
+            dialecto->UneTemporal(cn);
+        }
+        const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
+        t.Sentencia = reposicion.Texto();
+        CuentaDepuracion c;
+        try {
+            c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_, bloque.temporalCreada);
+        } catch (const FaltaTemporal&) {
+            // Bajo el candado se eligió copiar: orvalo_temp, con su origen, se crea solo ahora.
             dialecto->CreaTemporal(cn, Origen{bloque.conexion, dialecto->Servidor(cn), dialecto->Base(cn),
                                               NombreEquipo(), FormatoFechaHora(bitacora_.reloj().Ahora()),
                                               FormatoFecha(r.Desde), FormatoFecha(r.Hasta)});
             bloque.temporalCreada = true;
+            dialecto->UneTemporal(cn);
+            c = dialecto->DepuraTabla(cn, tabla, r, reposicion, Estrategia::Copia);
         }
-        dialecto->UneTemporal(cn);
-        const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
-        t.Sentencia = dialecto->GuionDepuracion(cn, tabla, r, reposicion);
-        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_);
+        t.Sentencia = c.Usada == Estrategia::Borrado ? dialecto->GuionBorrado(cn, tabla, r)
+                                                     : dialecto->GuionDepuracion(cn, tabla, r, reposicion);
         const auto segundos =
             std::chrono::duration_cast<std::chrono::seconds>(bitacora_.reloj().Ahora() - inicio);
         lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +

@@ -4,11 +4,15 @@ namespace ov {
 
 std::string ListaColumnas(ModNalvora& modulo, const DialectoDepuracion& dialecto, const std::string& tabla,
                           const std::string& conexion) {
-    std::string lista;
     if (modulo.AbreConexion(conexion) != 0) {
-        return lista;
+        return {};
     }
-    const auto r = modulo.cnBD().Execute(dialecto.ConsultaColumnas(tabla));
+    return ColumnasDe(modulo.cnBD(), dialecto, tabla);
+}
+
+std::string ColumnasDe(db::Sesion& cn, const DialectoDepuracion& dialecto, const std::string& tabla) {
+    std::string lista;
+    const auto r = cn.Execute(dialecto.ConsultaColumnas(tabla));
     if (!r.Registros) {
         return lista;
     }

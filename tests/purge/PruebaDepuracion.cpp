@@ -56,8 +56,12 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
             ASSERT_LT(Conservables(s, "checadas", "fechayhora"), s.Cuenta("SELECT count(*) FROM checadas"));
         }
 
+        // orvalo_temp solo existe mientras se copia.
+        bool huboTemporal = false;
+        observador.alCambiar = [&](int, const Nodo&) { huboTemporal |= fs::exists(Temporal()); };
         Plan plan = ArmaPlan({"Planta Norte", "Planta Sur"});
         const auto res = Corre(plan);
+        EXPECT_EQ(huboTemporal, e == Estrategia::Copia);
         ASSERT_EQ(res.fin, ResultadoCorrida::Fin::Terminada) << res.Error;
         EXPECT_TRUE(res.TodasTerminadas && res.Pendientes.empty()) << res.Mensaje;
         EXPECT_EQ(res.Mensaje, "Proceso de depuración terminado.");

@@ -199,16 +199,18 @@ TEST_F(DialectoSqlServerPrueba, UnaFallaEnCualquierPuntoDeshaceYNuncaConfirma) {
         Estrategia e;
         std::string abiertas, repuestas;
         long long borradas;
+        bool referenciada = false; // con llaves que apuntan a la tabla, un borrado en cascada
     };
     for (const Caso& c :
          std::vector<Caso>{{"el servidor ya terminó la transacción", Estrategia::Copia, "0", "40", 60},
                            {"la tabla no vuelve a tener las 40", Estrategia::Copia, "1", "39", 60},
                            {"el DELETE dice otra cuenta", Estrategia::Borrado, "1", "40", 59},
-                           {"la tabla perdió una de más", Estrategia::Borrado, "1", "39", 60}}) {
+                           {"la cascada se llevó una de más", Estrategia::Borrado, "1", "39", 60, true}}) {
         SesionGrabada s;
         s.abiertas = c.abiertas;
         s.repuestas = c.repuestas;
         s.borradas = c.borradas;
+        s.referenciada = c.referenciada;
         EXPECT_THROW(Depura(s, c.e), db::ErrorBD) << c.nombre;
         EXPECT_FALSE(s.Grabo("COMMIT TRANSACTION")) << c.nombre;
     }
@@ -270,10 +272,10 @@ TEST(ReglaDeEstrategia, UmbralIncluidoIndiceLlavesEIdentidad) {
     };
     constexpr auto B = Estrategia::Borrado, C = Estrategia::Copia, A = Estrategia::Auto;
     const std::vector<Caso> casos{
-        {sqlite, A, {100, 75, true}, B},
-        {sqlite, A, {100, 76, true}, C},
-        {sqlite, A, {100, 33, false}, B},
-        {sqlite, A, {100, 34, false}, C},
+        {sqlite, A, {100, 85, true}, B},
+        {sqlite, A, {100, 86, true}, C},
+        {sqlite, A, {100, 70, false}, B},
+        {sqlite, A, {100, 71, false}, C},
         {sqlserver, A, {100, 50, true}, B},
         {sqlserver, A, {100, 51, false}, C},
         {sqlite, A, {0, 0, true}, B},

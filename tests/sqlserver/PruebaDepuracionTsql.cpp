@@ -81,6 +81,7 @@ TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     BaseTsql conTransacciones;
     CreaBaseOrvalo(conTransacciones, true);
     EXPECT_EQ(ExisteTablaTransacciones(conTransacciones.cn()), !ServidorDePruebas().Babelfish);
+    EXPECT_EQ(DialectoSqlServer().HayTransacciones(conTransacciones.cn()), !ServidorDePruebas().Babelfish);
 }
 
 // Una orvalo_temp con tablas guarda filas de alguien y se respeta; una vacía se reemplaza con su origen.
