@@ -76,6 +76,7 @@ int Corre(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
     case Opciones::Orden::Temporal:
     case Opciones::Orden::Reponer:
     case Opciones::Orden::DescartarTemporal:
+    case Opciones::Orden::RestaurarArchivo:
         break;
     case Opciones::Orden::Ninguna:
         return 2;
@@ -97,6 +98,9 @@ int Corre(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
     }
     if (o.orden == Opciones::Orden::Depurar) {
         return ComandoDepurar(o, *registro, entorno);
+    }
+    if (o.orden == Opciones::Orden::RestaurarArchivo) {
+        return ComandoRestaurarArchivo(o, *registro, entorno);
     }
     return ComandoTemporal(o, *registro, entorno);
 }

@@ -67,8 +67,9 @@ std::string Numeradas(const std::string& columnas, const std::string& tabla) {
     return "SELECT " + columnas + ", row_number() OVER (PARTITION BY " + columnas + ") FROM " + tabla;
 }
 
-std::string DiferenciaCopia(const std::string& tabla, const std::string& columnas) {
-    return "SELECT " + columnas + " FROM (" + Numeradas(columnas, "orvalo_temp." + tabla) + " EXCEPT " +
+std::string DiferenciaCopia(const std::string& fuente, const std::string& tabla,
+                            const std::string& columnas) {
+    return "SELECT " + columnas + " FROM (" + Numeradas(columnas, fuente) + " EXCEPT " +
            Numeradas(columnas, tabla) + ")";
 }
 
@@ -340,14 +341,15 @@ long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t,
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
 }
 
-SentenciaTarea DialectoSQLite::Faltantes(db::Sesion&, const std::string& tabla, const std::string& columnas) {
+SentenciaTarea DialectoSQLite::Faltantes(db::Sesion&, const std::string& fuente, const std::string& tabla,
+                                         const std::string& columnas) {
     return SentenciaTarea{
-        {"INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas)}};
+        {"INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(fuente, tabla, columnas)}};
 }
 
-long long DialectoSQLite::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
+long long DialectoSQLite::CuentaFaltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
                                           const std::string& columnas) {
-    return Entero(cn.Execute("SELECT count(*) FROM (" + DiferenciaCopia(tabla, columnas) + ")"));
+    return Entero(cn.Execute("SELECT count(*) FROM (" + DiferenciaCopia(fuente, tabla, columnas) + ")"));
 }
 
 // --- Guion para sqlite3: .bail on hace que la primera falla termine el programa, y SQLite deshace la

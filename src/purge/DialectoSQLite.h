@@ -69,8 +69,10 @@ protected:
     void Deshaz(db::Sesion& cn) noexcept override;
     void CreaVacia(db::Sesion& cn) override;
     void EscribeOrigen(db::Sesion& cn, const Origen& origen) override;
-    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
-    long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
+    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
+                             const std::string& columnas) override;
+    long long CuentaFaltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
+                              const std::string& columnas) override;
 };
 
 } // namespace ov

@@ -3,6 +3,9 @@
 #include "connections/Estadisticas.h"
 #include "db/Espera.h"
 #include "log/Fechas.h"
+#include "log/Rutas.h"
+#include "log/Version.h"
+#include "purge/Archivo.h"
 #include "purge/AvisoFinal.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/Dialecto.h"
@@ -162,8 +165,11 @@ std::optional<std::string> Depuracion::Prepara(const Plan& plan, ResultadoCorrid
     return std::nullopt;
 }
 
+Depuracion::~Depuracion() = default;
+
 ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     ResultadoCorrida res;
+    inicio_ = bitacora_.reloj().Ahora();
     detenida_ = false;
     sinConexion_.clear();
     // Lo esperado a cada base se cuenta una vez para todo el módulo: la revisión, los pasos y lo de antes.
@@ -261,6 +267,7 @@ void Depuracion::Cierra() {
 
 // Al terminar el bloque de una conexión se borra su orvalo_temp, solo si no guarda filas de nadie.
 void Depuracion::CierraBloque(Bloque& bloque, ResultadoCorrida& res) {
+    TerminaArchivo();
     if (!bloque.temporalCreada) {
         return;
     }
@@ -328,18 +335,48 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
         dialecto->UneTemporal(cn);
         const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
         t.Sentencia = dialecto->GuionDepuracion(cn, tabla, r, reposicion);
-        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_);
+        GuardaEliminadas* const archivo = Archivo(cn, *dialecto, r, bloque.conexion);
+        const CuentaDepuracion c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_, archivo);
         const auto segundos =
             std::chrono::duration_cast<std::chrono::seconds>(bitacora_.reloj().Ahora() - inicio);
         lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +
                                " filas eliminadas, " + std::to_string(c.Conservadas) + " conservadas, " +
                                std::to_string(segundos.count()) + " s, por " + NombreEstrategia(c.Usada) +
                                ".");
+        if (archivo_) {
+            lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +
+                                   " filas guardadas en " + Utf8DeRuta(archivo_->Ruta()) + ".");
+        }
         return true;
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);
     }
     return false;
+}
+
+GuardaEliminadas* Depuracion::Archivo(db::Conexion& cn, DialectoDepuracion& dialecto, const Rango& r,
+                                      const std::string& conexion) {
+    if (carpetaArchivo_.empty()) {
+        return nullptr;
+    }
+    if (!archivo_) {
+        archivo_ = std::make_unique<ArchivoDepuracion>(
+            carpetaArchivo_,
+            OrigenArchivo{conexion, dialecto.Servidor(cn), dialecto.Base(cn), FormatoFecha(r.Desde),
+                          FormatoFecha(r.Hasta), FormatoFechaHoraSegundos(inicio_), "", TextoVersion()},
+            inicio_, cn.dialecto());
+    }
+    return archivo_.get();
+}
+
+void Depuracion::TerminaArchivo() {
+    if (archivo_) {
+        archivo_->Termina(FormatoFechaHoraSegundos(bitacora_.reloj().Ahora()));
+        for (const auto& aviso : archivo_->TomaAvisos()) {
+            Registra(aviso);
+        }
+        archivo_.reset();
+    }
 }
 
 bool Depuracion::CorreMantenimiento(Tarea& t, DialectoDepuracion& dialecto) {
@@ -397,6 +434,11 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
     }
     Aspecto(plan, i, bien ? ov::Aspecto::Terminado : ov::Aspecto::Fallido);
     Registra(plan.NodoEn(i).Texto);
+    if (archivo_) {
+        for (auto& aviso : archivo_->TomaAvisos()) {
+            lineasExtra_.push_back(std::move(aviso));
+        }
+    }
     for (const auto& linea : lineasExtra_) {
         Registra(linea);
     }

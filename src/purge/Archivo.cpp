@@ -1,0 +1,319 @@
+#include "purge/Archivo.h"
+
+#include "db/CadenaConexion.h"
+#include "log/Rutas.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace ov {
+
+namespace {
+
+constexpr int kFilasPorLote = 500;
+constexpr std::size_t kBytesPorLote = 1 << 20;
+
+std::string Comillas(const std::string& nombre) {
+    return Delimita(nombre, '"', '"');
+}
+
+} // namespace
+
+std::string FormatoFechaHoraSegundos(FechaHora fh) {
+    const auto dia = std::chrono::floor<std::chrono::days>(fh);
+    const std::chrono::year_month_day f{dia};
+    const std::chrono::hh_mm_ss h{fh - dia};
+    char texto[32];
+    std::snprintf(texto, sizeof texto, "%04d-%02u-%02u %02d:%02d:%02d", static_cast<int>(f.year()),
+                  static_cast<unsigned>(f.month()), static_cast<unsigned>(f.day()),
+                  static_cast<int>(h.hours().count()), static_cast<int>(h.minutes().count()),
+                  static_cast<int>(h.seconds().count()));
+    return texto;
+}
+
+std::string NombreArchivo(const std::string& conexion, FechaHora inicio) {
+    std::string nombre;
+    for (const char c : conexion) {
+        const auto u = static_cast<unsigned char>(c);
+        // Las letras con acento (UTF-8) valen en cualquier carpeta; los signos de la consola, no.
+        const bool segura = u >= 0x80 || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
+                            (u >= 'a' && u <= 'z') || c == '-' || c == '_' || c == '.';
+        nombre += segura ? c : '_';
+    }
+    if (nombre.empty() || nombre.front() == '.') {
+        nombre.insert(nombre.begin(), '_');
+    }
+    std::string hora = FormatoFechaHoraSegundos(inicio); // yyyy-MM-dd HH:mm:ss
+    std::erase(hora, '-');
+    std::erase(hora, ':');
+    hora[8] = '-';
+    return nombre + "-" + hora + ".db";
+}
+
+void SumaFilas::Agrega(const std::vector<db::Valor>& fila) {
+    std::uint64_t h = 14695981039346656037ULL;
+    auto mezcla = [&h](unsigned char b) {
+        h ^= b;
+        h *= 1099511628211ULL;
+    };
+    for (const auto& v : fila) {
+        mezcla(v ? 1 : 0);
+        if (v) {
+            for (const char c : *v) {
+                mezcla(static_cast<unsigned char>(c));
+            }
+        }
+        mezcla(255);
+    }
+    suma_ += h;
+}
+
+std::string SumaFilas::Texto() const {
+    char texto[17];
+    std::snprintf(texto, sizeof texto, "%016llx", static_cast<unsigned long long>(suma_));
+    return texto;
+}
+
+std::string ParrafoArchivo(const std::string& carpeta) {
+    return carpeta.empty()
+               ? std::string()
+               : "\r\n\r\nAntes de eliminarlas, las filas se guardarán en un archivo de la carpeta " +
+                     carpeta + ".";
+}
+
+std::string Literal(const db::Valor& v, bool unicode) {
+    return v ? (unicode ? "N" : "") + Delimita(*v, '\'', '\'') : "NULL";
+}
+
+std::unique_ptr<db::Conexion> AbreArchivoSQLite(const std::filesystem::path& archivo) {
+    std::string driver = "SQLite3";
+    for (const auto& d : db::DriversInstalados()) {
+        if (db::Minusculas(d).find("sqlite3") != std::string::npos) {
+            driver = d;
+            break;
+        }
+    }
+    const std::string ruta = Utf8DeRuta(archivo);
+    if (ruta.find(';') != std::string::npos) {
+        throw ErrorPropio("La ruta del archivo " + ruta + " lleva ';': elija otra carpeta.");
+    }
+    auto cn = std::make_unique<db::Conexion>();
+    db::CadenaOdbc cadena;
+    cadena.Texto = "Driver={" + driver + "};Database=" + ruta;
+    cn->OpenOdbc(cadena);
+    return cn;
+}
+
+std::vector<ColumnaDeclarada> ColumnasDeclaradas(db::Sesion& cn, db::Dialecto d, const std::string& tabla) {
+    std::vector<ColumnaDeclarada> columnas;
+    if (d == db::Dialecto::SqlServer) {
+        const auto r = cn.Execute(
+            "select c.name as nombre, t.name as tipo, c.max_length as largo, c.precision as precision_, "
+            "c.scale as escala from sys.columns c join sys.types t on t.user_type_id = c.user_type_id "
+            "where c.object_id = object_id(" +
+            Literal("dbo." + tabla) + ") order by c.column_id");
+        if (r.Registros) {
+            for (const auto& f : r.Registros->Filas) {
+                auto v = [&f](size_t i) { return i < f.size() ? f[i].value_or("") : std::string(); };
+                std::string tipo = v(1);
+                const std::string largo = v(2);
+                if (tipo == "char" || tipo == "varchar" || tipo == "binary" || tipo == "varbinary") {
+                    tipo += "(" + (largo == "-1" ? std::string("max") : largo) + ")";
+                } else if (tipo == "nchar" || tipo == "nvarchar") {
+                    tipo += "(" +
+                            (largo == "-1" ? std::string("max") : std::to_string(std::stoll(largo) / 2)) +
+                            ")";
+                } else if (tipo == "decimal" || tipo == "numeric") {
+                    tipo += "(" + v(3) + "," + v(4) + ")";
+                } else if (tipo == "datetime2" || tipo == "time" || tipo == "datetimeoffset") {
+                    tipo += "(" + v(4) + ")";
+                }
+                columnas.push_back({v(0), tipo});
+            }
+        }
+        return columnas;
+    }
+    const auto r = cn.Execute("SELECT name, type FROM pragma_table_info(" + Literal(tabla) + ", 'main')");
+    if (r.Registros) {
+        for (const auto& f : r.Registros->Filas) {
+            columnas.push_back({f[0].value_or(""), f.size() > 1 ? f[1].value_or("") : ""});
+        }
+    }
+    return columnas;
+}
+
+ArchivoDepuracion::ArchivoDepuracion(std::filesystem::path carpeta, OrigenArchivo origen, FechaHora inicio,
+                                     db::Dialecto dialecto, Sincroniza sincroniza)
+    : carpeta_(std::move(carpeta)), origen_(std::move(origen)), inicio_(inicio), dialecto_(dialecto),
+      sincroniza_(std::move(sincroniza)) {}
+
+ArchivoDepuracion::~ArchivoDepuracion() = default;
+
+// El archivo nuevo, con su origen, ya en disco. Nunca se escribe sobre uno que ya existe.
+void ArchivoDepuracion::Abre() {
+    std::error_code ec;
+    std::filesystem::create_directories(carpeta_, ec);
+    const std::string nombre = NombreArchivo(origen_.Conexion, inicio_);
+    std::filesystem::path ruta = carpeta_ / RutaDeUtf8(nombre);
+    for (int n = 2; std::filesystem::exists(ruta, ec) && n < 100; ++n) {
+        ruta = carpeta_ / RutaDeUtf8(nombre.substr(0, nombre.size() - 3) + "-" + std::to_string(n) + ".db");
+    }
+    try {
+        CreaArchivoNuevo(ruta);
+        ruta_ = ruta;
+        cn_ = AbreArchivoSQLite(ruta_);
+        cn_->Execute("PRAGMA journal_mode=DELETE");
+        cn_->Execute("PRAGMA synchronous=FULL");
+        cn_->Comienza();
+        cn_->Execute(
+            std::string("CREATE TABLE ") + kArchivoOrigen +
+            " (conexion TEXT, servidor TEXT, base TEXT, desde TEXT, hasta TEXT, inicio TEXT, fin TEXT, "
+            "version TEXT)");
+        cn_->Execute(std::string("CREATE TABLE ") + kArchivoTablas +
+                     " (tabla TEXT, filas INTEGER, suma TEXT, estado TEXT)");
+        const auto& o = origen_;
+        std::string valores;
+        for (const auto* v :
+             {&o.Conexion, &o.Servidor, &o.Base, &o.Desde, &o.Hasta, &o.Inicio, &o.Fin, &o.Version}) {
+            valores += (valores.empty() ? "" : ", ") + Literal(*v);
+        }
+        cn_->Execute(std::string("INSERT INTO ") + kArchivoOrigen + " (" + kColumnasArchivoOrigen +
+                     ") VALUES (" + valores + ")");
+        cn_->Confirma();
+        sincroniza_(ruta_);
+    } catch (const db::ErrorBD& e) {
+        cn_.reset();
+        if (!ruta_.empty()) {
+            std::filesystem::remove(ruta_, ec);
+        }
+        ruta_.clear();
+        throw ErrorPropio("No se pudo crear el archivo de las filas eliminadas en " + Utf8DeRuta(carpeta_) +
+                          " (" + e.Descripcion + "); la tabla quedó como estaba.");
+    }
+}
+
+long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
+    if (!cn_) {
+        Abre();
+    }
+    const auto columnas = ColumnasDeclaradas(cn, dialecto_, t.Tabla);
+    if (columnas.empty()) {
+        throw ErrorPropio("No se leyeron las columnas de " + t.Tabla +
+                          " para el archivo; la tabla quedó como "
+                          "estaba.");
+    }
+    // Una falla del archivo se dice como tal; las de la base pasan como vienen.
+    auto escribe = [this](const std::string& sql) {
+        try {
+            cn_->Execute(sql);
+        } catch (const db::ErrorBD& e) {
+            throw ErrorPropio("No se pudo escribir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
+                              "); la tabla quedó como estaba.");
+        }
+    };
+    std::string crea;
+    for (const auto& c : columnas) {
+        crea += (crea.empty() ? "" : ", ") + Comillas(c.Nombre) + (c.Tipo.empty() ? "" : " " + c.Tipo);
+    }
+    long long filas = 0;
+    SumaFilas suma;
+    try {
+        cn_->Comienza();
+        escribe("CREATE TABLE " + Comillas(t.Tabla) + " (" + crea + ")");
+        const std::string prefijo = "INSERT INTO " + Comillas(t.Tabla) + " VALUES ";
+        std::string lote;
+        int enLote = 0;
+        auto vacia = [&] {
+            if (enLote > 0) {
+                escribe(lote);
+                lote.clear();
+                enLote = 0;
+            }
+        };
+        const std::string origen = (dialecto_ == db::Dialecto::SqlServer ? "dbo." : "") + t.Tabla;
+        // Las mismas filas que quitará la depuración: el complemento exacto de lo que se conserva, leído
+        // en su transacción y bajo su candado; se escriben según llegan, sin juntarlas en memoria.
+        cn.Recorre("SELECT * FROM " + origen + CondicionEliminar(t, r), [&](const std::vector<db::Valor>& f) {
+            if (f.size() != columnas.size()) {
+                throw ErrorPropio("La consulta de " + t.Tabla + " no dio las columnas de la tabla.");
+            }
+            lote += enLote == 0 ? prefijo + "(" : ",(";
+            for (size_t i = 0; i < f.size(); ++i) {
+                lote += (i == 0 ? "" : ",") + Literal(f[i]);
+            }
+            lote += ')';
+            suma.Agrega(f);
+            ++filas;
+            if (++enLote == kFilasPorLote || lote.size() > kBytesPorLote) {
+                vacia();
+            }
+        });
+        vacia();
+        escribe(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas + ") VALUES (" +
+                Literal(t.Tabla) + ", " + std::to_string(filas) + ", " + Literal(suma.Texto()) + ", " +
+                Literal(kEstadoPendiente) + ")");
+        try {
+            cn_->Confirma();
+        } catch (const db::ErrorBD& e) {
+            throw ErrorPropio("No se pudo escribir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
+                              "); la tabla quedó como estaba.");
+        }
+    } catch (...) {
+        cn_->Deshace();
+        throw;
+    }
+    // Antes de que la depuración confirme, las filas ya están en disco.
+    try {
+        sincroniza_(ruta_);
+    } catch (const std::exception& e) {
+        throw ErrorPropio("No se pudo dejar en disco el archivo " + Utf8DeRuta(ruta_) + " (" + e.what() +
+                          "); la tabla quedó como estaba.");
+    }
+    return filas;
+}
+
+void ArchivoDepuracion::Marca(const std::string& tabla, const char* estado) noexcept {
+    try {
+        if (!cn_) {
+            return;
+        }
+        const auto r = cn_->Execute(std::string("UPDATE ") + kArchivoTablas +
+                                    " SET estado = " + Literal(estado) + " WHERE tabla = " + Literal(tabla));
+        if (r.UltimaCuenta() == 0) {
+            cn_->Execute(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas +
+                         ") VALUES (" + Literal(tabla) + ", 0, " + Literal(SumaFilas().Texto()) + ", " +
+                         Literal(estado) + ")");
+        }
+    } catch (const std::exception& e) {
+        avisos_.push_back("No se pudo anotar en el archivo " + Utf8DeRuta(ruta_) + " que " + tabla +
+                          " quedó " + estado + ": " + e.what() + ". Sus filas guardadas siguen ahí.");
+    }
+}
+
+void ArchivoDepuracion::Depurada(const std::string& tabla) noexcept {
+    Marca(tabla, kEstadoDepurada);
+}
+
+void ArchivoDepuracion::NoDepurada(const std::string& tabla) noexcept {
+    Marca(tabla, kEstadoNoDepurada);
+}
+
+void ArchivoDepuracion::Termina(const std::string& fin) noexcept {
+    if (!cn_) {
+        return;
+    }
+    try {
+        cn_->Execute(std::string("UPDATE ") + kArchivoOrigen + " SET fin = " + Literal(fin));
+        cn_->Close();
+        sincroniza_(ruta_);
+    } catch (const std::exception& e) {
+        avisos_.push_back("No se pudo anotar el fin en el archivo " + Utf8DeRuta(ruta_) + ": " + e.what());
+    }
+    cn_.reset();
+}
+
+std::vector<std::string> ArchivoDepuracion::TomaAvisos() {
+    return std::exchange(avisos_, {});
+}
+
+} // namespace ov
