@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kFilasPorLote = 500;
 constexpr std::size_t kBytesPorLote = 1 << 20;
+constexpr long long kFilasPorTramo = 20000;
 
 std::string Comillas(const std::string& nombre) {
     return Delimita(nombre, '"', '"');
@@ -50,13 +51,14 @@ std::string NombreArchivo(const std::string& conexion, FechaHora inicio) {
     return nombre + "-" + hora + ".db";
 }
 
-void SumaFilas::Agrega(const std::vector<db::Valor>& fila) {
+void SumaFilas::Agrega(const std::vector<db::Valor>& fila, std::size_t desde) {
     std::uint64_t h = 14695981039346656037ULL;
     auto mezcla = [&h](unsigned char b) {
         h ^= b;
         h *= 1099511628211ULL;
     };
-    for (const auto& v : fila) {
+    for (std::size_t i = desde; i < fila.size(); ++i) {
+        const auto& v = fila[i];
         mezcla(v ? 1 : 0);
         if (v) {
             for (const char c : *v) {
@@ -79,6 +81,24 @@ std::string ParrafoArchivo(const std::string& carpeta) {
                ? std::string()
                : "\r\n\r\nAntes de eliminarlas, las filas se guardarán en un archivo de la carpeta " +
                      carpeta + ".";
+}
+
+void AgregaLiteral(std::string& sql, const db::Valor& v, bool unicode) {
+    if (!v) {
+        sql += "NULL";
+        return;
+    }
+    if (unicode) {
+        sql += 'N';
+    }
+    sql += '\'';
+    for (const char c : *v) {
+        sql += c;
+        if (c == '\'') {
+            sql += c;
+        }
+    }
+    sql += '\'';
 }
 
 std::string Literal(const db::Valor& v, bool unicode) {
@@ -230,24 +250,47 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
                 enLote = 0;
             }
         };
-        const std::string origen = (dialecto_ == db::Dialecto::SqlServer ? "dbo." : "") + t.Tabla;
-        // Las mismas filas que quitará la depuración: el complemento exacto de lo que se conserva, leído
-        // en su transacción y bajo su candado; se escriben según llegan, sin juntarlas en memoria.
-        cn.Recorre("SELECT * FROM " + origen + CondicionEliminar(t, r), [&](const std::vector<db::Valor>& f) {
-            if (f.size() != columnas.size()) {
+        // Cada fila, desde el valor desde (antes puede ir su rowid), se escribe según llega.
+        auto recibe = [&](const std::vector<db::Valor>& f, size_t desde) {
+            if (f.size() - desde != columnas.size()) {
                 throw ErrorPropio("La consulta de " + t.Tabla + " no dio las columnas de la tabla.");
             }
             lote += enLote == 0 ? prefijo + "(" : ",(";
-            for (size_t i = 0; i < f.size(); ++i) {
-                lote += (i == 0 ? "" : ",") + Literal(f[i]);
+            for (size_t i = desde; i < f.size(); ++i) {
+                if (i > desde) {
+                    lote += ',';
+                }
+                AgregaLiteral(lote, f[i]);
             }
             lote += ')';
-            suma.Agrega(f);
+            suma.Agrega(f, desde);
             ++filas;
             if (++enLote == kFilasPorLote || lote.size() > kBytesPorLote) {
                 vacia();
             }
-        });
+        };
+        // Las mismas filas que quitará la depuración: el complemento exacto de lo que se conserva, leído
+        // en su transacción y bajo su candado, sin juntarlas en memoria.
+        const std::string condicion = CondicionEliminar(t, r).substr(std::string(" where ").size());
+        if (dialecto_ == db::Dialecto::SqlServer) {
+            cn.Recorre("SELECT * FROM dbo." + t.Tabla + " WHERE " + condicion,
+                       [&](const std::vector<db::Valor>& f) { recibe(f, 0); });
+        } else {
+            // El driver de SQLite junta el resultado entero antes de dar la primera fila: se lee por tramos
+            // de rowid, recorriendo la tabla en su orden una sola vez.
+            std::string ultimo;
+            for (long long enTramo = kFilasPorTramo; enTramo == kFilasPorTramo;) {
+                enTramo = 0;
+                cn.Recorre("SELECT rowid, * FROM " + t.Tabla + " NOT INDEXED WHERE " +
+                               (ultimo.empty() ? "" : "rowid > " + ultimo + " AND ") + "(" + condicion +
+                               ") ORDER BY rowid LIMIT " + std::to_string(kFilasPorTramo),
+                           [&](const std::vector<db::Valor>& f) {
+                               ultimo = f.at(0).value_or("");
+                               recibe(f, 1);
+                               ++enTramo;
+                           });
+            }
+        }
         vacia();
         escribe(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas + ") VALUES (" +
                 Literal(t.Tabla) + ", " + std::to_string(filas) + ", " + Literal(suma.Texto()) + ", " +

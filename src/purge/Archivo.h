@@ -53,8 +53,8 @@ std::string FormatoFechaHoraSegundos(FechaHora fh); // yyyy-MM-dd HH:mm:ss
 // huella FNV-1a de 64 bits de cada fila (cada valor precedido de 1, o un 0 si es Null, y seguido de 255).
 class SumaFilas {
 public:
-    void Agrega(const std::vector<db::Valor>& fila);
-    std::string Texto() const; // 16 cifras hexadecimales
+    void Agrega(const std::vector<db::Valor>& fila, std::size_t desde = 0); // los valores desde ahí
+    std::string Texto() const;                                              // 16 cifras hexadecimales
     std::uint64_t Valor() const { return suma_; }
 
 private:
@@ -73,6 +73,7 @@ std::unique_ptr<db::Conexion> AbreArchivoSQLite(const std::filesystem::path& arc
 
 // Un texto como literal de SQL: NULL, o entre comillas con las de adentro duplicadas; N'' si unicode.
 std::string Literal(const db::Valor& v, bool unicode = false);
+void AgregaLiteral(std::string& sql, const db::Valor& v, bool unicode = false);
 
 // El párrafo que la segunda pregunta suma con una carpeta de archivo elegida; vacío sin ella.
 std::string ParrafoArchivo(const std::string& carpeta);

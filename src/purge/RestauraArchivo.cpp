@@ -71,7 +71,10 @@ TablaRestaurada RestauraTabla(db::Conexion& archivo, db::Conexion& destino, Dial
         archivo.Recorre(lee, [&](const std::vector<db::Valor>& f) {
             lote += enLote == 0 ? prefijo + "(" : ",(";
             for (size_t i = 0; i < f.size(); ++i) {
-                lote += (i == 0 ? "" : ",") + Literal(f[i], sqlServer);
+                if (i > 0) {
+                    lote += ',';
+                }
+                AgregaLiteral(lote, f[i], sqlServer);
             }
             lote += ')';
             ++res.Archivadas;
