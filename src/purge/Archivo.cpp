@@ -10,9 +10,8 @@ namespace ov {
 
 namespace {
 
-constexpr int kFilasPorLote = 500;
-constexpr std::size_t kBytesPorLote = 1 << 20;
 constexpr long long kFilasPorTramo = 20000;
+constexpr const char* kUnido = "ovnalvora_archivo"; // el archivo unido a la conexión de la base
 
 std::string Comillas(const std::string& nombre) {
     return Delimita(nombre, '"', '"');
@@ -181,15 +180,13 @@ void ArchivoDepuracion::Abre() {
     try {
         CreaArchivoNuevo(ruta);
         ruta_ = ruta;
-        cn_ = AbreArchivoSQLite(ruta_);
-        cn_->Execute("PRAGMA journal_mode=DELETE");
-        cn_->Execute("PRAGMA synchronous=FULL");
-        cn_->Comienza();
-        cn_->Execute(
+        es_ = AbreEscritorArchivo(ruta_);
+        es_->Comienza();
+        es_->Ejecuta(
             std::string("CREATE TABLE ") + kArchivoOrigen +
             " (conexion TEXT, servidor TEXT, base TEXT, desde TEXT, hasta TEXT, inicio TEXT, fin TEXT, "
             "version TEXT)");
-        cn_->Execute(std::string("CREATE TABLE ") + kArchivoTablas +
+        es_->Ejecuta(std::string("CREATE TABLE ") + kArchivoTablas +
                      " (tabla TEXT, filas INTEGER, suma TEXT, estado TEXT)");
         const auto& o = origen_;
         std::string valores;
@@ -197,12 +194,12 @@ void ArchivoDepuracion::Abre() {
              {&o.Conexion, &o.Servidor, &o.Base, &o.Desde, &o.Hasta, &o.Inicio, &o.Fin, &o.Version}) {
             valores += (valores.empty() ? "" : ", ") + Literal(*v);
         }
-        cn_->Execute(std::string("INSERT INTO ") + kArchivoOrigen + " (" + kColumnasArchivoOrigen +
+        es_->Ejecuta(std::string("INSERT INTO ") + kArchivoOrigen + " (" + kColumnasArchivoOrigen +
                      ") VALUES (" + valores + ")");
-        cn_->Confirma();
+        es_->Confirma();
         sincroniza_(ruta_);
     } catch (const db::ErrorBD& e) {
-        cn_.reset();
+        es_.reset();
         if (!ruta_.empty()) {
             std::filesystem::remove(ruta_, ec);
         }
@@ -213,7 +210,7 @@ void ArchivoDepuracion::Abre() {
 }
 
 long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const Rango& r) {
-    if (!cn_) {
+    if (!es_) {
         Abre();
     }
     const auto columnas = ColumnasDeclaradas(cn, dialecto_, t.Tabla);
@@ -223,9 +220,9 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
                           "estaba.");
     }
     // Una falla del archivo se dice como tal; las de la base pasan como vienen.
-    auto escribe = [this](const std::string& sql) {
+    auto escribe = [this](const std::function<void()>& paso) {
         try {
-            cn_->Execute(sql);
+            paso();
         } catch (const db::ErrorBD& e) {
             throw ErrorPropio("No se pudo escribir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
                               "); la tabla quedó como estaba.");
@@ -235,43 +232,40 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
     for (const auto& c : columnas) {
         crea += (crea.empty() ? "" : ", ") + Comillas(c.Nombre) + (c.Tipo.empty() ? "" : " " + c.Tipo);
     }
+    const std::string condicion = CondicionEliminar(t, r).substr(std::string(" where ").size());
+    if (unido_) {
+        // Dentro de la misma transacción que la depuración: SQLite confirma las dos bases a la vez (con
+        // diario de reversión en las dos, por su diario maestro), y el archivo llega a disco antes.
+        const std::string destino = std::string(kUnido) + "." + Comillas(t.Tabla);
+        long long filas = 0;
+        escribe([&] {
+            cn.Execute("CREATE TABLE " + destino + " (" + crea + ")");
+            filas = cn.Execute("INSERT INTO " + destino + " SELECT * FROM main." + t.Tabla + " WHERE " +
+                               condicion)
+                        .UltimaCuenta();
+            cn.Execute(std::string("INSERT INTO ") + kUnido + "." + kArchivoTablas + " (" +
+                       kColumnasArchivoTablas + ") VALUES (" + Literal(t.Tabla) + ", " +
+                       std::to_string(filas) + ", '', " + Literal(kEstadoPendiente) + ")");
+        });
+        return filas;
+    }
     long long filas = 0;
-    SumaFilas suma;
     try {
-        cn_->Comienza();
-        escribe("CREATE TABLE " + Comillas(t.Tabla) + " (" + crea + ")");
-        const std::string prefijo = "INSERT INTO " + Comillas(t.Tabla) + " VALUES ";
-        std::string lote;
-        int enLote = 0;
-        auto vacia = [&] {
-            if (enLote > 0) {
-                escribe(lote);
-                lote.clear();
-                enLote = 0;
-            }
-        };
+        es_->Comienza();
+        escribe([&] {
+            es_->Ejecuta("CREATE TABLE " + Comillas(t.Tabla) + " (" + crea + ")");
+            es_->EmpiezaFilas(t.Tabla, columnas.size());
+        });
         // Cada fila, desde el valor desde (antes puede ir su rowid), se escribe según llega.
         auto recibe = [&](const std::vector<db::Valor>& f, size_t desde) {
             if (f.size() - desde != columnas.size()) {
                 throw ErrorPropio("La consulta de " + t.Tabla + " no dio las columnas de la tabla.");
             }
-            lote += enLote == 0 ? prefijo + "(" : ",(";
-            for (size_t i = desde; i < f.size(); ++i) {
-                if (i > desde) {
-                    lote += ',';
-                }
-                AgregaLiteral(lote, f[i]);
-            }
-            lote += ')';
-            suma.Agrega(f, desde);
+            escribe([&] { es_->Fila(f, desde); });
             ++filas;
-            if (++enLote == kFilasPorLote || lote.size() > kBytesPorLote) {
-                vacia();
-            }
         };
         // Las mismas filas que quitará la depuración: el complemento exacto de lo que se conserva, leído
         // en su transacción y bajo su candado, sin juntarlas en memoria.
-        const std::string condicion = CondicionEliminar(t, r).substr(std::string(" where ").size());
         if (dialecto_ == db::Dialecto::SqlServer) {
             cn.Recorre("SELECT * FROM dbo." + t.Tabla + " WHERE " + condicion,
                        [&](const std::vector<db::Valor>& f) { recibe(f, 0); });
@@ -291,18 +285,15 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
                            });
             }
         }
-        vacia();
-        escribe(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas + ") VALUES (" +
-                Literal(t.Tabla) + ", " + std::to_string(filas) + ", " + Literal(suma.Texto()) + ", " +
-                Literal(kEstadoPendiente) + ")");
-        try {
-            cn_->Confirma();
-        } catch (const db::ErrorBD& e) {
-            throw ErrorPropio("No se pudo escribir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
-                              "); la tabla quedó como estaba.");
-        }
+        escribe([&] {
+            es_->TerminaFilas();
+            es_->Ejecuta(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas +
+                         ") VALUES (" + Literal(t.Tabla) + ", " + std::to_string(filas) + ", " + "'', " +
+                         Literal(kEstadoPendiente) + ")");
+            es_->Confirma();
+        });
     } catch (...) {
-        cn_->Deshace();
+        es_->Deshace();
         throw;
     }
     // Antes de que la depuración confirme, las filas ya están en disco.
@@ -315,15 +306,58 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
     return filas;
 }
 
+void ArchivoDepuracion::Prepara(db::Sesion& cn) {
+    if (dialecto_ != db::Dialecto::SQLite) {
+        return;
+    }
+    // En WAL la base confirma antes que el archivo (no entra al diario maestro): entonces, y con un diario
+    // que no llega a disco, el archivo se escribe y se confirma aparte, antes que la depuración.
+    const auto modo = cn.Execute("PRAGMA main.journal_mode");
+    const std::string diario =
+        modo.Registros && !modo.Registros->Filas.empty() ? modo.Registros->Filas[0][0].value_or("") : "";
+    if (diario != "delete" && diario != "truncate" && diario != "persist") {
+        return;
+    }
+    if (!es_) {
+        Abre();
+    }
+    try {
+        cn.Execute("ATTACH DATABASE " + Literal(Utf8DeRuta(ruta_)) + " AS " + kUnido);
+        unido_ = true;
+        cn.Execute(std::string("PRAGMA ") + kUnido + ".journal_mode=DELETE");
+        cn.Execute(std::string("PRAGMA ") + kUnido + ".synchronous=FULL");
+    } catch (const db::ErrorBD& e) {
+        Suelta(cn);
+        throw ErrorPropio("No se pudo abrir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
+                          "); la tabla quedó como estaba.");
+    }
+}
+
+void ArchivoDepuracion::Suelta(db::Sesion& cn) noexcept {
+    if (unido_) {
+        unido_ = false;
+        try {
+            cn.Execute(std::string("DETACH DATABASE ") + kUnido);
+        } catch (...) {
+            // Sin conexión ya no está unido.
+        }
+    }
+}
+
 void ArchivoDepuracion::Marca(const std::string& tabla, const char* estado) noexcept {
     try {
-        if (!cn_) {
+        if (!es_) {
             return;
         }
-        const auto r = cn_->Execute(std::string("UPDATE ") + kArchivoTablas +
-                                    " SET estado = " + Literal(estado) + " WHERE tabla = " + Literal(tabla));
-        if (r.UltimaCuenta() == 0) {
-            cn_->Execute(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas +
+        std::string suma = SumaFilas().Texto();
+        try {
+            suma = es_->Suma(tabla);
+        } catch (const db::ErrorBD&) {
+            // La tabla no llegó al archivo: se deshizo con la depuración. No guarda ninguna fila.
+        }
+        if (es_->Ejecuta(std::string("UPDATE ") + kArchivoTablas + " SET estado = " + Literal(estado) +
+                         ", suma = " + Literal(suma) + " WHERE tabla = " + Literal(tabla)) == 0) {
+            es_->Ejecuta(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas +
                          ") VALUES (" + Literal(tabla) + ", 0, " + Literal(SumaFilas().Texto()) + ", " +
                          Literal(estado) + ")");
         }
@@ -342,17 +376,17 @@ void ArchivoDepuracion::NoDepurada(const std::string& tabla) noexcept {
 }
 
 void ArchivoDepuracion::Termina(const std::string& fin) noexcept {
-    if (!cn_) {
+    if (!es_) {
         return;
     }
     try {
-        cn_->Execute(std::string("UPDATE ") + kArchivoOrigen + " SET fin = " + Literal(fin));
-        cn_->Close();
+        es_->Ejecuta(std::string("UPDATE ") + kArchivoOrigen + " SET fin = " + Literal(fin));
+        es_->Cierra();
         sincroniza_(ruta_);
     } catch (const std::exception& e) {
         avisos_.push_back("No se pudo anotar el fin en el archivo " + Utf8DeRuta(ruta_) + ": " + e.what());
     }
-    cn_.reset();
+    es_.reset();
 }
 
 std::vector<std::string> ArchivoDepuracion::TomaAvisos() {

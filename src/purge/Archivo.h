@@ -3,6 +3,7 @@
 #include "db/Conexion.h"
 #include "log/Reloj.h"
 #include "purge/Dialecto.h"
+#include "purge/EscritorArchivo.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -86,6 +87,8 @@ public:
     ~ArchivoDepuracion() override;
 
     long long Guarda(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
+    void Prepara(db::Sesion& cn) override;
+    void Suelta(db::Sesion& cn) noexcept override;
     void Depurada(const std::string& tabla) noexcept override;
     void NoDepurada(const std::string& tabla) noexcept override;
     // Anota la hora de fin y cierra el archivo.
@@ -106,7 +109,8 @@ private:
     db::Dialecto dialecto_;
     Sincroniza sincroniza_;
     std::filesystem::path ruta_;
-    std::unique_ptr<db::Conexion> cn_;
+    std::unique_ptr<EscritorArchivo> es_;
+    bool unido_ = false; // unido a la conexión de la base SQLite: se escribe en su misma transacción
     std::vector<std::string> avisos_;
 };
 

@@ -155,6 +155,9 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
     CuentaDepuracion c;
     std::vector<Disparador> disparadores;
     bool leidos = false;
+    if (archivo != nullptr) {
+        archivo->Prepara(cn);
+    }
     try {
         // Todo lo que decide y verifica se cuenta aquí, bajo el candado de la tabla.
         c.Antes = Comienza(cn, t.Tabla);
@@ -215,11 +218,13 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
             RestauraTrasDeshacer(cn, t.Tabla, disparadores);
         }
         if (archivo != nullptr) {
+            archivo->Suelta(cn);
             archivo->NoDepurada(t.Tabla);
         }
         throw;
     }
     if (archivo != nullptr) {
+        archivo->Suelta(cn);
         archivo->Depurada(t.Tabla);
     }
     return c;

@@ -63,6 +63,9 @@ public:
     // Dentro de la transacción de la tabla y bajo su candado: guarda las filas que van a salir y las
     // deja en disco antes de volver. Devuelve cuántas guardó. Lanza db::ErrorBD si no pudo.
     virtual long long Guarda(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Antes de empezar la transacción de la tabla, y después de terminarla (ATTACH no va dentro de una).
+    virtual void Prepara(db::Sesion&) {}
+    virtual void Suelta(db::Sesion&) noexcept {}
     // Tras confirmar la depuración de la tabla, o tras deshacerla. Nunca lanzan.
     virtual void Depurada(const std::string& tabla) noexcept = 0;
     virtual void NoDepurada(const std::string& tabla) noexcept = 0;
