@@ -2,6 +2,7 @@
 
 #include "db/CadenaConexion.h"
 #include "log/Rutas.h"
+#include "purge/DialectoSQLite.h"
 
 #include <cstdio>
 #include <utility>
@@ -11,7 +12,8 @@ namespace ov {
 namespace {
 
 constexpr long long kFilasPorTramo = 20000;
-constexpr const char* kUnido = "ovnalvora_archivo"; // el archivo unido a la conexión de la base
+constexpr const char* kUnido = "ovnalvora_archivo";      // el archivo unido a la conexión de la base
+constexpr const char* kBaseUnida = "ovnalvora_base_wal"; // la base unida a la conexión del archivo
 
 std::string Comillas(const std::string& nombre) {
     return Delimita(nombre, '"', '"');
@@ -249,6 +251,9 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
         });
         return filas;
     }
+    if (wal_) {
+        return CopiaDeWal(cn, t, crea, condicion);
+    }
     long long filas = 0;
     try {
         es_->Comienza();
@@ -306,7 +311,46 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
     return filas;
 }
 
+// En WAL la conexión del archivo lee la base sin esperar: ve lo último confirmado, que es lo que la
+// depuración tiene bajo su candado y aún no cambia. Copia con un INSERT … SELECT, confirma y lleva a disco.
+long long ArchivoDepuracion::CopiaDeWal(db::Sesion& cn, const TablaDatos& t, const std::string& crea,
+                                        const std::string& condicion) {
+    const std::string base = Utf8DeRuta(DialectoSQLite::ArchivoBase(cn));
+    long long filas = 0;
+    try {
+        es_->Ejecuta("ATTACH DATABASE " + Literal(base) + " AS " + kBaseUnida);
+        try {
+            es_->Comienza();
+            es_->Ejecuta("CREATE TABLE " + Comillas(t.Tabla) + " (" + crea + ")");
+            filas = es_->Ejecuta("INSERT INTO " + Comillas(t.Tabla) + " SELECT * FROM " + kBaseUnida + "." +
+                                 t.Tabla + " WHERE " + SinEscapesDeFecha(condicion));
+            es_->Ejecuta(std::string("INSERT INTO ") + kArchivoTablas + " (" + kColumnasArchivoTablas +
+                         ") VALUES (" + Literal(t.Tabla) + ", " + std::to_string(filas) + ", '', " +
+                         Literal(kEstadoPendiente) + ")");
+            es_->Confirma();
+        } catch (...) {
+            es_->Deshace();
+            es_->Ejecuta(std::string("DETACH DATABASE ") + kBaseUnida);
+            throw;
+        }
+        es_->Ejecuta(std::string("DETACH DATABASE ") + kBaseUnida);
+    } catch (const db::ErrorBD& e) {
+        throw ErrorPropio("No se pudo escribir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
+                          "); la tabla quedó como estaba.");
+    }
+    try {
+        sincroniza_(ruta_);
+    } catch (const std::exception& e) {
+        throw ErrorPropio("No se pudo dejar en disco el archivo " + Utf8DeRuta(ruta_) + " (" + e.what() +
+                          "); la tabla quedó como estaba.");
+    }
+    return filas;
+}
+
 void ArchivoDepuracion::Prepara(db::Sesion& cn) {
+    if (!es_) {
+        Abre(); // antes de la transacción de la tabla: crear el archivo no la alarga
+    }
     if (dialecto_ != db::Dialecto::SQLite) {
         return;
     }
@@ -315,11 +359,9 @@ void ArchivoDepuracion::Prepara(db::Sesion& cn) {
     const auto modo = cn.Execute("PRAGMA main.journal_mode");
     const std::string diario =
         modo.Registros && !modo.Registros->Filas.empty() ? modo.Registros->Filas[0][0].value_or("") : "";
+    wal_ = diario == "wal";
     if (diario != "delete" && diario != "truncate" && diario != "persist") {
         return;
-    }
-    if (!es_) {
-        Abre();
     }
     try {
         cn.Execute("ATTACH DATABASE " + Literal(Utf8DeRuta(ruta_)) + " AS " + kUnido);

@@ -110,6 +110,9 @@ private:
     Sincroniza sincroniza_;
     std::filesystem::path ruta_;
     std::unique_ptr<EscritorArchivo> es_;
+    long long CopiaDeWal(db::Sesion& cn, const TablaDatos& t, const std::string& crea,
+                         const std::string& condicion);
+    bool wal_ = false;   // la base está en WAL: el archivo la lee por su cuenta
     bool unido_ = false; // unido a la conexión de la base SQLite: se escribe en su misma transacción
     std::vector<std::string> avisos_;
 };

@@ -73,7 +73,8 @@ std::string DiferenciaCopia(const std::string& fuente, const std::string& tabla,
            Numeradas(columnas, tabla) + ")";
 }
 
-// sqlite3 no entiende { d '...'}, que el driver ODBC traduce: en el guion van literales de texto.
+} // namespace
+
 std::string SinEscapesDeFecha(std::string sql) {
     for (const char* escape : {"{ d '", "{ d'"}) {
         for (size_t p = sql.find(escape); p != std::string::npos; p = sql.find(escape, p)) {
@@ -83,8 +84,6 @@ std::string SinEscapesDeFecha(std::string sql) {
     }
     return sql;
 }
-
-} // namespace
 
 fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
     const auto r = cn.Execute("PRAGMA database_list");

@@ -6,6 +6,9 @@
 
 namespace ov {
 
+// sqlite3 y la biblioteca de SQLite no entienden { d '...'}, que el driver ODBC traduce: literales de texto.
+std::string SinEscapesDeFecha(std::string sql);
+
 // SQLite: orvalo_temp es el archivo orvalo_temp.db junto a la base, unido como orvalo_temp;
 // el driver ejecuta una sentencia por llamada.
 class DialectoSQLite final : public DialectoDepuracion {

@@ -42,7 +42,8 @@ public:
         }
         return sqlite3_changes(base_);
     }
-    void Comienza() override { Ejecuta("BEGIN IMMEDIATE"); }
+    // Diferida: toma para escribir solo el archivo, no la base que tenga unida para leer.
+    void Comienza() override { Ejecuta("BEGIN"); }
     void Confirma() override { Ejecuta("COMMIT"); }
     void Deshace() noexcept override {
         Suelta();

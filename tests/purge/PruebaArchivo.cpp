@@ -169,11 +169,11 @@ TEST_F(ArchivoPrueba, SinArchivoNoHayDepuracionYElArchivoDiceLoQuePaso) {
                 continue;
             }
             // Pasó entera. Con diario de reversión el archivo va en la misma transacción, que SQLite lleva
-            // a disco al confirmar (synchronous=FULL); en WAL, lo último antes de confirmar fue dejarlo en
-            // disco, tras leer lo que salía.
+            // a disco al confirmar (synchronous=FULL); en WAL, ya con la tabla bloqueada, se dejó en disco
+            // antes de confirmar.
             const bool unido = std::string(diario) == "DELETE";
             const auto leidas = std::find_if(sucesos.begin(), sucesos.end(), [unido](const std::string& sql) {
-                return sql.find(unido ? "ovnalvora_archivo.synchronous=FULL" : "NOT INDEXED") !=
+                return sql.find(unido ? "ovnalvora_archivo.synchronous=FULL" : "BEGIN EXCLUSIVE") !=
                        std::string::npos;
             });
             const auto sincroniza = unido ? leidas : std::find(leidas, sucesos.end(), "sincroniza");
