@@ -106,6 +106,12 @@ std::string Literal(const db::Valor& v, bool unicode) {
     return v ? (unicode ? "N" : "") + Delimita(*v, '\'', '\'') : "NULL";
 }
 
+// Con '/': el driver de SQLite la toma igual en Windows, y bajo wine el del anfitrión solo así.
+std::string RutaParaSQLite(const std::filesystem::path& archivo) {
+    const std::u8string u = archivo.generic_u8string();
+    return std::string(u.begin(), u.end());
+}
+
 std::unique_ptr<db::Conexion> AbreArchivoSQLite(const std::filesystem::path& archivo) {
     std::string driver = "SQLite3";
     for (const auto& d : db::DriversInstalados()) {
@@ -114,7 +120,7 @@ std::unique_ptr<db::Conexion> AbreArchivoSQLite(const std::filesystem::path& arc
             break;
         }
     }
-    const std::string ruta = Utf8DeRuta(archivo);
+    const std::string ruta = RutaParaSQLite(archivo);
     if (ruta.find(';') != std::string::npos) {
         throw ErrorPropio("La ruta del archivo " + ruta + " lleva ';': elija otra carpeta.");
     }
@@ -364,7 +370,7 @@ void ArchivoDepuracion::Prepara(db::Sesion& cn) {
         return;
     }
     try {
-        cn.Execute("ATTACH DATABASE " + Literal(Utf8DeRuta(ruta_)) + " AS " + kUnido);
+        cn.Execute("ATTACH DATABASE " + Literal(RutaParaSQLite(ruta_)) + " AS " + kUnido);
         unido_ = true;
         cn.Execute(std::string("PRAGMA ") + kUnido + ".journal_mode=DELETE");
         cn.Execute(std::string("PRAGMA ") + kUnido + ".synchronous=FULL");

@@ -69,6 +69,9 @@ void SincronizaEnDisco(const std::filesystem::path& archivo);
 // Crea el archivo vacío sin pisar uno existente; lanza db::ErrorBD si no puede.
 void CreaArchivoNuevo(const std::filesystem::path& archivo);
 
+// La ruta como la toma el driver de SQLite (separada con '/').
+std::string RutaParaSQLite(const std::filesystem::path& archivo);
+
 // La conexión ODBC a un archivo SQLite (lo abre con el driver de SQLite instalado). Lanza db::ErrorBD.
 std::unique_ptr<db::Conexion> AbreArchivoSQLite(const std::filesystem::path& archivo);
 
