@@ -185,10 +185,12 @@ void ArchivoDepuracion::Abre() {
     for (int n = 2; std::filesystem::exists(ruta, ec) && n < 100; ++n) {
         ruta = carpeta_ / RutaDeUtf8(nombre.substr(0, nombre.size() - 3) + "-" + std::to_string(n) + ".db");
     }
+    // Se arma con otro nombre y toma el suyo ya con su origen en disco: un archivo .db siempre dice de dónde
+    // salió, aunque el proceso muera al crearlo.
+    const std::filesystem::path nuevo = std::filesystem::path(ruta).concat(".nuevo");
     try {
-        CreaArchivoNuevo(ruta);
-        ruta_ = ruta;
-        es_ = AbreEscritorArchivo(ruta_);
+        CreaArchivoNuevo(nuevo);
+        es_ = AbreEscritorArchivo(nuevo);
         es_->Comienza();
         es_->Ejecuta(
             std::string("CREATE TABLE ") + kArchivoOrigen +
@@ -205,15 +207,22 @@ void ArchivoDepuracion::Abre() {
         es_->Ejecuta(std::string("INSERT INTO ") + kArchivoOrigen + " (" + kColumnasArchivoOrigen +
                      ") VALUES (" + valores + ")");
         es_->Confirma();
-        sincroniza_(ruta_);
-    } catch (const db::ErrorBD& e) {
+        es_->Cierra();
         es_.reset();
+        sincroniza_(nuevo);
+        std::filesystem::rename(nuevo, ruta);
+        ruta_ = ruta;
+        sincroniza_(ruta_);
+        es_ = AbreEscritorArchivo(ruta_);
+    } catch (const std::exception& e) {
+        es_.reset();
+        std::filesystem::remove(nuevo, ec);
         if (!ruta_.empty()) {
             std::filesystem::remove(ruta_, ec);
         }
         ruta_.clear();
         throw ErrorPropio("No se pudo crear el archivo de las filas eliminadas en " + Utf8DeRuta(carpeta_) +
-                          " (" + e.Descripcion + "); la tabla quedó como estaba.");
+                          " (" + e.what() + "); la tabla quedó como estaba.");
     }
 }
 
