@@ -316,14 +316,18 @@ long long ArchivoDepuracion::Guarda(db::Sesion& cn, const TablaDatos& t, const R
         es_->Deshace();
         throw;
     }
-    // Antes de que la depuración confirme, las filas ya están en disco.
+    LlevaADisco();
+    return filas;
+}
+
+// Antes de que la depuración confirme, las filas ya están en disco.
+void ArchivoDepuracion::LlevaADisco() {
     try {
         sincroniza_(ruta_);
     } catch (const std::exception& e) {
         throw ErrorPropio("No se pudo dejar en disco el archivo " + Utf8DeRuta(ruta_) + " (" + e.what() +
                           "); la tabla quedó como estaba.");
     }
-    return filas;
 }
 
 // En WAL la conexión del archivo lee la base sin esperar: ve lo último confirmado, que es lo que la
@@ -353,12 +357,7 @@ long long ArchivoDepuracion::CopiaDeWal(db::Sesion& cn, const TablaDatos& t, con
         throw ErrorPropio("No se pudo escribir el archivo " + Utf8DeRuta(ruta_) + " (" + e.Descripcion +
                           "); la tabla quedó como estaba.");
     }
-    try {
-        sincroniza_(ruta_);
-    } catch (const std::exception& e) {
-        throw ErrorPropio("No se pudo dejar en disco el archivo " + Utf8DeRuta(ruta_) + " (" + e.what() +
-                          "); la tabla quedó como estaba.");
-    }
+    LlevaADisco();
     return filas;
 }
 

@@ -105,6 +105,7 @@ public:
 private:
     void Abre();
     void Marca(const std::string& tabla, const char* estado) noexcept;
+    void LlevaADisco();
 
     std::filesystem::path carpeta_;
     OrigenArchivo origen_;
