@@ -26,7 +26,7 @@ add_library(ov_app_win32 STATIC ${fuentes_win32})
 target_include_directories(ov_app_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ov_app_win32 PRIVATE ${OV_ADVERTENCIAS})
 target_compile_definitions(ov_app_win32 PUBLIC UNICODE _UNICODE)
-target_link_libraries(ov_app_win32 PUBLIC ov_app ov_nucleo comctl32 gdi32 version)
+target_link_libraries(ov_app_win32 PUBLIC ov_app ov_nucleo comctl32 gdi32 version shell32 ole32)
 
 add_executable(ovnalvora_ventana WIN32 src/app/win32/Principal.cpp ${CMAKE_BINARY_DIR}/ventana.rc
                ${CMAKE_BINARY_DIR}/version-ventana.rc)

@@ -155,6 +155,14 @@ public:
     virtual void Publica(std::function<void()> fn) = 0;
     // Termina el programa en seguida (tras Salir).
     virtual void TerminaPrograma() = 0;
+    // Pregunta por una carpeta, partiendo de inicial; alElegir recibe la elegida (no se llama si el
+    // operador cancela). Puede volver antes de la respuesta.
+    virtual void EligeCarpeta(const std::string& titulo, const std::string& inicial,
+                              std::function<void(const std::string&)> alElegir) = 0;
+    // Un ajuste del usuario que dura entre sesiones; vacío si no lo hay. Por omisión, en el archivo de
+    // ajustes de su carpeta de configuración (AjustesUsuario.h).
+    virtual std::string LeeAjuste(const std::string& clave);
+    virtual void GuardaAjuste(const std::string& clave, const std::string& valor);
 };
 
 } // namespace ov::app

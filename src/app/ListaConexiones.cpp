@@ -102,8 +102,16 @@ void frmNalvora::Lista_MenuContextual(int k) {
         conexion = Tareas.TareaEn(k).Conexion;
         opciones.push_back("Marcar los pasos de " + conexion);
     }
-    c_.Lista().MenuContextual(opciones, [this, conexion](int eleccion) {
+    const int primeraDeArchivo = static_cast<int>(opciones.size());
+    for (auto& o : OpcionesArchivo()) {
+        opciones.push_back(std::move(o));
+    }
+    c_.Lista().MenuContextual(opciones, [this, conexion, primeraDeArchivo](int eleccion) {
         if (bloqueada_) {
+            return;
+        }
+        if (eleccion >= primeraDeArchivo) {
+            MenuArchivo(eleccion - primeraDeArchivo);
             return;
         }
         if (eleccion == 2) {

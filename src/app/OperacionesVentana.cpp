@@ -2,7 +2,9 @@
 // corren en el obrero y sus avisos se aplican en el hilo de la ventana, en orden.
 #include "app/frmNalvora.h"
 #include "connections/Estadisticas.h"
+#include "log/Rutas.h"
 #include "log/Version.h"
+#include "purge/Archivo.h"
 
 namespace ov::app {
 
@@ -133,7 +135,9 @@ void frmNalvora::ActualizaEstadisticas() {
 
 ResultadoCorrida frmNalvora::CorreDepuracion(Plan& plan, const Rango& rango, ObservadorCorrida& observador) {
     ModNalvora modulo(registro_);
-    return Depuracion(modulo, Log(), observador).Corre(plan, rango);
+    Depuracion depuracion(modulo, Log(), observador);
+    depuracion.FijaArchivo(RutaDeUtf8(carpetaArchivo_)); // no cambia mientras la ventana está bloqueada
+    return depuracion.Corre(plan, rango);
 }
 
 std::vector<CuentaConexion> frmNalvora::CuentaFilas(const Plan& plan, const Rango& rango) {
@@ -175,7 +179,8 @@ void frmNalvora::EjecutaProceso() {
 void frmNalvora::PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                                 const std::vector<CuentaConexion>& cuentas) {
     const std::string pregunta = TextoSegundaPregunta(rango, c_.Label1().Caption());
-    if (!cajas_.PreguntaSiNo(SegundaPreguntaConRecuento(pregunta, cuentas), kTituloPreguntas)) {
+    if (!cajas_.PreguntaSiNo(SegundaPreguntaConRecuento(pregunta, cuentas) + ParrafoArchivo(carpetaArchivo_),
+                             kTituloPreguntas)) {
         ActualizaEstadisticas();
         return;
     }

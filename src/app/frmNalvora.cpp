@@ -1,5 +1,6 @@
 #include "app/frmNalvora.h"
 
+#include "app/AjustesUsuario.h"
 #include "log/Fechas.h"
 #include "log/Version.h"
 
@@ -43,6 +44,11 @@ frmNalvora::frmNalvora(DependenciasVentana d)
     for (int i : {0, 1}) {
         c_.DTPicker1(i).PonMinimo(kFechaMinima);
         c_.DTPicker1(i).PonValue(Hoy(reloj_));
+    }
+    try {
+        carpetaArchivo_ = plataforma_.LeeAjuste(kAjusteCarpetaArchivo);
+    } catch (const std::exception&) {
+        // Sin ajustes legibles no se archiva hasta que el operador elija una carpeta.
     }
     CargaConexiones();
     c_.Timer1().PonEnabled(true);

@@ -83,6 +83,8 @@ public:
     Plan Tareas; // paralelo a los nodos de Lista
     const Bitacora& Log() const { return *bitacora_; }
     ControlesVentana& Controles() const { return c_; }
+    // Donde se guarda lo eliminado antes de depurar (vacía: no se guarda); se elige desde el menú de Lista.
+    const std::string& CarpetaArchivo() const { return carpetaArchivo_; }
 
 protected:
     // El sondeo y la corrida; las pruebas los cuentan o los hacen fallar.
@@ -112,6 +114,10 @@ private:
     void LlenaLista();
     void MarcaNodos(const std::string* conexion, bool marca);
     void LeeMarcas(Plan& plan) const;
+    // Las opciones del archivo de lo eliminado en el menú de Lista, y lo que hace la elegida.
+    std::vector<std::string> OpcionesArchivo() const;
+    void MenuArchivo(int eleccion);
+    std::string carpetaArchivo_;
 
     ControlesVentana& c_;
     ServiciosVentana& cajas_;

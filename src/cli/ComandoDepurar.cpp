@@ -2,6 +2,8 @@
 #include "connections/Estadisticas.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
+#include "log/Rutas.h"
+#include "purge/Archivo.h"
 #include "purge/AvisoFinal.h"
 #include "purge/Dialecto.h"
 #include "purge/EjecutaProceso.h"
@@ -110,7 +112,17 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     }
 
     if (o.simular) {
-        return ComandoSimular(plan, rango, o.estrategia, registro, entorno);
+        const int codigo = ComandoSimular(plan, rango, o.estrategia, registro, entorno);
+        // Como comentario de SQL: el guion se sigue pudiendo correr tal cual.
+        for (int k = 1; !o.archivo.empty() && k <= plan.Count(); k += kPasosPorConexion) {
+            entorno.salida << "-- Las filas que se eliminen de " << plan.TareaEn(k).Conexion << " irían a "
+                           << Utf8DeRuta(RutaDeUtf8(o.archivo) /
+                                         RutaDeUtf8(NombreArchivo(
+                                             plan.TareaEn(k).Conexion,
+                                             (entorno.reloj ? *entorno.reloj : RelojDelSistema()).Ahora())))
+                           << "; no se escribió nada.\n";
+        }
+        return codigo;
     }
     if (!o.si) {
         if (!entorno.hayTerminal) {
@@ -122,7 +134,8 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
         if (!PreguntaEnTerminal(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
             !PreguntaEnTerminal(entorno,
                                 SegundaPreguntaConRecuento(TextoSegundaPregunta(rango, kCaptionLabel1),
-                                                           CuentaLoQueSeElimina(modulo, plan, rango)))) {
+                                                           CuentaLoQueSeElimina(modulo, plan, rango)) +
+                                    ParrafoArchivo(o.archivo))) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }
@@ -133,6 +146,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     ObservadorConsola observador(entorno.salida);
     Depuracion depuracion(modulo, bitacora, observador);
     depuracion.FijaEstrategia(o.estrategia);
+    depuracion.FijaArchivo(RutaDeUtf8(o.archivo));
     const auto resultado = depuracion.Corre(plan, rango);
     if (resultado.fin == ResultadoCorrida::Fin::Rechazada) {
         entorno.errores << resultado.Mensaje << '\n';

@@ -15,6 +15,8 @@ std::string CampoDeUnaLinea(const std::string& texto);
 int ComandoDepurar(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
 // --temporal, --reponer y --descartar-temporal: la vuelta de una orvalo_temp que quedó.
 int ComandoTemporal(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
+// --restaurar-archivo: las filas de un archivo de lo eliminado vuelven a su base.
+int ComandoRestaurarArchivo(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
 // Pregunta en la terminal; Sí solo con "s".
 bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto);
 // --simular: cuántas filas saldrían y el guion de lo que se ejecutaría, sin cambiar nada.

@@ -17,7 +17,8 @@ const char* const kAyuda =
     "  ovnalvora [--registro ARCHIVO] --conexiones\n"
     "  ovnalvora [--registro ARCHIVO] --depurar --conexion NOMBRE [--conexion NOMBRE ...]\n"
     "            --desde AAAA-MM-DD --hasta AAAA-MM-DD [--pasos N[,N...]] [--simular] [--si]\n"
-    "            [--estrategia auto|copia|borrado] [--espera SEGUNDOS]\n"
+    "            [--estrategia auto|copia|borrado] [--espera SEGUNDOS] [--archivo CARPETA]\n"
+    "  ovnalvora [--registro ARCHIVO] --restaurar-archivo ARCHIVO [--conexion NOMBRE] [--si]\n"
     "  ovnalvora [--registro ARCHIVO] --temporal --conexion NOMBRE\n"
     "  ovnalvora [--registro ARCHIVO] --reponer --conexion NOMBRE [--origen NOMBRE] [--si]\n"
     "  ovnalvora [--registro ARCHIVO] --descartar-temporal --conexion NOMBRE [--si]\n"
@@ -36,6 +37,10 @@ const char* const kAyuda =
     "  --origen NOMBRE     con --reponer, si orvalo_temp no dice de qué base salió: confirma que sus\n"
     "                      filas son de la base de esa conexión (la misma de --conexion)\n"
     "  --descartar-temporal  borra orvalo_temp con lo que guarde (también un orvalo_temp.db dañado)\n"
+    "  --archivo CARPETA   guarda antes cada fila que se elimine en un archivo SQLite de esa carpeta,\n"
+    "                      uno por conexión y corrida\n"
+    "  --restaurar-archivo ARCHIVO  devuelve las filas de ese archivo a la base de donde salieron (a otra,\n"
+    "                      solo nombrando su --conexion), sin duplicar ninguna\n"
     "  --espera SEGUNDOS   cuánto esperar en total, en toda la corrida, a una base que otro proceso\n"
     "                      retiene (60; 0 es sin límite)\n"
     "\n"
@@ -76,6 +81,7 @@ int Corre(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
     case Opciones::Orden::Temporal:
     case Opciones::Orden::Reponer:
     case Opciones::Orden::DescartarTemporal:
+    case Opciones::Orden::RestaurarArchivo:
         break;
     case Opciones::Orden::Ninguna:
         return 2;
@@ -97,6 +103,9 @@ int Corre(const std::vector<std::string>& argumentos, EntornoConsola& entorno) {
     }
     if (o.orden == Opciones::Orden::Depurar) {
         return ComandoDepurar(o, *registro, entorno);
+    }
+    if (o.orden == Opciones::Orden::RestaurarArchivo) {
+        return ComandoRestaurarArchivo(o, *registro, entorno);
     }
     return ComandoTemporal(o, *registro, entorno);
 }

@@ -48,6 +48,7 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
         return true;
     };
     bool conEstrategia = false;
+    bool archivoDado = false;
     for (size_t i = 0; i < argumentos.size(); ++i) {
         const std::string& a = argumentos[i];
         auto valor = [&](std::string& destino) {
@@ -72,6 +73,15 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
             bien = fijaOrden(Opciones::Orden::Reponer);
         } else if (a == "--descartar-temporal") {
             bien = fijaOrden(Opciones::Orden::DescartarTemporal);
+        } else if (a == "--archivo" || a == "--restaurar-archivo") {
+            if (a == "--restaurar-archivo") {
+                bien = fijaOrden(Opciones::Orden::RestaurarArchivo);
+            }
+            if (!valor(o.archivo) || o.archivo.empty()) {
+                return "Falta " + std::string(a == "--archivo" ? "la carpeta" : "el archivo") +
+                       " después de " + a + ".";
+            }
+            archivoDado = a == "--archivo";
         } else if (a == "--registro") {
             if (!valor(o.registro)) {
                 return std::string("Falta el archivo después de --registro.");
@@ -141,6 +151,16 @@ std::variant<Opciones, std::string> LeeOpciones(const std::vector<std::string>& 
     }
     if (conEstrategia && o.orden != Opciones::Orden::Depurar) {
         return std::string("--estrategia va solo con --depurar.");
+    }
+    if (archivoDado && o.orden != Opciones::Orden::Depurar) {
+        return std::string("--archivo va solo con --depurar.");
+    }
+    if (o.orden == Opciones::Orden::RestaurarArchivo) {
+        if (o.conexiones.size() > 1 || !o.desde.empty() || !o.hasta.empty() || !o.pasos.empty() ||
+            o.simular) {
+            return std::string("Con --restaurar-archivo solo van --conexion (una) y --si.");
+        }
+        return o;
     }
     if (esperaDada && o.orden != Opciones::Orden::Depurar) {
         return std::string("--espera va solo con --depurar.");

@@ -12,7 +12,8 @@
 namespace ov {
 
 struct Opciones {
-    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar, Temporal, Reponer, DescartarTemporal };
+    enum class Orden { Ninguna, Version, Ayuda, Conexiones, Depurar, Temporal, Reponer, DescartarTemporal,
+                       RestaurarArchivo };
     Orden orden = Orden::Ninguna;
     std::string registro;
     std::vector<std::string> conexiones;
@@ -22,6 +23,7 @@ struct Opciones {
     Estrategia estrategia = Estrategia::Auto;
     bool si = false;
     std::string origen; // --reponer: la conexión cuya base confirma el operador para filas sin origen
+    std::string archivo; // --depurar: carpeta del archivo de lo eliminado; --restaurar-archivo: el archivo
     std::chrono::seconds espera = db::kEsperaPorOmision; // por una base ocupada; 0 es sin límite
 };
 

@@ -146,6 +146,15 @@ void ExigeAbierta(bool abierta) {
 }
 } // namespace
 
+std::vector<Campo> Conexion::Recorre(const std::string& sql, const RecibeFila& fila) {
+    ExigeAbierta(impl_->abierta);
+    ManejadorSentencia st = NuevaSentencia(impl_->h());
+    odbc::FijaAtributoSentencia(st.get(), SQL_ATTR_QUERY_TIMEOUT, 0);
+    LoteOdbc lote(st.get(), sql, &fila);
+    Resultado r = AgotaLote(lote);
+    return r.Registros ? r.Registros->Campos : std::vector<Campo>{};
+}
+
 void Conexion::FijaEspera(std::shared_ptr<EsperaBase> espera) {
     impl_->espera = std::move(espera);
 }

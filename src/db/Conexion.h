@@ -3,6 +3,7 @@
 #include "db/ErrorBD.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +47,9 @@ struct Resultado {
 
 enum class Dialecto { SqlServer, SQLite, Otro };
 
+// Recibe, una por una, las filas de una lectura que no se guarda entera.
+using RecibeFila = std::function<void(const std::vector<Valor>&)>;
+
 // Lo que la depuración usa de una conexión abierta; las pruebas la sustituyen por una que graba.
 class Sesion {
 public:
@@ -53,6 +57,8 @@ public:
     // Ejecuta el texto como un lote y agota todos sus resultados. Lanza ErrorBD.
     virtual Resultado Execute(const std::string& sql) = 0;
     virtual std::string DefaultDatabase() = 0;
+    // Ejecuta una consulta y pasa sus filas una a una sin guardarlas; devuelve sus campos. Lanza ErrorBD.
+    virtual std::vector<Campo> Recorre(const std::string& sql, const RecibeFila& fila);
 };
 
 // Lo que sale de traducir la cadena del registro.
@@ -82,6 +88,7 @@ public:
     // Ejecuta el texto como un lote y agota todos sus resultados. Lanza ErrorBD.
     // Con una espera fijada, una base ocupada se vuelve a intentar (SQLite) o se descuenta (SQL Server).
     Resultado Execute(const std::string& sql) override;
+    std::vector<Campo> Recorre(const std::string& sql, const RecibeFila& fila) override;
     void FijaEspera(std::shared_ptr<EsperaBase> espera);
 
     std::string DefaultDatabase() override;

@@ -89,7 +89,7 @@ long long LoteOdbc::Cuenta() {
 }
 
 Llamada LoteOdbc::Lee(Recordset& destino, SQLSMALLINT columnas) {
-    return LeeRecordset(st_, columnas, destino);
+    return LeeRecordset(st_, columnas, destino, fila_);
 }
 
 namespace {
@@ -112,7 +112,7 @@ Llamada LeeValor(SQLHSTMT st, SQLUSMALLINT columna, Valor& valor) {
 
 } // namespace
 
-Llamada LeeRecordset(SQLHSTMT st, SQLSMALLINT columnas, Recordset& destino) {
+Llamada LeeRecordset(SQLHSTMT st, SQLSMALLINT columnas, Recordset& destino, const RecibeFila* recibe) {
     destino.Campos.assign(static_cast<size_t>(columnas), Campo{});
     for (SQLSMALLINT i = 0; i < columnas; ++i) {
         Llamada l = LeeCampo(st, static_cast<SQLUSMALLINT>(i + 1), destino.Campos[static_cast<size_t>(i)]);
@@ -142,7 +142,11 @@ Llamada LeeRecordset(SQLHSTMT st, SQLSMALLINT columnas, Recordset& destino) {
                 return l;
             }
         }
-        destino.Filas.push_back(std::move(fila));
+        if (recibe != nullptr) {
+            (*recibe)(fila); // si lanza, la lectura se abandona con su error
+        } else {
+            destino.Filas.push_back(std::move(fila));
+        }
     }
 }
 

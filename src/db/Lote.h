@@ -28,7 +28,9 @@ Resultado AgotaLote(OrigenLote& origen);
 // El lote sobre una sentencia ODBC real.
 class LoteOdbc final : public OrigenLote {
 public:
-    LoteOdbc(SQLHSTMT sentencia, std::string sql) : st_(sentencia), sql_(std::move(sql)) {}
+    // Con fila, las filas del resultado se le pasan una a una y no se guardan.
+    LoteOdbc(SQLHSTMT sentencia, std::string sql, const RecibeFila* fila = nullptr)
+        : st_(sentencia), sql_(std::move(sql)), fila_(fila) {}
     Llamada Ejecuta() override;
     Llamada MasResultados() override;
     SQLSMALLINT Columnas() override;
@@ -38,10 +40,12 @@ public:
 private:
     SQLHSTMT st_;
     std::string sql_;
+    const RecibeFila* fila_;
 };
 
 // Lee el resultado actual de la sentencia: campos con su tamaño declarado y todas las filas
 // como texto (Null es nullopt).
-Llamada LeeRecordset(SQLHSTMT sentencia, SQLSMALLINT columnas, Recordset& destino);
+Llamada LeeRecordset(SQLHSTMT sentencia, SQLSMALLINT columnas, Recordset& destino,
+                     const RecibeFila* fila = nullptr);
 
 } // namespace ov::db

@@ -51,4 +51,15 @@ long long Resultado::UltimaCuenta() const {
     return -1;
 }
 
+std::vector<Campo> Sesion::Recorre(const std::string& sql, const RecibeFila& fila) {
+    Resultado r = Execute(sql);
+    if (!r.Registros) {
+        return {};
+    }
+    for (const auto& f : r.Registros->Filas) {
+        fila(f);
+    }
+    return r.Registros->Campos;
+}
+
 } // namespace ov::db

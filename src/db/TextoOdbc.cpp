@@ -155,7 +155,7 @@ SQLRETURN DescribeColumna(SQLHSTMT st, SQLUSMALLINT columna, std::string& nombre
 }
 
 SQLRETURN DatoTexto(SQLHSTMT st, SQLUSMALLINT columna, std::optional<std::string>& valor) {
-    std::array<SQLWCHAR, 2048> buf{};
+    std::array<SQLWCHAR, 2048> buf; // sin llenar: se lee solo lo que el driver escribió
     constexpr SQLLEN util = static_cast<SQLLEN>(buf.size()) - 1; // el driver termina cada trozo con NUL
     std::wstring texto; // UTF-16 entero: un par sustituto puede partirse
     for (;;) {
@@ -299,7 +299,7 @@ SQLRETURN DescribeColumna(SQLHSTMT st, SQLUSMALLINT columna, std::string& nombre
 }
 
 SQLRETURN DatoTexto(SQLHSTMT st, SQLUSMALLINT columna, std::optional<std::string>& valor) {
-    std::array<char, 4096> buf{};
+    std::array<char, 4096> buf; // sin llenar: se lee solo lo que el driver escribió
     constexpr SQLLEN util = static_cast<SQLLEN>(buf.size()) - 1; // el driver termina cada trozo con NUL
     std::string texto;
     for (;;) {

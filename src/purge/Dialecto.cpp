@@ -153,10 +153,13 @@ void DialectoDepuracion::RestauraTrasDeshacer(db::Sesion& cn, const std::string&
 
 CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                                  const SentenciaTarea& reposicion, Estrategia pedida,
-                                                 bool temporalLista) {
+                                                 GuardaEliminadas* archivo, bool temporalLista) {
     CuentaDepuracion c;
     std::vector<Disparador> disparadores;
-    bool leidos = false;
+    bool leidos = false, faltaTemporal = false;
+    if (archivo != nullptr) {
+        archivo->Prepara(cn);
+    }
     try {
         // Todo lo que decide y verifica se cuenta aquí, bajo el candado de la tabla.
         c.Antes = Comienza(cn, t.Tabla);
@@ -166,8 +169,11 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         const CostoTabla costo = MideCosto(cn, t, r, c.Antes, pedida);
         c.Usada = Elige(pedida, costo, t.Tabla);
         if (c.Usada == Estrategia::Copia && !temporalLista) {
+            faltaTemporal = true;
             throw FaltaTemporal{};
         }
+        // Lo que sale queda en el archivo, en disco, antes de tocar la tabla.
+        const long long archivadas = archivo != nullptr ? archivo->Guarda(cn, t, r) : -1;
         ApagaDisparadores(cn, t.Tabla, disparadores);
         if (c.Usada == Estrategia::Borrado) {
             // La prueba: la cuenta del propio DELETE contra la que dio el índice. Solo una llave foránea
@@ -204,6 +210,11 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
                                   "; se deshizo todo y la tabla quedó como estaba.");
             }
         }
+        if (archivo != nullptr && archivadas != c.Eliminadas()) {
+            throw ErrorPropio("Se archivaron " + std::to_string(archivadas) + " filas de " + t.Tabla +
+                              " y salían " + std::to_string(c.Eliminadas()) +
+                              "; se deshizo todo y la tabla quedó como estaba.");
+        }
         DejaDisparadores(cn, t.Tabla, disparadores);
         RevisaAlFinal(cn, t.Tabla, id, disparadores);
         if (c.Usada == Estrategia::Copia) {
@@ -215,13 +226,29 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         if (leidos) {
             RestauraTrasDeshacer(cn, t.Tabla, disparadores);
         }
+        if (archivo != nullptr) {
+            archivo->Suelta(cn);
+            // Sin orvalo_temp la tabla se vuelve a depurar enseguida: aún no hay nada que anotar.
+            if (!faltaTemporal) {
+                archivo->NoDepurada(t.Tabla);
+            }
+        }
         throw;
+    }
+    if (archivo != nullptr) {
+        archivo->Suelta(cn);
+        archivo->Depurada(t.Tabla);
     }
     return c;
 }
 
 long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tabla,
                                           const std::string& columnas) {
+    return ReponeDesde(cn, tabla, columnas, {NombreTemporal(tabla), {}, BorraCopia(tabla)});
+}
+
+long long DialectoDepuracion::ReponeDesde(db::Sesion& cn, const std::string& tabla,
+                                          const std::string& columnas, const FuenteReposicion& fuente) {
     long long faltan = 0;
     std::vector<Disparador> disparadores;
     bool leidos = false;
@@ -230,10 +257,13 @@ long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tab
         const auto id = LeeIdentidad(cn, tabla);
         disparadores = LeeDisparadores(cn, tabla);
         leidos = true;
-        faltan = CuentaFaltantes(cn, tabla, columnas);
+        if (fuente.Carga) {
+            fuente.Carga(cn);
+        }
+        faltan = CuentaFaltantes(cn, fuente.Nombre, tabla, columnas);
         if (faltan > 0) {
             ApagaDisparadores(cn, tabla, disparadores);
-            Ejecuta(cn, Faltantes(cn, tabla, columnas));
+            Ejecuta(cn, Faltantes(cn, fuente.Nombre, tabla, columnas));
             DejaDisparadores(cn, tabla, disparadores);
             const long long despues = CuentaFilas(cn, tabla);
             if (despues != antes + faltan) {
@@ -241,13 +271,13 @@ long long DialectoDepuracion::ReponeCopia(db::Sesion& cn, const std::string& tab
                                   " y hay " + std::to_string(despues) + "; se deshizo todo.");
             }
             // La copia se borra solo si cada una de sus filas está en la tabla, tal como se copió.
-            if (CuentaFaltantes(cn, tabla, columnas) != 0) {
+            if (CuentaFaltantes(cn, fuente.Nombre, tabla, columnas) != 0) {
                 throw ErrorPropio("Tras reponer, a " + tabla + " todavía le faltan filas de su copia; se " +
                                   "deshizo todo.");
             }
             RevisaAlFinal(cn, tabla, id, disparadores);
         }
-        cn.Execute(BorraCopia(tabla));
+        cn.Execute(fuente.Borra);
         Confirma(cn);
     } catch (...) {
         Deshaz(cn);

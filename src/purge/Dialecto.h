@@ -4,6 +4,7 @@
 #include "purge/Origen.h"
 #include "purge/Rango.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,21 @@ struct Identidad {
 // depurar la tabla copiando. Borrar en su lugar nunca la crea.
 struct FaltaTemporal {};
 
+// Guarda fuera de la base, antes de depurar, cada fila que sale de una tabla (--archivo).
+class GuardaEliminadas {
+public:
+    virtual ~GuardaEliminadas() = default;
+    // Dentro de la transacción de la tabla y bajo su candado: guarda las filas que van a salir y las
+    // deja en disco antes de volver. Devuelve cuántas guardó. Lanza db::ErrorBD si no pudo.
+    virtual long long Guarda(db::Sesion& cn, const TablaDatos& t, const Rango& r) = 0;
+    // Antes de empezar la transacción de la tabla, y después de terminarla (ATTACH no va dentro de una).
+    virtual void Prepara(db::Sesion&) {}
+    virtual void Suelta(db::Sesion&) noexcept {}
+    // Tras confirmar la depuración de la tabla, o tras deshacerla. Nunca lanzan.
+    virtual void Depurada(const std::string& tabla) noexcept = 0;
+    virtual void NoDepurada(const std::string& tabla) noexcept = 0;
+};
+
 // El trabajo de la depuración en los términos de cada servidor.
 class DialectoDepuracion {
 public:
@@ -86,11 +102,12 @@ public:
 
     // --- tareas de datos
     // Una tarea de datos entera en una transacción, con la tabla bloqueada: copia lo que se conserva,
-    // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace. Sin
-    // temporalLista, elegir copiar lanza FaltaTemporal.
+    // vacía, repone con la sentencia dada, verifica y borra la copia. Cualquier falla la deshace.
+    // Con archivo, lo que sale queda guardado en él antes de confirmar, y contado igual. Sin
+    // temporalLista, elegir copiar lanza FaltaTemporal (sin tocar el archivo).
     CuentaDepuracion DepuraTabla(db::Sesion& cn, const TablaDatos& t, const Rango& r,
                                  const SentenciaTarea& reposicion, Estrategia pedida = Estrategia::Auto,
-                                 bool temporalLista = true);
+                                 GuardaEliminadas* archivo = nullptr, bool temporalLista = true);
     // La estrategia para la tabla: la pedida, o en auto la más barata según su costo. Lanza si la
     // pedida no se puede usar en esa tabla.
     Estrategia Elige(Estrategia pedida, const CostoTabla& costo, const std::string& tabla) const;
@@ -150,6 +167,15 @@ public:
     // contando repeticiones), en una transacción con la tabla bloqueada; borra la copia y confirma.
     // Devuelve cuántas filas insertó.
     long long ReponeCopia(db::Sesion& cn, const std::string& tabla, const std::string& columnas);
+    // Lo mismo desde otra fuente que cn alcanza: la llena carga (ya dentro de la transacción, con la
+    // tabla bloqueada) y la quita borra; ninguna fila se duplica y ningún disparador se dispara.
+    struct FuenteReposicion {
+        std::string Nombre;
+        std::function<void(db::Sesion&)> Carga;
+        std::string Borra;
+    };
+    long long ReponeDesde(db::Sesion& cn, const std::string& tabla, const std::string& columnas,
+                          const FuenteReposicion& fuente);
 
 protected:
     void RevisaAlFinal(db::Sesion& cn, const std::string& tabla, const std::optional<Identidad>& id,
@@ -175,10 +201,10 @@ protected:
     virtual void Deshaz(db::Sesion& cn) noexcept = 0;
     virtual void CreaVacia(db::Sesion& cn) = 0;
     virtual void EscribeOrigen(db::Sesion& cn, const Origen& origen) = 0;
-    // INSERT de las filas de la copia que faltan en la tabla viva (diferencia de multiconjuntos).
-    virtual SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla,
+    // INSERT de las filas de la fuente que faltan en la tabla viva (diferencia de multiconjuntos).
+    virtual SentenciaTarea Faltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
                                      const std::string& columnas) = 0;
-    virtual long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
+    virtual long long CuentaFaltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
                                       const std::string& columnas) = 0;
 };
 

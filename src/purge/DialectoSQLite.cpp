@@ -68,12 +68,14 @@ std::string Numeradas(const std::string& columnas, const std::string& tabla) {
     return "SELECT " + columnas + ", row_number() OVER (PARTITION BY " + columnas + ") FROM " + tabla;
 }
 
-std::string DiferenciaCopia(const std::string& tabla, const std::string& columnas) {
-    return "SELECT " + columnas + " FROM (" + Numeradas(columnas, "orvalo_temp." + tabla) + " EXCEPT " +
+std::string DiferenciaCopia(const std::string& fuente, const std::string& tabla,
+                            const std::string& columnas) {
+    return "SELECT " + columnas + " FROM (" + Numeradas(columnas, fuente) + " EXCEPT " +
            Numeradas(columnas, tabla) + ")";
 }
 
-// sqlite3 no entiende { d '...'}, que el driver ODBC traduce: en el guion van literales de texto.
+} // namespace
+
 std::string SinEscapesDeFecha(std::string sql) {
     for (const char* escape : {"{ d '", "{ d'"}) {
         for (size_t p = sql.find(escape); p != std::string::npos; p = sql.find(escape, p)) {
@@ -83,8 +85,6 @@ std::string SinEscapesDeFecha(std::string sql) {
     }
     return sql;
 }
-
-} // namespace
 
 fs::path DialectoSQLite::ArchivoBase(db::Sesion& cn) {
     const auto r = cn.Execute("PRAGMA database_list");
@@ -376,14 +376,15 @@ long long DialectoSQLite::CuentaConservadas(db::Sesion& cn, const TablaDatos& t,
     return Entero(cn.Execute("SELECT count(*) FROM " + t.Tabla + CondicionConservar(t, r)));
 }
 
-SentenciaTarea DialectoSQLite::Faltantes(db::Sesion&, const std::string& tabla, const std::string& columnas) {
+SentenciaTarea DialectoSQLite::Faltantes(db::Sesion&, const std::string& fuente, const std::string& tabla,
+                                         const std::string& columnas) {
     return SentenciaTarea{
-        {"INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas)}};
+        {"INSERT INTO " + tabla + " (" + columnas + ") " + DiferenciaCopia(fuente, tabla, columnas)}};
 }
 
-long long DialectoSQLite::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
+long long DialectoSQLite::CuentaFaltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
                                           const std::string& columnas) {
-    return Entero(cn.Execute("SELECT count(*) FROM (" + DiferenciaCopia(tabla, columnas) + ")"));
+    return Entero(cn.Execute("SELECT count(*) FROM (" + DiferenciaCopia(fuente, tabla, columnas) + ")"));
 }
 
 // --- Guion para sqlite3: .bail on hace que la primera falla termine el programa, y SQLite deshace la

@@ -6,6 +6,9 @@
 
 namespace ov {
 
+// sqlite3 y la biblioteca de SQLite no entienden { d '...'}, que el driver ODBC traduce: literales de texto.
+std::string SinEscapesDeFecha(std::string sql);
+
 // SQLite: orvalo_temp es el archivo orvalo_temp.db junto a la base, unido como orvalo_temp;
 // el driver ejecuta una sentencia por llamada.
 class DialectoSQLite final : public DialectoDepuracion {
@@ -72,8 +75,10 @@ protected:
     void Deshaz(db::Sesion& cn) noexcept override;
     void CreaVacia(db::Sesion& cn) override;
     void EscribeOrigen(db::Sesion& cn, const Origen& origen) override;
-    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
-    long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
+    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
+                             const std::string& columnas) override;
+    long long CuentaFaltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
+                              const std::string& columnas) override;
 };
 
 } // namespace ov

@@ -152,8 +152,9 @@ std::string Numeradas(const std::string& columnas, const std::string& tabla) {
            " order by (select null)) as ovn_n from " + tabla;
 }
 
-std::string DiferenciaCopia(const std::string& tabla, const std::string& columnas) {
-    return "select " + columnas + " from (" + Numeradas(columnas, "orvalo_temp.dbo." + tabla) + " except " +
+std::string DiferenciaCopia(const std::string& fuente, const std::string& tabla,
+                            const std::string& columnas) {
+    return "select " + columnas + " from (" + Numeradas(columnas, fuente) + " except " +
            Numeradas(columnas, "dbo." + tabla) + ") as faltan";
 }
 
@@ -395,10 +396,10 @@ long long DialectoSqlServer::CuentaConservadas(db::Sesion& cn, const TablaDatos&
 }
 
 // Los disparadores ya están apagados (ReponeCopia); con identidad, los valores se conservan.
-SentenciaTarea DialectoSqlServer::Faltantes(db::Sesion& cn, const std::string& tabla,
-                                            const std::string& columnas) {
+SentenciaTarea DialectoSqlServer::Faltantes(db::Sesion& cn, const std::string& fuente,
+                                            const std::string& tabla, const std::string& columnas) {
     const std::string inserta =
-        "insert into dbo." + tabla + " (" + columnas + ") " + DiferenciaCopia(tabla, columnas);
+        "insert into dbo." + tabla + " (" + columnas + ") " + DiferenciaCopia(fuente, tabla, columnas);
     if (!TieneIdentidad(cn, tabla)) {
         return SentenciaTarea{{inserta}};
     }
@@ -406,11 +407,11 @@ SentenciaTarea DialectoSqlServer::Faltantes(db::Sesion& cn, const std::string& t
                            sqlserver::IdentidadInsert(tabla, false)}};
 }
 
-long long DialectoSqlServer::CuentaFaltantes(db::Sesion& cn, const std::string& tabla,
-                                             const std::string& columnas) {
-    return Entero(
-        cn.Execute("select count_big(*) as filas from (" + DiferenciaCopia(tabla, columnas) + ") as f"),
-        "filas");
+long long DialectoSqlServer::CuentaFaltantes(db::Sesion& cn, const std::string& fuente,
+                                             const std::string& tabla, const std::string& columnas) {
+    return Entero(cn.Execute("select count_big(*) as filas from (" +
+                             DiferenciaCopia(fuente, tabla, columnas) + ") as f"),
+                  "filas");
 }
 
 } // namespace ov

@@ -62,8 +62,10 @@ protected:
     void Deshaz(db::Sesion& cn) noexcept override;
     void CreaVacia(db::Sesion& cn) override;
     void EscribeOrigen(db::Sesion& cn, const Origen& origen) override;
-    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
-    long long CuentaFaltantes(db::Sesion& cn, const std::string& tabla, const std::string& columnas) override;
+    SentenciaTarea Faltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
+                             const std::string& columnas) override;
+    long long CuentaFaltantes(db::Sesion& cn, const std::string& fuente, const std::string& tabla,
+                              const std::string& columnas) override;
 
 private:
     bool TieneIdentidad(db::Sesion& cn, const std::string& tabla);

@@ -2,6 +2,9 @@
 
 #include "db/Espera.h"
 #include "log/Fechas.h"
+#include "log/Rutas.h"
+#include "log/Version.h"
+#include "purge/Archivo.h"
 #include "purge/AvisoFinal.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/Dialecto.h"
@@ -161,8 +164,11 @@ std::optional<std::string> Depuracion::Prepara(const Plan& plan, ResultadoCorrid
     return std::nullopt;
 }
 
+Depuracion::~Depuracion() = default;
+
 ResultadoCorrida Depuracion::Corre(Plan& plan, const Rango& r) {
     ResultadoCorrida res;
+    inicio_ = bitacora_.reloj().Ahora();
     detenida_ = false;
     sinConexion_.clear();
     // Lo esperado a cada base se cuenta una vez para todo el módulo: la revisión, los pasos y lo de antes.
@@ -260,6 +266,7 @@ void Depuracion::Cierra() {
 
 // Al terminar el bloque de una conexión se borra su orvalo_temp, solo si no guarda filas de nadie.
 void Depuracion::CierraBloque(Bloque& bloque, ResultadoCorrida& res) {
+    TerminaArchivo();
     if (!bloque.temporalCreada) {
         return;
     }
@@ -319,9 +326,10 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
         }
         const SentenciaTarea reposicion = dialecto->Sentencia(cn, t.Clave, columnas, "");
         t.Sentencia = reposicion.Texto();
+        GuardaEliminadas* const archivo = Archivo(cn, *dialecto, r, bloque.conexion);
         CuentaDepuracion c;
         try {
-            c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_, bloque.temporalCreada);
+            c = dialecto->DepuraTabla(cn, tabla, r, reposicion, estrategia_, archivo, bloque.temporalCreada);
         } catch (const FaltaTemporal&) {
             // Bajo el candado se eligió copiar: orvalo_temp, con su origen, se crea solo ahora.
             dialecto->CreaTemporal(cn, Origen{bloque.conexion, dialecto->Servidor(cn), dialecto->Base(cn),
@@ -329,7 +337,7 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
                                               FormatoFecha(r.Desde), FormatoFecha(r.Hasta)});
             bloque.temporalCreada = true;
             dialecto->UneTemporal(cn);
-            c = dialecto->DepuraTabla(cn, tabla, r, reposicion, Estrategia::Copia);
+            c = dialecto->DepuraTabla(cn, tabla, r, reposicion, Estrategia::Copia, archivo);
         }
         t.Sentencia = c.Usada == Estrategia::Borrado ? dialecto->GuionBorrado(cn, tabla, r)
                                                      : dialecto->GuionDepuracion(cn, tabla, r, reposicion);
@@ -339,11 +347,40 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
                                " filas eliminadas, " + std::to_string(c.Conservadas) + " conservadas, " +
                                std::to_string(segundos.count()) + " s, por " + NombreEstrategia(c.Usada) +
                                ".");
+        if (archivo_) {
+            lineasExtra_.push_back(tabla.Tabla + " de " + t.Conexion + ": " + std::to_string(c.Eliminadas()) +
+                                   " filas guardadas en " + Utf8DeRuta(archivo_->Ruta()) + ".");
+        }
         return true;
     } catch (const db::ErrorBD& e) {
         GuardaError(t, e);
     }
     return false;
+}
+
+GuardaEliminadas* Depuracion::Archivo(db::Conexion& cn, DialectoDepuracion& dialecto, const Rango& r,
+                                      const std::string& conexion) {
+    if (carpetaArchivo_.empty()) {
+        return nullptr;
+    }
+    if (!archivo_) {
+        archivo_ = std::make_unique<ArchivoDepuracion>(
+            carpetaArchivo_,
+            OrigenArchivo{conexion, dialecto.Servidor(cn), dialecto.Base(cn), FormatoFecha(r.Desde),
+                          FormatoFecha(r.Hasta), FormatoFechaHoraSegundos(inicio_), "", TextoVersion()},
+            inicio_, cn.dialecto());
+    }
+    return archivo_.get();
+}
+
+void Depuracion::TerminaArchivo() {
+    if (archivo_) {
+        archivo_->Termina(FormatoFechaHoraSegundos(bitacora_.reloj().Ahora()));
+        for (const auto& aviso : archivo_->TomaAvisos()) {
+            Registra(aviso);
+        }
+        archivo_.reset();
+    }
 }
 
 bool Depuracion::CorreMantenimiento(Tarea& t, DialectoDepuracion& dialecto) {
@@ -401,6 +438,11 @@ void Depuracion::CorreTarea(Plan& plan, int i, const Rango& r, Bloque& bloque) {
     }
     Aspecto(plan, i, bien ? ov::Aspecto::Terminado : ov::Aspecto::Fallido);
     Registra(plan.NodoEn(i).Texto);
+    if (archivo_) {
+        for (auto& aviso : archivo_->TomaAvisos()) {
+            lineasExtra_.push_back(std::move(aviso));
+        }
+    }
     for (const auto& linea : lineasExtra_) {
         Registra(linea);
     }

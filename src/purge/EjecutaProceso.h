@@ -7,6 +7,8 @@
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -60,6 +62,7 @@ inline constexpr const char* kCaptionLabel1 =
 
 // La corrida sobre el plan, sin preguntas ni ventana: de la línea de inicio a la de fin.
 class CandadoCorrida;
+class ArchivoDepuracion;
 
 class Depuracion {
 public:
@@ -67,6 +70,9 @@ public:
     ResultadoCorrida Corre(Plan& plan, const Rango& r);
     // Cómo se quitan las filas de cada tabla; la ventana deja que se elija sola.
     void FijaEstrategia(Estrategia e) { estrategia_ = e; }
+    // Con carpeta, cada fila que se quite se guarda antes en un archivo por conexión (vacía: ninguno).
+    void FijaArchivo(std::filesystem::path carpeta) { carpetaArchivo_ = std::move(carpeta); }
+    ~Depuracion();
 
 private:
     struct Bloque;
@@ -96,6 +102,13 @@ private:
     std::vector<std::string> lineasExtra_; // van tras la línea de terminado de la tarea
     CandadoCorrida* candado_ = nullptr;    // el de la corrida en curso
     std::set<std::string> conCandado_;     // conexiones cuyo lugar ya está bajo el candado
+    // El archivo de las filas eliminadas de la conexión en curso, si se pidió.
+    GuardaEliminadas* Archivo(db::Conexion& cn, DialectoDepuracion& dialecto, const Rango& r,
+                              const std::string& conexion);
+    void TerminaArchivo();
+    std::filesystem::path carpetaArchivo_;
+    std::unique_ptr<ArchivoDepuracion> archivo_;
+    FechaHora inicio_{};
 };
 
 } // namespace ov

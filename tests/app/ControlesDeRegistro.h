@@ -181,6 +181,19 @@ public:
         cola_.push_back(std::move(fn));
     }
     void TerminaPrograma() override { Terminado = true; }
+    // La carpeta que el operador elegirá (vacía: cancela); los ajustes quedan en memoria.
+    std::string CarpetaQueSeElige;
+    std::vector<std::string> CarpetasPreguntadas; // la de partida de cada pregunta
+    std::map<std::string, std::string> Ajustes;
+    void EligeCarpeta(const std::string&, const std::string& inicial,
+                      std::function<void(const std::string&)> alElegir) override {
+        CarpetasPreguntadas.push_back(inicial);
+        if (!CarpetaQueSeElige.empty()) {
+            alElegir(CarpetaQueSeElige);
+        }
+    }
+    std::string LeeAjuste(const std::string& clave) override { return Ajustes[clave]; }
+    void GuardaAjuste(const std::string& clave, const std::string& valor) override { Ajustes[clave] = valor; }
     // El operador marca o desmarca la fila de List1 en la posición i (desde 0).
     void Marca(int i, bool si = true) {
         List1R.En(i).Checked = si;

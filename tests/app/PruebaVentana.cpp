@@ -161,6 +161,7 @@ TEST(Ventana, OrdenYMenuDeMarcas) {
         if (nodo) {
             opciones.push_back(std::string("Marcar los pasos de ") + (nodo > 8 ? "Planta C" : "Planta A"));
         }
+        opciones.push_back("Guardar lo eliminado en una carpeta...");
         EXPECT_EQ(a.Menu, opciones);
         a.AlElegir(eleccion);
         EXPECT_EQ(a.Marcas(), marcas);

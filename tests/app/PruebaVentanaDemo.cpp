@@ -2,6 +2,7 @@
 // corridas en el obrero, fallas, pasos sin conexión y la reposición de un sobrante.
 #include "ControlesDeRegistro.h"
 #include "apoyo/BaseSqlite.h"
+#include "app/AjustesUsuario.h"
 #include "connections/ArchivoReg.h"
 #include "purge/Rango.h"
 
@@ -267,4 +268,36 @@ TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
         std::filesystem::remove(temporal);
         total = BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas");
     }
+}
+
+// La carpeta del archivo se elige en el menú de Lista y se recuerda; la segunda pregunta dice adónde van
+// las filas, y la corrida las guarda ahí. "No guardar" la olvida.
+TEST(VentanaDemo, LaCarpetaDelArchivoSeEligeSeRecuerdaYRecibeLoEliminado) {
+    Demo d;
+    const std::string carpeta = (d.carpeta / "archivo").string();
+    d.c.Marca(1);
+    ArbolR& a = d.c.ListaR_;
+    a.PonChecked(5, true); // la bitácora de Planta Sur
+    d.c.CarpetaQueSeElige = carpeta;
+    d.f->Lista_MenuContextual(5);
+    a.AlElegir(static_cast<int>(a.Menu.size()) - 1);
+    EXPECT_EQ(d.c.Ajustes[app::kAjusteCarpetaArchivo], carpeta);
+    d.Fechas(kMarzo);
+    ASSERT_TRUE(d.Inicia(2));
+    EXPECT_TRUE(d.cajas.Mensajes[1].Texto.ends_with(
+        "\r\n\r\nAntes de eliminarlas, las filas se guardarán en un archivo de la carpeta " + carpeta + "."));
+    const auto archivo = carpeta + "/Planta_Sur-20261206-100000.db";
+    EXPECT_EQ(BaseSqlite(archivo).Valor("SELECT estado FROM ovnalvora_tablas WHERE tabla = 'bitacora'"),
+              "depurada");
+    // Otra ventana la toma de los ajustes; "No guardar lo eliminado" la olvida.
+    EXPECT_EQ(
+        app::frmNalvora(app::DependenciasVentana{d.c, d.cajas, d.c, kReloj, d.carpeta.Ruta(), d.registro})
+            .CarpetaArchivo(),
+        carpeta);
+    d.f->Lista_MenuContextual(5);
+    EXPECT_EQ(a.Menu.back(), "No guardar lo eliminado");
+    a.AlElegir(static_cast<int>(a.Menu.size()) - 1);
+    EXPECT_EQ(d.f->CarpetaArchivo(), "");
+    EXPECT_EQ(d.c.Ajustes[app::kAjusteCarpetaArchivo], "");
+    EXPECT_EQ(d.c.CarpetasPreguntadas, std::vector<std::string>{""});
 }

@@ -67,6 +67,15 @@ int CorreHastaElFinal(const std::vector<std::string>& argumentos, const fs::path
 
 const char* const kTablas[] = {"checadas", "kardex", "bitacora"};
 
+std::string Columna(const std::string& tabla) {
+    return tabla == "kardex" ? "fecha" : tabla == "bitacora" ? "fechahora" : "fechayhora";
+}
+
+std::string Salen(const std::string& tabla) {
+    const std::string c = Columna(tabla);
+    return "(SELECT * FROM " + tabla + " WHERE " + c + " >= '2024-01-01' AND " + c + " < '2025-01-01')";
+}
+
 std::string Conservar(const std::string& tabla) {
     const std::string c = tabla == "kardex" ? "fecha" : tabla == "bitacora" ? "fechahora" : "fechayhora";
     return "(SELECT * FROM " + tabla + " WHERE " + c + " < '2024-01-01' OR " + c + " >= '2025-01-01' OR " +
@@ -79,6 +88,17 @@ protected:
     fs::path demo = tmp / "demo";
     fs::path Sur() const { return demo / "orvalo_sur.db"; }
     fs::path Original() const { return demo / "original.db"; }
+    fs::path CarpetaArchivo() const { return demo / "archivo"; }
+    std::vector<fs::path> Archivos() const {
+        std::vector<fs::path> archivos;
+        for (const auto& e :
+             fs::directory_iterator(CarpetaArchivo(), fs::directory_options::skip_permission_denied)) {
+            if (e.path().extension() == ".db") {
+                archivos.push_back(e.path());
+            }
+        }
+        return archivos;
+    }
 
     std::vector<std::string> Depurar(const std::string& pasos = "1,2,3,4,5,6,7,8") const {
         return {OV_PROGRAMA,  "--registro", (demo / "orvalo.reg").string(),
@@ -86,6 +106,10 @@ protected:
                 "--desde",    "2024-01-01", "--hasta",
                 "2024-12-31", "--pasos",    pasos,
                 "--si"};
+    }
+    std::vector<std::string> ConArchivo(std::vector<std::string> orden) const {
+        orden.insert(orden.end(), {"--archivo", CarpetaArchivo().string()});
+        return orden;
     }
     // Vuelve la base al original y quita lo que haya dejado la corrida anterior.
     void Restaura() {
@@ -98,6 +122,8 @@ protected:
             }
         }
         fs::copy_file(Original(), Sur(), fs::copy_options::overwrite_existing);
+        fs::remove_all(CarpetaArchivo());
+        fs::create_directories(CarpetaArchivo());
     }
     void Prepara(int checadas, const std::string& diario) {
         GeneraDemo(demo, checadas);
@@ -115,16 +141,20 @@ TEST_F(ProcesosPrueba, MatarElProcesoNuncaVaciaUnaTablaNiLaDejaAMedias) {
         demo = otra / "demo";
         Prepara(200000, diario);
         std::map<std::string, std::pair<std::string, std::string>> esperadas; // todas, las conservadas
+        std::map<std::string, std::string> salen;
         long long secuencia = 0;
         {
             BaseSqlite s(Sur());
             for (const char* t : kTablas) {
                 esperadas[t] = {s.Huella(t), s.Huella(Conservar(t))};
+                salen[t] = s.Huella(Salen(t));
             }
             secuencia = s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'");
         }
         const auto inicio = std::chrono::steady_clock::now();
-        ASSERT_EQ(CorreHastaElFinal(Depurar(), tmp / "completa.txt"), 0) << LeeArchivo(tmp / "completa.txt");
+        Restaura();
+        ASSERT_EQ(CorreHastaElFinal(ConArchivo(Depurar()), tmp / "completa.txt"), 0)
+            << LeeArchivo(tmp / "completa.txt");
         const auto duracion = std::chrono::steady_clock::now() - inicio;
         int cambiadas = 0;
         constexpr int kMomentos = 12;
@@ -132,7 +162,7 @@ TEST_F(ProcesosPrueba, MatarElProcesoNuncaVaciaUnaTablaNiLaDejaAMedias) {
             Restaura();
             const auto momento = duracion * (m + 0.5) / kMomentos;
             {
-                Proceso p(Depurar(), tmp / "muerto.txt");
+                Proceso p(ConArchivo(Depurar()), tmp / "muerto.txt");
                 std::this_thread::sleep_for(momento);
                 p.Mata();
                 p.Espera();
@@ -153,6 +183,35 @@ TEST_F(ProcesosPrueba, MatarElProcesoNuncaVaciaUnaTablaNiLaDejaAMedias) {
                                    "'kardex_bitacora'"),
                           1);
                 EXPECT_GE(s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'"), secuencia);
+            }
+            // El archivo está de acuerdo: lo depurado está en él, con lo que salió, y nada que diga depurada
+            // sigue entero; reponerlo deja cada tabla como antes.
+            const auto archivos = Archivos();
+            ASSERT_LE(archivos.size(), 1u);
+            if (!archivos.empty()) {
+                {
+                    BaseSqlite s(Sur()), a(archivos[0]);
+                    for (const char* t : kTablas) {
+                        const std::string estado =
+                            a.Valor(std::string("SELECT max(estado) FROM ovnalvora_tablas WHERE tabla = '") +
+                                    t + "'");
+                        const bool depurada = s.Huella(t) == esperadas[t].second;
+                        EXPECT_TRUE(estado != "depurada" || depurada) << t;
+                        if (depurada) {
+                            EXPECT_TRUE(estado == "depurada" || estado == "pendiente") << t << ": " << estado;
+                            EXPECT_TRUE(a.Huella(t) == salen[t]) << t << ": el archivo guarda lo que salió";
+                        }
+                    }
+                }
+                ASSERT_EQ(CorreHastaElFinal({OV_PROGRAMA, "--registro", (demo / "orvalo.reg").string(),
+                                             "--restaurar-archivo", archivos[0].string(), "--si"},
+                                            tmp / "repone.txt"),
+                          0)
+                    << LeeArchivo(tmp / "repone.txt");
+                BaseSqlite s(Sur());
+                for (const char* t : kTablas) {
+                    EXPECT_TRUE(s.Huella(t) == esperadas[t].first) << t << " volvió entera";
+                }
             }
             // La siguiente corrida no se rechaza.
             EXPECT_EQ(CorreHastaElFinal(Depurar("8"), tmp / "siguiente.txt"), 0)

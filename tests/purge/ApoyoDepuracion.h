@@ -27,6 +27,32 @@ public:
     std::function<void(int, const Nodo&)> alCambiar; // para meterse a media corrida
 };
 
+// Una sesión sobre la conexión real, para meterse entre las sentencias de la depuración: pierde la
+// conexión en la sentencia caeEn, o hace lo de tras después de cada una.
+class SesionIntrusa final : public db::Sesion {
+public:
+    SesionIntrusa(db::Conexion& real, int caeEn, std::function<void(const std::string&)> tras = {})
+        : real_(real), caeEn_(caeEn), tras_(std::move(tras)) {}
+    db::Resultado Execute(const std::string& sql) override {
+        if (++cuenta_ == caeEn_) {
+            real_.Close();
+            throw db::ErrorBD(-1, "[prueba]", "conexión perdida en: " + sql);
+        }
+        auto r = real_.Execute(sql);
+        if (tras_) {
+            tras_(sql);
+        }
+        return r;
+    }
+    std::string DefaultDatabase() override { return real_.DefaultDatabase(); }
+    int cuenta_ = 0;
+
+private:
+    db::Conexion& real_;
+    int caeEn_;
+    std::function<void(const std::string&)> tras_;
+};
+
 // La demostración en una carpeta propia, con filas en los bordes del rango de marzo de 2025.
 class DepuracionPrueba : public ::testing::Test {
 protected:
@@ -38,6 +64,7 @@ protected:
     std::unique_ptr<ArchivoReg> registro;
     ObservadorPrueba observador;
     Estrategia estrategia = Estrategia::Auto;
+    std::filesystem::path carpetaArchivo; // --archivo; vacía sin archivo
 
     void SetUp() override {
         GeneraDemo(demo, 3000);
@@ -99,6 +126,7 @@ protected:
         const Bitacora bitacora(RutaLog(), reloj);
         Depuracion depuracion(modulo, bitacora, observador);
         depuracion.FijaEstrategia(estrategia);
+        depuracion.FijaArchivo(carpetaArchivo);
         return depuracion.Corre(plan, marzo);
     }
 };

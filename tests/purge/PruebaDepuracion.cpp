@@ -148,32 +148,6 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
     }
 }
 
-// Una sesión sobre la conexión real, para meterse entre las sentencias de la depuración: pierde la
-// conexión en la sentencia caeEn, o hace lo de tras después de cada una.
-class SesionIntrusa final : public db::Sesion {
-public:
-    SesionIntrusa(db::Conexion& real, int caeEn, std::function<void(const std::string&)> tras = {})
-        : real_(real), caeEn_(caeEn), tras_(std::move(tras)) {}
-    db::Resultado Execute(const std::string& sql) override {
-        if (++cuenta_ == caeEn_) {
-            real_.Close();
-            throw db::ErrorBD(-1, "[prueba]", "conexión perdida en: " + sql);
-        }
-        auto r = real_.Execute(sql);
-        if (tras_) {
-            tras_(sql);
-        }
-        return r;
-    }
-    std::string DefaultDatabase() override { return real_.DefaultDatabase(); }
-    int cuenta_ = 0;
-
-private:
-    db::Conexion& real_;
-    int caeEn_;
-    std::function<void(const std::string&)> tras_;
-};
-
 // La conexión se pierde en cada sentencia: SQLite deshace todo, en la base y en orvalo_temp.
 TEST_F(DepuracionPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTabla) {
     for (const auto& [diario, forma] :

@@ -1,5 +1,6 @@
 // Depuración y sondeo en un servidor T-SQL de verdad; cada prueba dice qué espera de Babelfish y de SQL
 // Server.
+#include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
 #include "apoyo/Contiene.h"
 #include "apoyo/ErrorDe.h"
@@ -357,4 +358,61 @@ TEST(DepuracionTsql, CadaResultadoDeSpGetapplockDiceLoSuyo) {
             EXPECT_NO_CONTIENE(rechazo.value_or(""), "Otra depuración");
         }
     }
+}
+
+// --archivo y --restaurar-archivo en el servidor: el archivo guarda las 9 filas de cada tabla con sus tipos e
+// identidad, leídas en la transacción de la depuración; reponerlo deja cada tabla como estaba (sin que el
+// disparador de kardex escriba en la bitácora), y reponerlo otra vez no inserta nada.
+TEST(DepuracionTsql, ArchivarYReponerEnElServidor) {
+    OV_EXIGE_SERVIDOR_TSQL();
+    BorraOrvaloTemp();
+    BaseTsql b("ovarchivo");
+    CreaBaseOrvalo(b);
+    // checadas con identidad: la reposición conserva sus valores (IDENTITY_INSERT con lista de columnas).
+    b.Ejecuta("SELECT * INTO #c FROM checadas");
+    b.Ejecuta("DROP TABLE checadas");
+    b.Ejecuta(
+        "CREATE TABLE checadas (id int IDENTITY(1,1) PRIMARY KEY, empleado int, fechayhora datetime, reloj "
+        "varchar(18))");
+    b.Ejecuta("SET IDENTITY_INSERT checadas ON\r\nINSERT INTO checadas (id, empleado, fechayhora, reloj) "
+              "SELECT id, "
+              "empleado, fechayhora, reloj FROM #c\r\nSET IDENTITY_INSERT checadas OFF");
+    const char* const tablas[] = {"checadas", "kardex", "bitacora"};
+    std::map<std::string, std::vector<std::string>> antes;
+    for (const char* tabla : tablas) {
+        antes[tabla] = FilasDe(b, tabla);
+    }
+    const std::string identidad = b.Valor("SELECT IDENT_CURRENT('dbo.checadas')");
+    CarpetaTemporal tmp;
+    const std::vector<std::pair<std::string, std::string>> reg{{"Norte", b.Cadena()}};
+    const auto r = CorreOrden(tmp, reg,
+                              {"--depurar", "--conexion", "Norte", "--desde", "2025-03-01", "--hasta",
+                               "2025-03-31", "--pasos", "1,3,5", "--estrategia", "borrado", "--si",
+                               "--archivo", (tmp / "archivo").string()});
+    ASSERT_EQ(r.codigo, 0) << r.salida << r.errores;
+    const auto archivo = std::filesystem::directory_iterator(tmp / "archivo")->path();
+    {
+        BaseSqlite a(archivo);
+        EXPECT_EQ(a.Valor("SELECT base FROM ovnalvora_origen"), b.Nombre());
+        EXPECT_EQ(a.Valor("SELECT lower(group_concat(name || ' ' || type)) FROM pragma_table_info('kardex')"),
+                  "empleado int,fecha datetime,tipo varchar(10)");
+        for (const char* tabla : tablas) {
+            EXPECT_EQ(
+                a.Valor(std::string("SELECT estado || ' ' || filas FROM ovnalvora_tablas WHERE tabla = '") +
+                        tabla + "'"),
+                "depurada 9");
+            EXPECT_EQ(a.Cuenta(std::string("SELECT count(*) FROM ") + tabla), 9) << tabla;
+            EXPECT_EQ(FilasDe(b, tabla).size(), 12u) << tabla;
+        }
+    }
+    for (const char* repuestas : {"9 filas repuestas de 9", "0 filas repuestas de 9"}) {
+        const auto repone = CorreOrden(tmp, reg, {"--restaurar-archivo", archivo.string(), "--si"});
+        EXPECT_EQ(repone.codigo, 0) << repone.salida << repone.errores;
+        for (const char* tabla : tablas) {
+            EXPECT_CONTIENE(repone.salida, std::string(tabla) + ": " + repuestas);
+            EXPECT_EQ(FilasDe(b, tabla), antes[tabla]) << tabla;
+        }
+    }
+    EXPECT_EQ(b.Valor("SELECT IDENT_CURRENT('dbo.checadas')"), identidad);
+    BorraOrvaloTemp();
 }

@@ -3,6 +3,7 @@
 #include "app/qt/ConversionesQt.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -76,6 +77,17 @@ void ServiciosQt::Publica(std::function<void()> fn) {
 
 void ServiciosQt::TerminaPrograma() {
     QCoreApplication::quit();
+}
+
+void ServiciosQt::EligeCarpeta(const std::string& titulo, const std::string& inicial,
+                               std::function<void(const std::string&)> alElegir) {
+    auto* cuadro = new QFileDialog(ventana_, Q(titulo), Q(inicial));
+    cuadro->setFileMode(QFileDialog::Directory);
+    cuadro->setOption(QFileDialog::ShowDirsOnly);
+    cuadro->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(cuadro, &QFileDialog::fileSelected,
+                     [alElegir = std::move(alElegir)](const QString& carpeta) { alElegir(S(carpeta)); });
+    cuadro->open();
 }
 
 } // namespace ov::app

@@ -33,6 +33,9 @@ public:
     // Lo publicado va a la cola de la ventana; si ésta ya no existe, se descarta.
     void Publica(std::function<void()> fn) override;
     void TerminaPrograma() override;
+    // Un cuadro de carpetas modal sobre la ventana, sin bucle propio: responde por su señal.
+    void EligeCarpeta(const std::string& titulo, const std::string& inicial,
+                      std::function<void(const std::string&)> alElegir) override;
 
 private:
     const Reloj& reloj_;

@@ -20,6 +20,9 @@ public:
     void PonPuntero(Puntero puntero) override;
     void Publica(std::function<void()> fn) override;
     void TerminaPrograma() override;
+    // El cuadro de carpetas del shell, modal sobre la ventana, como los de mensajes.
+    void EligeCarpeta(const std::string& titulo, const std::string& inicial,
+                      std::function<void(const std::string&)> alElegir) override;
 
 private:
     Ventana& ventana_;

@@ -3,6 +3,7 @@
 // latiendo durante una corrida de verdad. El comportamiento se prueba en ../PruebaVentana*.cpp.
 #include "apoyo/BaseSqlite.h"
 #include "apoyo/CarpetaTemporal.h"
+#include "app/AjustesUsuario.h"
 #include "app/ControlesDeRegistro.h"
 #include "app/qt/ConversionesQt.h"
 #include "app/qt/MedidorDeLatidos.h"
@@ -14,6 +15,7 @@
 
 #include <QCalendarWidget>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -152,15 +154,29 @@ void PruebaVentanaQt::bloqueadaSeDesplazaSinMarcarse() {
     v.f->AgregaConexion("Planta B", "", "", "", "");
     w.List1Q->topLevelItem(0)->setCheckState(0, Qt::Checked);
     w.List1Q->topLevelItem(1)->setCheckState(0, Qt::Checked);
-    // El clic derecho sobre un nodo abre, junto a él, el menú con sus tres opciones.
+    // El clic derecho sobre un nodo abre, junto a él, el menú con sus cuatro opciones.
     const QPoint lugar = w.ListaQ->visualItemRect(w.ListaQ->topLevelItem(9)).center();
     QContextMenuEvent clic(QContextMenuEvent::Mouse, lugar, w.ListaQ->viewport()->mapToGlobal(lugar));
     QApplication::sendEvent(w.ListaQ->viewport(), &clic);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    QVERIFY(menu && menu->actions().size() == 3 && menu->geometry().contains(clic.globalPos()));
+    QVERIFY(menu && menu->actions().size() == 4 && menu->geometry().contains(clic.globalPos()));
     menu->actions().at(2)->trigger();
     menu->close();
     QVERIFY(w.ListaQ->Checked(16) && !w.ListaQ->Checked(8));
+    // La cuarta abre el cuadro de carpetas sobre la ventana sin detener su bucle; lo elegido se recuerda en
+    // los ajustes del usuario (aquí, en una carpeta de la prueba).
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((v.carpeta / "config").string()));
+    QApplication::sendEvent(w.ListaQ->viewport(), &clic);
+    qobject_cast<QMenu*>(QApplication::activePopupWidget())->actions().at(3)->trigger();
+    QFileDialog* cuadro = nullptr;
+    QTRY_VERIFY((cuadro = w.findChild<QFileDialog*>()) != nullptr && cuadro->isVisible());
+    const QString elegida = Q(v.carpeta.Ruta().string());
+    cuadro->setDirectory(elegida);
+    cuadro->selectFile(elegida);
+    QMetaObject::invokeMethod(cuadro, "accept");
+    QTRY_COMPARE(Q(v.f->CarpetaArchivo()), elegida);
+    QCOMPARE(Q(LeeAjusteDe(v.carpeta / "config" / "ovNalvora" / "ajustes.txt", kAjusteCarpetaArchivo)),
+             elegida);
     Retenida operacion;
     QVERIFY(v.f->IniciaOperacion(operacion.Trabajo(), {}));
     QVERIFY(QApplication::overrideCursor() && !w.List1Q->isEnabled());

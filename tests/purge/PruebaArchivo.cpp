@@ -1,0 +1,203 @@
+// El archivo de lo eliminado y su vuelta, sobre las bases de demostración por el driver SQLite3 de ODBC.
+#include "ApoyoDepuracion.h"
+#include "apoyo/Contiene.h"
+#include "purge/Archivo.h"
+#include "purge/RestauraArchivo.h"
+
+#include <fstream>
+#include <map>
+
+using namespace ov;
+using namespace ov::prueba;
+namespace fs = std::filesystem;
+
+namespace {
+
+const TablaDatos kTablas[] = {
+    {"transacciones", "fechayhora"}, {"kardex", "fecha"}, {"bitacora", "fechahora"}};
+
+std::string EnMarzo(const TablaDatos& t) {
+    return "(SELECT * FROM " + t.Tabla + " WHERE " + t.Columna + " >= '2025-03-01' AND " + t.Columna +
+           " < '2025-04-01')";
+}
+
+std::string Estado(const fs::path& archivo, const std::string& tabla) {
+    if (!fs::exists(archivo)) {
+        return "sin archivo";
+    }
+    return BaseSqlite(archivo).Valor("SELECT estado || ' ' || filas FROM ovnalvora_tablas WHERE tabla = '" +
+                                     tabla + "'");
+}
+
+// Cuenta una fila de más: la depuración tiene que notarlo.
+class ArchivoQueCuentaMal final : public GuardaEliminadas {
+public:
+    explicit ArchivoQueCuentaMal(GuardaEliminadas& real) : real_(real) {}
+    long long Guarda(db::Sesion& cn, const TablaDatos& t, const Rango& r) override {
+        return real_.Guarda(cn, t, r) + 1;
+    }
+    void Depurada(const std::string& t) noexcept override { real_.Depurada(t); }
+    void NoDepurada(const std::string& t) noexcept override { real_.NoDepurada(t); }
+
+private:
+    GuardaEliminadas& real_;
+};
+
+class ArchivoPrueba : public DepuracionPrueba {
+protected:
+    fs::path Carpeta() const { return tmp / "archivo"; }
+    fs::path Archivo() const { return Carpeta() / "Planta_Norte-20261206-100000.db"; }
+    std::vector<TablaRestaurada> Restaura() {
+        ModNalvora modulo(*registro);
+        EXPECT_EQ(modulo.AbreConexion("Planta Norte"), 0);
+        auto archivo = AbreArchivoSQLite(Archivo());
+        return RestauraArchivo(*archivo, LeeArchivoDepuracion(*archivo), modulo.cnBD());
+    }
+};
+
+} // namespace
+
+TEST(NombreArchivo, SoloCaracteresSegurosYLaHoraDeInicio) {
+    const auto inicio = ConHora(std::chrono::local_days{std::chrono::year{2026} / 1 / 2}, 3, 4, 5);
+    for (const auto& [conexion, nombre] :
+         std::vector<std::pair<std::string, std::string>>{{"Planta Sur", "Planta_Sur-20260102-030405.db"},
+                                                          {"../a\\b:c*?", "_.._a_b_c__-20260102-030405.db"},
+                                                          {"Łódź", "Łódź-20260102-030405.db"},
+                                                          {"", "_-20260102-030405.db"}}) {
+        EXPECT_EQ(NombreArchivo(conexion, inicio), nombre) << conexion;
+    }
+}
+
+// Con cada estrategia: el archivo guarda exactamente lo que salió, con su origen; reponerlo deja cada tabla
+// fila por fila como antes (identidad incluida, sin que el disparador de kardex escriba en la bitácora), y
+// reponerlo otra vez no cambia nada.
+TEST_F(ArchivoPrueba, ArchivarYReponerDejaCadaTablaComoEstabaYReponerDosVecesNoCambiaNada) {
+    for (const Estrategia e : {Estrategia::Copia, Estrategia::Borrado}) {
+        SCOPED_TRACE(NombreEstrategia(e));
+        GeneraDemo(demo, 3000);
+        fs::remove_all(Carpeta());
+        std::map<std::string, std::string> antes, salen;
+        std::map<std::string, long long> cuantas;
+        {
+            BaseSqlite n(Norte());
+            for (const auto& t : kTablas) {
+                antes[t.Tabla] = n.Huella(t.Tabla);
+                salen[t.Tabla] = n.Huella(EnMarzo(t));
+                cuantas[t.Tabla] = n.Cuenta("SELECT count(*) FROM " + EnMarzo(t));
+            }
+        }
+        estrategia = e;
+        carpetaArchivo = Carpeta();
+        Plan plan = ArmaPlan({"Planta Norte"});
+        const auto res = Corre(plan);
+        ASSERT_TRUE(res.TodasTerminadas) << res.Mensaje;
+        {
+            BaseSqlite a(Archivo());
+            EXPECT_EQ(
+                a.Valor("SELECT conexion || '|' || desde || '|' || hasta || '|' || inicio || '|' || fin || "
+                        "'|' || version FROM ovnalvora_origen"),
+                "Planta Norte|2025-03-01|2025-03-31|2026-12-06 10:00:00|2026-12-06 10:00:00|v2.2.0");
+            EXPECT_EQ(
+                a.Valor("SELECT group_concat(name || ' ' || type) FROM pragma_table_info('transacciones')"),
+                BaseSqlite(demo / "orvalo_norte.db")
+                    .Valor(
+                        "SELECT group_concat(name || ' ' || type) FROM pragma_table_info('Transacciones')"));
+            for (const auto& t : kTablas) {
+                EXPECT_GT(cuantas[t.Tabla], 0) << t.Tabla;
+                EXPECT_TRUE(a.Huella(t.Tabla) == salen[t.Tabla])
+                    << t.Tabla << ": lo que salió, ni más ni menos";
+                EXPECT_EQ(Estado(Archivo(), t.Tabla), "depurada " + std::to_string(cuantas[t.Tabla]));
+            }
+        }
+        for (const int vez : {1, 2}) {
+            for (const auto& t : Restaura()) {
+                EXPECT_EQ(t.Error, "");
+                EXPECT_EQ(t.Repuestas, vez == 1 ? cuantas[t.Tabla] : 0) << t.Tabla << ", vez " << vez;
+            }
+            BaseSqlite n(Norte());
+            for (const auto& t : kTablas) {
+                EXPECT_TRUE(n.Huella(t.Tabla) == antes[t.Tabla]) << t.Tabla << ", vez " << vez;
+            }
+        }
+    }
+}
+
+// Si el archivo no se puede crear, ninguna tabla se toca. Si la depuración cae en cualquier sentencia tras
+// archivar, la tabla queda como estaba y el archivo dice que no se depuró; si las cuentas no cuadran, igual.
+// Y el archivo está en disco antes de que la depuración confirme.
+TEST_F(ArchivoPrueba, SinArchivoNoHayDepuracionYElArchivoDiceLoQuePaso) {
+    {
+        std::ofstream(tmp / "ocupada") << "no es una carpeta";
+        carpetaArchivo = tmp / "ocupada" / "archivo";
+        const std::string huella = BaseSqlite(Norte()).Huella("kardex");
+        Plan plan = ArmaPlan({"Planta Norte"}, {3});
+        Corre(plan);
+        EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Cruz);
+        EXPECT_CONTIENE(plan.NodoEn(3).Texto, "No se pudo crear el archivo de las filas eliminadas");
+        EXPECT_TRUE(BaseSqlite(Norte()).Huella("kardex") == huella);
+    }
+    const TablaDatos kardex{"kardex", "fecha"};
+    for (const auto& [diario, forma] :
+         {std::pair{"DELETE", Estrategia::Copia}, std::pair{"WAL", Estrategia::Borrado}}) {
+        SCOPED_TRACE(std::string(diario) + " " + NombreEstrategia(forma));
+        BaseSqlite(Norte()).Ejecuta(std::string("PRAGMA journal_mode=") + diario);
+        const std::string huella = BaseSqlite(Norte()).Huella("kardex");
+        for (int caeEn = 1;; ++caeEn) {
+            ModNalvora modulo(*registro);
+            ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
+            auto dialecto = DialectoPara(modulo.cnBD());
+            const auto reposicion = dialecto->Sentencia(modulo.cnBD(), "KARDEX", "", "");
+            std::vector<std::string> sucesos;
+            SesionIntrusa sesion(modulo.cnBD(), caeEn,
+                                 [&](const std::string& sql) { sucesos.push_back(sql); });
+            const fs::path carpeta = tmp / (diario + std::to_string(caeEn));
+            ArchivoDepuracion archivo(carpeta, OrigenArchivo{"Planta Norte", "", "", "", "", "", "", ""},
+                                      reloj.Ahora(), db::Dialecto::SQLite, [&](const fs::path& ruta) {
+                                          SincronizaEnDisco(ruta);
+                                          sucesos.push_back("sincroniza");
+                                      });
+            dialecto->UneTemporal(modulo.cnBD());
+            try {
+                dialecto->DepuraTabla(sesion, kardex, marzo, reposicion, forma, &archivo);
+            } catch (const db::ErrorBD& e) {
+                EXPECT_CONTIENE(e.Descripcion, "conexión perdida en");
+                EXPECT_TRUE(BaseSqlite(Norte()).Huella("kardex") == huella) << "cae en " << caeEn;
+                // El archivo no guarda nada de kardex, o dice que no se depuró.
+                const std::string estado = Estado(archivo.Ruta(), "kardex");
+                EXPECT_TRUE(estado == "sin archivo" || estado.empty() || estado.rfind("no depurada", 0) == 0)
+                    << caeEn << ": " << estado;
+                continue;
+            }
+            // Pasó entera. Con diario de reversión el archivo va en la misma transacción, que SQLite lleva
+            // a disco al confirmar (synchronous=FULL); en WAL, ya con la tabla bloqueada, se dejó en disco
+            // antes de confirmar.
+            const bool unido = std::string(diario) == "DELETE";
+            const auto leidas = std::find_if(sucesos.begin(), sucesos.end(), [unido](const std::string& sql) {
+                return sql.find(unido ? "ovnalvora_archivo.synchronous=FULL" : "BEGIN EXCLUSIVE") !=
+                       std::string::npos;
+            });
+            const auto sincroniza = unido ? leidas : std::find(leidas, sucesos.end(), "sincroniza");
+            EXPECT_LT(sincroniza - sucesos.begin(),
+                      std::find(leidas, sucesos.end(), "COMMIT") - sucesos.begin());
+            EXPECT_GT(caeEn, 6) << "la prueba recorrió la transacción";
+            EXPECT_EQ(Estado(archivo.Ruta(), "kardex").substr(0, 9), "depurada ");
+            break;
+        }
+        GeneraDemo(demo, 3000);
+    }
+    // Una fila archivada de más o de menos deshace la tabla.
+    ModNalvora modulo(*registro);
+    ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
+    auto dialecto = DialectoPara(modulo.cnBD());
+    const std::string huella = BaseSqlite(Norte()).Huella("kardex");
+    ArchivoDepuracion real(Carpeta(), OrigenArchivo{"Planta Norte", "", "", "", "", "", "", ""},
+                           reloj.Ahora(), db::Dialecto::SQLite);
+    ArchivoQueCuentaMal archivo(real);
+    dialecto->UneTemporal(modulo.cnBD());
+    EXPECT_THROW(dialecto->DepuraTabla(modulo.cnBD(), kardex, marzo,
+                                       dialecto->Sentencia(modulo.cnBD(), "KARDEX", "", ""), Estrategia::Auto,
+                                       &archivo),
+                 db::ErrorBD);
+    EXPECT_TRUE(BaseSqlite(Norte()).Huella("kardex") == huella);
+    EXPECT_EQ(Estado(real.Ruta(), "kardex").substr(0, 11), "no depurada");
+}
