@@ -179,8 +179,9 @@ void frmNalvora::EjecutaProceso() {
 void frmNalvora::PreguntaYCorre(std::shared_ptr<Plan> copia, const Rango& rango,
                                 const std::vector<CuentaConexion>& cuentas) {
     const std::string pregunta = TextoSegundaPregunta(rango, c_.Label1().Caption());
-    if (!cajas_.PreguntaSiNo(SegundaPreguntaConRecuento(pregunta, cuentas) + ParrafoArchivo(carpetaArchivo_),
-                             kTituloPreguntas)) {
+    // Sin pasos que eliminen no hay nada que guardar: el párrafo del archivo solo confundiría.
+    const std::string archivo = cuentas.empty() ? std::string() : ParrafoArchivo(carpetaArchivo_);
+    if (!cajas_.PreguntaSiNo(SegundaPreguntaConRecuento(pregunta, cuentas) + archivo, kTituloPreguntas)) {
         ActualizaEstadisticas();
         return;
     }

@@ -131,11 +131,13 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
             return 2;
         }
         // La segunda pregunta lleva lo que se contó después del primer Sí, como en la ventana.
+        const auto segunda = [&] {
+            const auto cuentas = CuentaLoQueSeElimina(modulo, plan, rango);
+            return SegundaPreguntaConRecuento(TextoSegundaPregunta(rango, kCaptionLabel1), cuentas) +
+                   (cuentas.empty() ? std::string() : ParrafoArchivo(o.archivo));
+        };
         if (!PreguntaEnTerminal(entorno, TextoPrimeraPregunta(kCaptionImportante)) ||
-            !PreguntaEnTerminal(entorno,
-                                SegundaPreguntaConRecuento(TextoSegundaPregunta(rango, kCaptionLabel1),
-                                                           CuentaLoQueSeElimina(modulo, plan, rango)) +
-                                    ParrafoArchivo(o.archivo))) {
+            !PreguntaEnTerminal(entorno, segunda())) {
             entorno.salida << "No se depuró nada.\n";
             return 1;
         }
