@@ -39,19 +39,19 @@ TEST_F(SQLite, ErrorEnLaSegundaSentenciaEsErrorDelLote) {
     EXPECT_EQ(cn.Tablas(), (std::vector<std::string>{"t", "checadas"}));
 }
 
-// Nombres con acentos (en Windows van por las funciones W) y un texto más largo que un trozo de lectura
-// (2047 caracteres) con una "ñ" justo en el borde.
+// Nombres con acentos y un carácter fuera del plano básico (en Windows van por las funciones W, en
+// UTF-16 con pares sustitutos) y un texto más largo que un trozo de lectura (2047) con una "ñ" en el borde.
 TEST_F(SQLite, CamposTamanoDeclaradoNulosYTextoLargoConAcentos) {
     const auto drivers = DriversInstalados();
     EXPECT_NE(std::find(drivers.begin(), drivers.end(), "SQLite3"), drivers.end());
     cn.Execute("create table bitácora(id integer, año varchar(18), descripción text)");
     const std::string largo = std::string(2046, 'x') + "ñ" + std::string(3000, 'y') + "Ñ";
-    cn.Execute("insert into bitácora values(1, 'Ñuñoa', '" + largo + "')");
+    cn.Execute("insert into bitácora values(1, 'Ñuñoa 𝄞', '" + largo + "')");
     cn.Execute("insert into bitácora values(2, null, null)");
     const Recordset rs = *cn.Execute("select año, descripción, id from bitácora order by id").Registros;
     EXPECT_EQ(rs.CampoLlamado("AñO").DefinedSize, 18);
     EXPECT_EQ(rs.Campos[1].Name, "descripción");
-    EXPECT_EQ(rs.Filas, (std::vector<std::vector<Valor>>{{Valor("Ñuñoa"), Valor(largo), Valor("1")},
+    EXPECT_EQ(rs.Filas, (std::vector<std::vector<Valor>>{{Valor("Ñuñoa 𝄞"), Valor(largo), Valor("1")},
                                                          {std::nullopt, std::nullopt, Valor("2")}}));
     EXPECT_EQ(cn.Tablas(), std::vector<std::string>{"bitácora"});
     EXPECT_NE(ErrorDe([&] { cn.Execute("select * from tabla_que_no_está"); }).Descripcion.find("no_está"),
