@@ -76,7 +76,6 @@ struct SobranteParaElegir {
     std::string Desde, Hasta;            // las fechas de todas las filas copiadas
     std::vector<std::string> Candidatas; // conexiones del mismo servidor o carpeta, en su orden
     std::optional<std::string> DeOrigen; // la candidata cuya base es la del origen registrado
-    std::string Texto;                   // todo lo anterior dicho para el operador
 };
 std::variant<SobranteParaElegir, std::string> DescribeSobrante(ModNalvora& modulo,
                                                                const std::string& conexion);

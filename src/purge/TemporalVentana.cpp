@@ -48,7 +48,7 @@ std::variant<SobranteParaElegir, std::string> DescribeSobrante(ModNalvora& modul
     if (const auto* error = std::get_if<std::string>(&leido)) {
         return *error;
     }
-    SobranteParaElegir s{conexion, std::get<EstadoTemporal>(leido), {}, {}, {}, std::nullopt, {}};
+    SobranteParaElegir s{conexion, std::get<EstadoTemporal>(leido), {}, {}, {}, std::nullopt};
     for (const auto& t : s.Estado.Tablas) {
         if (!t.Desde.empty() && (s.Desde.empty() || t.Desde < s.Desde)) {
             s.Desde = t.Desde;
@@ -66,9 +66,6 @@ std::variant<SobranteParaElegir, std::string> DescribeSobrante(ModNalvora& modul
             }
         }
     }
-    s.Texto = "La base temporal orvalo_temp de " + s.Estado.Lugar + " es " + DescribeOrigen(s.Estado.origen) +
-              " y guarda " + DescribeTablas(s.Estado) +
-              (s.Desde.empty() ? std::string() : "; sus filas van del " + s.Desde + " al " + s.Hasta) + ".";
     return s;
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
 namespace ov::db {
 class Conexion;
 }
@@ -29,12 +28,7 @@ public:
     std::string Huella(const std::string& tabla);
 
 private:
-#ifdef _WIN32
-    // En Windows no hay biblioteca sqlite3: se llega por el driver ODBC (windows/BaseSqliteOdbc.cpp).
     std::unique_ptr<db::Conexion> cn_;
-#else
-    sqlite3* base_ = nullptr;
-#endif
 };
 
 // La huella de una tabla a partir de sus filas ya escritas como texto: cuántas y cuáles, sin orden.
@@ -46,6 +40,12 @@ inline std::string HuellaDeFilas(std::vector<std::string> filas) {
     }
     return huella;
 }
+
+// Lo que deja una depuración que murió tras vaciar checadas en la base de Planta Sur: en la
+// orvalo_temp.db de su carpeta, las filas que cumplen `copia` y, si `conOrigen`, la fila de su origen;
+// en la tabla viva, borradas las que cumplen `borra`. Devuelve cuántas se copiaron.
+long long DejaSobrante(const std::filesystem::path& sur, const std::string& copia, bool conOrigen,
+                       const std::string& borra);
 
 // Corre el generador de la demostración en la carpeta; falla la prueba si no termina bien.
 void GeneraDemo(const std::filesystem::path& carpeta, int checadas);

@@ -5,9 +5,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#ifdef _WIN32
-#include "windows/ApoyoWine.h"
-#else
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
@@ -18,13 +16,12 @@ CarpetaTemporal::CarpetaTemporal() {
     // Bajo wine la carpeta se nombra por una ruta Unix ("/…" es Z:\… para Windows): el driver SQLite
     // del anfitrión recibe la cadena de conexión tal cual y no entiende "C:\…". CTest da la carpeta
     // en OV_TEMPORAL_PRUEBAS. Sin mkdtemp: un nombre al azar que no exista.
-    std::filesystem::path base = std::filesystem::temp_directory_path();
-    if (const char* unix = std::getenv("OV_TEMPORAL_PRUEBAS"); unix != nullptr && *unix == '/') {
-        base = unix;
-        std::filesystem::create_directories(base);
-    } else if (const std::string deWine = RutaUnix(base); !deWine.empty()) {
-        base = deWine;
+    const char* unix = std::getenv("OV_TEMPORAL_PRUEBAS");
+    if (unix == nullptr || *unix != '/') {
+        throw std::runtime_error("falta OV_TEMPORAL_PRUEBAS, una carpeta Unix: corra las pruebas con ctest");
     }
+    const std::filesystem::path base = unix;
+    std::filesystem::create_directories(base);
     std::random_device azar;
     for (int intento = 0; intento < 100 && ruta_.empty(); ++intento) {
         const std::filesystem::path candidata =

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
@@ -12,22 +10,13 @@ namespace ov::prueba {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string PrimeraLinea(const fs::path& archivo) {
-    std::ifstream f(archivo);
-    std::string linea;
-    std::getline(f, linea);
-    return linea;
-}
-
 ServidorTsql Busca() {
     ServidorTsql s;
     if (const char* propia = std::getenv("OVNALVORA_PRUEBA_SQLSERVER");
         propia != nullptr && *propia != '\0') {
         s.Cadena = propia;
-    } else if (fs::exists(OV_CADENA_TSQL)) {
-        s.Cadena = PrimeraLinea(OV_CADENA_TSQL);
+    } else if (std::ifstream archivo(OV_CADENA_TSQL); archivo) {
+        std::getline(archivo, s.Cadena);
         s.Motivo = "el servidor que arrancó CTest no dejó su cadena";
     } else {
         s.Motivo =
@@ -41,14 +30,6 @@ ServidorTsql Busca() {
                       r.Registros->Filas[0][0]->find("Babelfish") != std::string::npos;
     }
     return s;
-}
-
-std::string ConBase(const std::string& cadena, const std::string& base) {
-    std::string c = cadena;
-    if (!c.empty() && c.back() != ';') {
-        c += ';';
-    }
-    return c + "Database=" + base;
 }
 
 } // namespace
@@ -90,7 +71,8 @@ BaseTsql::~BaseTsql() {
 }
 
 std::string BaseTsql::Cadena() const {
-    return ConBase(ServidorDePruebas().Cadena, nombre_);
+    const std::string& c = ServidorDePruebas().Cadena;
+    return c + (c.empty() || c.ends_with(';') ? "" : ";") + "Database=" + nombre_;
 }
 
 std::vector<std::string> BaseTsql::Filas(const std::string& sql) {
@@ -147,26 +129,6 @@ std::vector<std::string> FilasDe(BaseTsql& b, const std::string& tabla) {
     auto filas = b.Filas("SELECT * FROM " + tabla);
     std::sort(filas.begin(), filas.end());
     return filas;
-}
-
-std::string ArchivoRegCon(const std::vector<std::pair<std::string, std::string>>& entradas) {
-    auto escapa = [](const std::string& t) {
-        std::string s;
-        for (char c : t) {
-            if (c == '\\' || c == '"') {
-                s += '\\';
-            }
-            s += c;
-        }
-        return s;
-    };
-    std::string reg = "REGEDIT4\r\n\r\n";
-    for (size_t n = 0; n < entradas.size(); ++n) {
-        reg += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
-               "]\r\n\"Name\"=\"" + escapa(entradas[n].first) + "\"\r\n\"Conn\"=\"" +
-               escapa(entradas[n].second) + "\"\r\n\r\n";
-    }
-    return reg;
 }
 
 } // namespace ov::prueba

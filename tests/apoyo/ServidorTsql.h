@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connections/ApoyoConexiones.h"
 #include "db/Conexion.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,8 @@ void CreaBaseOrvalo(BaseTsql& b, bool conTransacciones = false);
 std::vector<std::string> FilasDe(BaseTsql& b, const std::string& tabla);
 
 // Un archivo .reg con una entrada por nombre y cadena, en orden.
-std::string ArchivoRegCon(const std::vector<std::pair<std::string, std::string>>& entradas);
+inline std::string ArchivoRegCon(const std::vector<std::pair<std::string, std::string>>& entradas) {
+    return Reg(entradas);
+}
 
 } // namespace ov::prueba

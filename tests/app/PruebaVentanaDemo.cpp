@@ -223,24 +223,10 @@ TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
     int sondeos = 1;
     for (const auto& caso : casos) {
         SCOPED_TRACE(caso.Preguntas.front() + std::to_string(caso.Queda));
-        long long copiadas = 0;
-        {
-            BaseSqlite s(d.sur, true);
-            s.Ejecuta("ATTACH DATABASE '" + temporal.string() + "' AS orvalo_temp");
-            const std::string antes = " WHERE fechayhora < '" +
-                                      s.Valor("SELECT date(min(fechayhora), '+90 days') FROM checadas") + "'";
-            s.Ejecuta("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas" + antes);
-            if (caso.ConOrigen) {
-                s.Ejecuta(
-                    "CREATE TABLE orvalo_temp.ovnalvora_origen (conexion, servidor, base, maquina, inicio, "
-                    "desde, hasta)");
-                s.Ejecuta("INSERT INTO orvalo_temp.ovnalvora_origen VALUES ('Planta Sur', '" +
-                          d.demo.string() +
-                          "', 'orvalo_sur.db', 'otra', '2026-12-01 03:00', '2024-01-01', '2024-05-31')");
-            }
-            copiadas = s.Cuenta("SELECT count(*) FROM orvalo_temp.checadas");
-            s.Ejecuta("DELETE FROM checadas" + antes);
-        }
+        const std::string antes =
+            "fechayhora < '" +
+            BaseSqlite(d.sur).Valor("SELECT date(min(fechayhora), '+90 days') FROM checadas") + "'";
+        const long long copiadas = DejaSobrante(d.sur, antes, caso.ConOrigen, antes);
         ASSERT_GT(copiadas, 0);
         d.cajas.Mensajes.clear();
         std::deque<bool> respuestas{true, true};

@@ -55,22 +55,6 @@ TEST_F(LineaComandosPrueba, FechasFueraDeLoQueGuardaElServidorYEsperasMalas) {
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
 
-// Una ruta de SQLite mal escrita no crea la base ni con --conexiones ni con --simular.
-TEST_F(LineaComandosPrueba, NingunaOrdenCreaUnaBaseQueNoExiste) {
-    const fs::path falta = tmp / "orvalo_nrote.db";
-    EscribeArchivo(tmp / "o.reg", Reg({{"Planta Norte", Sqlite(falta)}}));
-    const auto lista = Corre({"--registro", (tmp / "o.reg").string(), "--conexiones"});
-    EXPECT_CONTIENE(lista.salida, "Planta Norte\t\t\t\t\t\tsin conexión");
-    const auto simula = Corre(Depurar({"--simular", "--registro", (tmp / "o.reg").string()}));
-    EXPECT_NE(simula.codigo, 0);
-    const ArchivoReg registro(tmp / "o.reg");
-    ModNalvora modulo(registro);
-    EXPECT_EQ(modulo.AbreConexion("Planta Norte"), 2);
-    EXPECT_CONTIENE(modulo.UltimoError(), "No existe la base de datos SQLite");
-    EXPECT_FALSE(fs::exists(falta));
-    EXPECT_FALSE(fs::exists(tmp / "orvalo_temp.db"));
-}
-
 // Nada escapa de la línea de comandos: cualquier excepción termina con un mensaje en español y el
 // código 1, nunca con un aborto. Aquí falla la escritura misma de la salida.
 TEST_F(LineaComandosPrueba, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kConservar =
-    " WHERE fechayhora < '2025-03-01' OR fechayhora >= '2025-04-01' OR fechayhora IS NULL";
+    "fechayhora < '2025-03-01' OR fechayhora >= '2025-04-01' OR fechayhora IS NULL";
 
 // Lo que dejaba un proceso muerto tras vaciar: las filas conservadas en orvalo_temp y la tabla vacía.
 class TemporalPrueba : public LineaComandosPrueba {
@@ -24,19 +24,10 @@ protected:
     long long secuencia = 0;
 
     void DejaSobrante(bool conOrigen, bool vaciaLaTabla) {
-        BaseSqlite s(Sur(), true);
-        s.Ejecuta("ATTACH DATABASE '" + Temporal().string() + "' AS orvalo_temp");
-        s.Ejecuta(std::string("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas") + kConservar);
-        if (conOrigen) {
-            s.Ejecuta("CREATE TABLE orvalo_temp.ovnalvora_origen (conexion, servidor, base, maquina, inicio, "
-                      "desde, hasta)");
-            s.Ejecuta("INSERT INTO orvalo_temp.ovnalvora_origen VALUES ('Planta Sur', '" + demo.string() +
-                      "', 'orvalo_sur.db', 'otra', '2026-12-01 03:00', '2025-03-01', '2025-03-31')");
-        }
-        s.Ejecuta(vaciaLaTabla ? std::string("DELETE FROM checadas")
-                               : std::string("DELETE FROM checadas WHERE NOT (") + (kConservar + 7) + ")");
-        conservadas = s.Huella("orvalo_temp.checadas");
-        secuencia = s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'");
+        prueba::DejaSobrante(Sur(), kConservar, conOrigen,
+                             vaciaLaTabla ? "1" : "NOT (" + std::string(kConservar) + ")");
+        conservadas = BaseSqlite(Temporal()).Huella("checadas");
+        secuencia = BaseSqlite(Sur()).Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'");
     }
     std::vector<std::string> Con(const std::string& orden, std::vector<std::string> extra = {},
                                  const std::string& conexion = "Planta Sur") {
@@ -114,12 +105,10 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     const auto descrito = DescribeSobrante(modulo, "Planta Norte");
     ASSERT_TRUE(std::holds_alternative<SobranteParaElegir>(descrito));
     const auto& sobrante = std::get<SobranteParaElegir>(descrito);
-    EXPECT_EQ(sobrante.Candidatas, (std::vector<std::string>{"Planta Norte", "Planta Sur"}));
     EXPECT_EQ(sobrante.DeOrigen, std::nullopt);
-    EXPECT_CONTIENE(sobrante.Texto, "sus filas van del 2023-12-01 al 2026-11-30");
+    EXPECT_EQ(sobrante.Desde + " " + sobrante.Hasta, "2023-12-01 2026-11-30");
     std::vector<std::string> lineas;
     auto registra = [&lineas](const std::string& l) { lineas.push_back(l); };
-    EXPECT_FALSE(ReponeEnLaElegida(modulo, sobrante, std::nullopt, registra).Bien);
     EXPECT_FALSE(ReponeEnLaElegida(modulo, sobrante, "Corporativo SQL", registra).Bien);
     EXPECT_TRUE(fs::exists(Temporal()));
 
@@ -196,30 +185,29 @@ TEST_F(TemporalPrueba, LaBaseTemporalEnCualquierEstado) {
     EXPECT_CONTIENE(d.salida, "que no era una base de datos");
     EXPECT_FALSE(fs::exists(Temporal()));
 
-    // Una conexión cuya base es un orvalo_temp.db: ninguna orden la toma por la base temporal.
+    // Una conexión cuya base es un orvalo_temp.db: ninguna orden la toma por la base temporal. Para otra
+    // conexión de esa carpeta, ese archivo es su orvalo_temp: descartarlo borraría la base de Propia.
+    const fs::path propia = tmp / "propia" / "orvalo_temp.db";
     fs::create_directory(tmp / "propia");
-    fs::copy_file(Sur(), tmp / "propia" / "orvalo_temp.db");
-    const auto tamano = fs::file_size(tmp / "propia" / "orvalo_temp.db");
-    EscribeArchivo(tmp / "propia.reg", Reg({{"Propia", Sqlite(tmp / "propia" / "orvalo_temp.db")}}));
-    for (auto orden :
-         {Con("--descartar-temporal", {"--si"}, "Propia"), Con("--temporal", {}, "Propia"),
-          Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Propia")}) {
+    fs::copy_file(Sur(), propia);
+    fs::copy_file(Sur(), tmp / "propia" / "vecina.db");
+    const auto tamano = fs::file_size(propia);
+    EscribeArchivo(tmp / "propia.reg",
+                   Reg({{"Propia", Sqlite(propia)}, {"Vecina", Sqlite(tmp / "propia" / "vecina.db")}}));
+    const std::pair<std::vector<std::string>, std::string> casos[] = {
+        {Con("--descartar-temporal", {"--si"}, "Propia"),
+         "el nombre que ovNalvora reserva para su base temporal"},
+        {Con("--temporal", {}, "Propia"), "el nombre que ovNalvora reserva para su base temporal"},
+        {Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Propia"),
+         "el nombre que ovNalvora reserva para su base temporal"},
+        {Con("--descartar-temporal", {"--si"}, "Vecina"),
+         "La base de la conexión Propia es la que ovNalvora usaría como temporal"}};
+    for (auto [orden, motivo] : casos) {
         orden.insert(orden.end(), {"--registro", (tmp / "propia.reg").string()});
         const auto r = Corre(orden);
-        EXPECT_NE(r.codigo, 0) << orden[0];
-        EXPECT_CONTIENE(r.salida + r.errores, "el nombre que ovNalvora reserva para su base temporal");
-        ASSERT_TRUE(fs::exists(tmp / "propia" / "orvalo_temp.db")) << orden[0];
-        EXPECT_EQ(fs::file_size(tmp / "propia" / "orvalo_temp.db"), tamano);
+        EXPECT_NE(r.codigo, 0) << orden[2];
+        EXPECT_CONTIENE(r.salida + r.errores, motivo);
+        ASSERT_TRUE(fs::exists(propia)) << orden[0];
+        EXPECT_EQ(fs::file_size(propia), tamano);
     }
-    // Para otra conexión de esa carpeta, ese archivo es su orvalo_temp: descartarlo borraría la de Propia.
-    fs::copy_file(Sur(), tmp / "propia" / "vecina.db");
-    EscribeArchivo(tmp / "propia.reg", Reg({{"Propia", Sqlite(tmp / "propia" / "orvalo_temp.db")},
-                                            {"Vecina", Sqlite(tmp / "propia" / "vecina.db")}}));
-    auto vecina = Con("--descartar-temporal", {"--si"}, "Vecina");
-    vecina.insert(vecina.end(), {"--registro", (tmp / "propia.reg").string()});
-    const auto v = Corre(vecina);
-    EXPECT_NE(v.codigo, 0);
-    EXPECT_CONTIENE(v.salida + v.errores,
-                    "La base de la conexión Propia es la que ovNalvora usaría como temporal");
-    EXPECT_EQ(fs::file_size(tmp / "propia" / "orvalo_temp.db"), tamano);
 }

@@ -16,16 +16,21 @@ inline std::string Sqlite(const std::filesystem::path& base) {
     return "Driver=SQLite3;Database=" + base.string();
 }
 
-inline std::string EntradaReg(int n, const std::string& nombre, const std::string& conn) {
-    return "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
-           "]\r\n\"Name\"=\"" + nombre + "\"\r\n\"Conn\"=\"" + conn + "\"\r\n";
-}
-
-// Un .reg REGEDIT4 con las entradas dadas (nombre, Conn), numeradas desde 0.
+// Un .reg REGEDIT4 con las entradas dadas (nombre, Conn), numeradas desde 0, con la barra
+// inversa y las comillas escapadas.
 inline std::string Reg(const std::vector<std::pair<std::string, std::string>>& entradas) {
+    const auto escapa = [](const std::string& t) {
+        std::string s;
+        for (char c : t) {
+            s += c == '\\' || c == '"' ? std::string{'\\', c} : std::string{c};
+        }
+        return s;
+    };
     std::string reg = "REGEDIT4\r\n\r\n";
     for (size_t n = 0; n < entradas.size(); ++n) {
-        reg += EntradaReg(static_cast<int>(n), entradas[n].first, entradas[n].second);
+        reg += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quintara\\Orvalo\\Conexiones\\" + std::to_string(n) +
+               "]\r\n\"Name\"=\"" + escapa(entradas[n].first) + "\"\r\n\"Conn\"=\"" +
+               escapa(entradas[n].second) + "\"\r\n";
     }
     return reg;
 }

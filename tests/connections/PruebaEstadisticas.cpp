@@ -15,8 +15,7 @@ namespace {
 
 // Una base mínima con las tablas del producto; el nombre de la tabla de checadas es a elección.
 void CreaBase(const fs::path& archivo, const std::string& checadas, bool conKardex = true) {
-    EscribeArchivo(archivo, "");
-    BaseSqlite b(archivo);
+    BaseSqlite b(archivo, true);
     b.Ejecuta("CREATE TABLE " + checadas + " (id INTEGER PRIMARY KEY, fechayhora DATETIME)");
     b.Ejecuta("CREATE TABLE bitacora (fechahora DATETIME)");
     if (conKardex) {
@@ -84,6 +83,7 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
     EXPECT_EQ(r.filas[0].cifras.MayorChecada, "2024-03-05 07:08");
     EXPECT_EQ(r.filas[0].cifras.MenorKardex, "2023-01-31");
     EXPECT_EQ(r.filas[0].cifras.MayorKardex, "2024-05-02");
+    EXPECT_EQ(modulo.AbreConexion("Mal escrita"), 2); // lo mismo para depurar, simular o reponer
     EXPECT_FALSE(fs::exists(tmp / "orvalo_nrote.db"));
     EXPECT_FALSE(modulo.cnBD().Abierta());
     // El tamaño exacto de la base lo compara prueba_ventana_demo; aquí, el relleno a 18.

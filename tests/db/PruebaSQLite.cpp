@@ -2,6 +2,7 @@
 #include "apoyo/ErrorDe.h"
 #include "db/CadenaConexion.h"
 #include "db/Conexion.h"
+#include "db/TextoOdbc.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,12 @@ TEST_F(SQLite, CamposTamanoDeclaradoNulosYTextoLargoConAcentos) {
     EXPECT_TRUE(cn.Execute("select * from bitácora where id > 5").Registros->Eof());
     EXPECT_EQ(cn.Execute("select min(id) as m from bitácora where id > 5").Registros->Primero("m"),
               std::nullopt);
+#ifdef _WIN32
+    // Fuera del plano básico: en UTF-16, un par sustituto.
+    const std::wstring ancho = Utf16DeUtf8("Ñ € 𝄞");
+    EXPECT_EQ(ancho, L"Ñ € \xD834\xDD1E");
+    EXPECT_EQ(Utf8DeUtf16(ancho.data(), ancho.size()), "Ñ € 𝄞");
+#endif
 }
 
 TEST_F(SQLite, CatalogoBaseYErrores) {

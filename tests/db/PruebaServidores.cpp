@@ -1,4 +1,5 @@
 #include "apoyo/ErrorDe.h"
+#include "db/Diagnostico.h"
 #include "db/SqlServer.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,24 @@ TEST(SqlServer, FechasAnoMesDiaCuentasDeFilasYComprobacionDeLaBase) {
     EXPECT_EQ(ErrorDe([&] { PreparaSqlServer(ejecuta, "Orvalo"); }).Descripcion,
               "La conexión quedó en la base de datos \"master\" y no en \"Orvalo\", que es la "
               "que pide la conexión.");
+}
+
+// La fuente es el driver que habla (unixODBC antepone su nombre) y el número que SQLite repite al final
+// del mensaje se quita: ya va aparte. El vaciado del lote se prueba contra el servidor T-SQL.
+TEST(Diagnostico, FuenteYDescripcionDeCadaDriver) {
+    const std::tuple<Diagnostico, std::string, std::string> casos[] = {
+        {{"S1000", 19, "[SQLite]UNIQUE constraint failed: t.id (19)"},
+         "[SQLite]",
+         "UNIQUE constraint failed: t.id"},
+        {{"S1000", 1, "[SQLite]near \"(19)\": syntax error (1)"}, "[SQLite]", "near \"(19)\": syntax error"},
+        {{"08S01", 20009, "[unixODBC][FreeTDS][SQL Server]Sin red"}, "[FreeTDS][SQL Server]", "Sin red"},
+        {{"IM002", 0, "[unixODBC][Driver Manager]Data source name not found"},
+         "[unixODBC][Driver Manager]",
+         "Data source name not found"}};
+    for (const auto& [d, fuente, descripcion] : casos) {
+        const ErrorBD e = ErrorDeDiagnostico(d);
+        EXPECT_EQ(e.Fuente + "|" + e.Descripcion, fuente + "|" + descripcion);
+    }
 }
 
 } // namespace

@@ -6,23 +6,16 @@
 namespace ov::db {
 namespace {
 
-const std::vector<std::string> SoloFreeTds = {"PostgreSQL Unicode", "FreeTDS", "SQLite3"};
-const std::vector<std::string> Con18 = {"FreeTDS", "ODBC Driver 17 for SQL Server",
-                                        "ODBC Driver 18 for SQL Server"};
-const std::vector<std::string> Con17 = {"FreeTDS", "ODBC Driver 17 for SQL Server",
-                                        "SQL Server Native Client 11.0"};
-const std::vector<std::string> SinSqlServer = {"SQLite3", "PostgreSQL Unicode"};
-const std::vector<std::string> ConNativo = {"SQL Server Native Client 11.0", "FreeTDS"};
-// "SQL Server" es el driver viejo que trae Windows: solo cuando no hay otro.
-const std::vector<std::string> SoloDeWindows = {"SQLite3", "SQL Server"};
-const std::vector<std::string> ConFreeTdsYDeWindows = {"SQL Server", "FreeTDS"};
+using Drivers = std::vector<std::string>;
+const Drivers SoloFreeTds = {"PostgreSQL Unicode", "FreeTDS", "SQLite3"};
+const Drivers Con18 = {"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"};
 
 struct Caso {
     const char* cadena;
     const char* odbc;
     const char* base = "";
     long long segundos = 15;
-    const std::vector<std::string>* drivers = &SoloFreeTds;
+    Drivers drivers = SoloFreeTds;
 };
 
 TEST(TraduceCadena, TablaDeClavesInstanciasPuertosYCifrado) {
@@ -37,22 +30,32 @@ TEST(TraduceCadena, TablaDeClavesInstanciasPuertosYCifrado) {
          "Driver={ODBC Driver 18 for SQL "
          "Server};Server={SRV\\SQL2008};Database={Orvalo};UID={sa};PWD={clave};"
          "Encrypt=Optional",
-         "Orvalo", 15, &Con18},
+         "Orvalo", 15, Con18},
         {"Provider=SQLNCLI11;Data Source=SRV,1433;Initial Catalog=Orvalo;Integrated Security=SSPI",
          "Driver={ODBC Driver 17 for SQL Server};Server={SRV,1433};Database={Orvalo};Trusted_Connection=Yes",
-         "Orvalo", 15, &Con17},
+         "Orvalo",
+         15,
+         {"FreeTDS", "ODBC Driver 17 for SQL Server", "SQL Server Native Client 11.0"}},
         {"Provider=MSOLEDBSQL19;Server=SRV;Trusted_Connection=yes;Use Encryption for Data=True;"
          "Trust Server Certificate=True",
          "Driver={SQL Server Native Client 11.0};Server={SRV};Trusted_Connection=Yes;Encrypt=Yes;"
          "TrustServerCertificate=Yes",
-         "", 15, &ConNativo},
+         "",
+         15,
+         {"SQL Server Native Client 11.0", "FreeTDS"}},
         {"Provider=MSOLEDBSQL;Data Source=SRV;Encrypt=Strict",
-         "Driver={ODBC Driver 18 for SQL Server};Server={SRV};Encrypt=Strict", "", 15, &Con18},
+         "Driver={ODBC Driver 18 for SQL Server};Server={SRV};Encrypt=Strict", "", 15, Con18},
         {"Provider=SQLOLEDB.1;User ID=sa;Password=clave;Initial Catalog=Orvalo;Data Source=SRV\\SQL2008;"
          "Use Encryption for Data=True",
          "Driver={SQL Server};Server={SRV\\SQL2008};Database={Orvalo};UID={sa};PWD={clave};Encrypt=Yes",
-         "Orvalo", 15, &SoloDeWindows},
-        {"Provider=SQLOLEDB;Data Source=SRV", "Driver={FreeTDS};Server={SRV}", "", 15, &ConFreeTdsYDeWindows},
+         "Orvalo",
+         15,
+         {"SQLite3", "SQL Server"}}, // el driver viejo de Windows, solo si no hay otro
+        {"Provider=SQLOLEDB;Data Source=SRV",
+         "Driver={FreeTDS};Server={SRV}",
+         "",
+         15,
+         {"SQL Server", "FreeTDS"}},
         // FreeTDS: el puerto gana a la instancia, nunca ambos.
         {"Provider=SQLOLEDB;Data Source=tcp:SRV\\INST,1500;User ID=sa;Connect Timeout=5",
          "Driver={FreeTDS};Server={SRV};Port={1500};UID={sa}", "", 5},
@@ -81,7 +84,7 @@ TEST(TraduceCadena, TablaDeClavesInstanciasPuertosYCifrado) {
         if (t.rfind("Driver={FreeTDS}", 0) == 0) {
             t += tds;
         }
-        const CadenaOdbc r = TraduceCadena(c.cadena, *c.drivers);
+        const CadenaOdbc r = TraduceCadena(c.cadena, c.drivers);
         EXPECT_EQ(r.Texto, t);
         EXPECT_EQ(r.BaseEsperada, c.base);
         EXPECT_EQ(r.TiempoLogin.count(), c.segundos);
@@ -106,7 +109,9 @@ TEST(TraduceCadena, MalFormadaOSinDriverDaErrorSinLaCadenaNiLaContrasena) {
     for (const std::string& cadena : malas) {
         SCOPED_TRACE(cadena);
         const bool sinDriver = &cadena == &malas[std::size(malas) - 1];
-        const ErrorBD e = ErrorDe([&] { TraduceCadena(cadena, sinDriver ? SinSqlServer : SoloFreeTds); });
+        const ErrorBD e = ErrorDe([&] {
+            TraduceCadena(cadena, sinDriver ? Drivers{"SQLite3", "PostgreSQL Unicode"} : SoloFreeTds);
+        });
         const std::string texto = e.Fuente + e.Descripcion + e.what();
         EXPECT_EQ(texto.find("Secreta9"), std::string::npos) << texto;
         EXPECT_EQ(texto.find("Provider"), std::string::npos) << texto;

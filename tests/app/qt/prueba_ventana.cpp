@@ -83,7 +83,6 @@ void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
         QCOMPARE(w.ImageList1->Imagen(i).availableSizes().value(0), QSize(16, 16));
     }
     QVERIFY(v.Activa());
-    QCOMPARE(v.f->Sondeos, 1);
     QTRY_COMPARE_WITH_TIMEOUT(ColorTexto(w.lblImportanteQ), QColor(0, 0, 255), 2000); // el temporizador late
 
     // El foco empieza en Desde y Tab sigue el orden de diseño, sin perderse en las partes de la fecha.
