@@ -3,7 +3,6 @@
 #include "db/Espera.h"
 #include "log/Fechas.h"
 #include "log/Rutas.h"
-#include "log/Version.h"
 #include "purge/Archivo.h"
 #include "purge/AvisoFinal.h"
 #include "purge/CandadoCorrida.h"
@@ -356,31 +355,6 @@ bool Depuracion::CorreDatos(Tarea& t, DialectoDepuracion& d, const TablaDatos& t
         GuardaError(t, e);
     }
     return false;
-}
-
-GuardaEliminadas* Depuracion::Archivo(db::Conexion& cn, DialectoDepuracion& dialecto, const Rango& r,
-                                      const std::string& conexion) {
-    if (carpetaArchivo_.empty()) {
-        return nullptr;
-    }
-    if (!archivo_) {
-        archivo_ = std::make_unique<ArchivoDepuracion>(
-            carpetaArchivo_,
-            OrigenArchivo{conexion, dialecto.Servidor(cn), dialecto.Base(cn), FormatoFecha(r.Desde),
-                          FormatoFecha(r.Hasta), FormatoFechaHoraSegundos(inicio_), "", TextoVersion()},
-            inicio_, cn.dialecto());
-    }
-    return archivo_.get();
-}
-
-void Depuracion::TerminaArchivo() {
-    if (archivo_) {
-        archivo_->Termina(FormatoFechaHoraSegundos(bitacora_.reloj().Ahora()));
-        for (const auto& aviso : archivo_->TomaAvisos()) {
-            Registra(aviso);
-        }
-        archivo_.reset();
-    }
 }
 
 bool Depuracion::CorreMantenimiento(Tarea& t, DialectoDepuracion& dialecto) {
