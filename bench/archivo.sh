@@ -8,11 +8,7 @@ cd "$(dirname "$0")/.."
 source bench/comun.sh
 
 n=${1:-1000000}
-trabajo=$(mktemp -d)
-trap 'rm -rf "$trabajo"' EXIT
-
-demo="$trabajo/demo"
-build/genera_demo "$demo" --checadas "$n" > /dev/null
+demo_con "$n"
 cp "$demo/orvalo_sur.db" "$demo/delete.db"
 cp "$demo/orvalo_sur.db" "$demo/wal.db"
 sqlite3 "$demo/wal.db" "PRAGMA journal_mode=WAL" > /dev/null

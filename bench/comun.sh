@@ -8,3 +8,10 @@ mide() { # salida de /usr/bin/time -v → "segundos kB"
                 /Maximum resident set size/ {kb=$NF} END {printf "%.2f %d\n", s, kb}' "$1"
 }
 menor() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+# Carpeta de trabajo que se borra al salir y, en ella, la demostración de N checadas en $demo.
+demo_con() {
+    trabajo=$(mktemp -d)
+    trap 'rm -rf "$trabajo"' EXIT
+    demo="$trabajo/demo"
+    build/genera_demo "$demo" --checadas "$1" > /dev/null
+}

@@ -13,11 +13,7 @@ REPETICIONES=${REPETICIONES:-5}
 source bench/comun.sh
 
 n=${1:-1000000}
-trabajo=$(mktemp -d)
-trap 'rm -rf "$trabajo"' EXIT
-
-demo="$trabajo/demo"
-build/genera_demo "$demo" --checadas "$n" > /dev/null
+demo_con "$n"
 cp "$demo/orvalo_sur.db" "$demo/con_fecha.db"
 cp "$demo/orvalo_sur.db" "$demo/sin_fecha.db"
 sqlite3 "$demo/sin_fecha.db" "DROP INDEX ix_checadas_fechayhora; CREATE INDEX ix_checadas_empleado_fechayhora ON checadas (empleado, fechayhora);"

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <memory>
 #include <ostream>
 
 namespace ov {
@@ -61,6 +62,15 @@ bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto) {
         return false;
     }
     return respuesta == "s" || respuesta == "S";
+}
+
+std::function<void(const std::string&)> RegistroEnConsola(EntornoConsola& entorno) {
+    const Reloj& reloj = entorno.reloj ? *entorno.reloj : RelojDelSistema();
+    auto bitacora = std::make_shared<const Bitacora>(RutaLogDe(entorno.carpetaPrograma), reloj);
+    return [&entorno, &reloj, bitacora](const std::string& texto) {
+        bitacora->Linea(texto);
+        entorno.salida << LineaConHora(reloj, texto) << '\n';
+    };
 }
 
 int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& entorno) {

@@ -1,8 +1,6 @@
 // --restaurar-archivo: las filas de un archivo de lo eliminado vuelven a su base.
 #include "cli/Comandos.h"
 #include "connections/modNalvora.h"
-#include "log/EscribeLog.h"
-#include "log/Reloj.h"
 #include "log/Rutas.h"
 #include "purge/RestauraArchivo.h"
 
@@ -70,12 +68,7 @@ int ComandoRestaurarArchivo(const Opciones& o, const Registro& registro, Entorno
             return 1;
         }
     }
-    const Reloj& reloj = entorno.reloj ? *entorno.reloj : RelojDelSistema();
-    const Bitacora bitacora(RutaLogDe(entorno.carpetaPrograma), reloj);
-    auto registra = [&](const std::string& texto) {
-        bitacora.Linea(texto);
-        entorno.salida << LineaConHora(reloj, texto) << '\n';
-    };
+    const auto registra = RegistroEnConsola(entorno);
     registra("Repone las filas del archivo " + o.archivo + " en la base " + base + " de la conexión " +
              conexion + ".");
     bool bien = true;

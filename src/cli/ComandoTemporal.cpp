@@ -1,7 +1,5 @@
 #include "cli/Comandos.h"
 #include "connections/modNalvora.h"
-#include "log/EscribeLog.h"
-#include "log/Reloj.h"
 #include "purge/Temporal.h"
 
 #include <ostream>
@@ -78,12 +76,7 @@ int ComandoTemporal(const Opciones& o, const Registro& registro, EntornoConsola&
             return 1;
         }
     }
-    const Reloj& reloj = entorno.reloj ? *entorno.reloj : RelojDelSistema();
-    const Bitacora bitacora(RutaLogDe(entorno.carpetaPrograma), reloj);
-    auto registra = [&](const std::string& texto) {
-        bitacora.Linea(texto);
-        entorno.salida << LineaConHora(reloj, texto) << '\n';
-    };
+    const auto registra = RegistroEnConsola(entorno);
     const auto r = reponer ? ReponeTemporal(modulo, conexion, registra, !o.origen.empty())
                            : DescartaTemporal(modulo, conexion, registra);
     return sinOrigen ? 2 : r.Bien ? 0 : 1;

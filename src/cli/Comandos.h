@@ -7,6 +7,9 @@
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
+#include <functional>
+#include <string>
+
 namespace ov {
 
 int ComandoConexiones(const Registro& registro, EntornoConsola& entorno);
@@ -19,6 +22,8 @@ int ComandoTemporal(const Opciones& opciones, const Registro& registro, EntornoC
 int ComandoRestaurarArchivo(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
 // Pregunta en la terminal; Sí solo con "s".
 bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto);
+// Cada línea a la bitácora del programa y, con su hora, a la consola.
+std::function<void(const std::string&)> RegistroEnConsola(EntornoConsola& entorno);
 // --simular: cuántas filas saldrían y el guion de lo que se ejecutaría, sin cambiar nada.
 int ComandoSimular(Plan& plan, const Rango& r, Estrategia estrategia, const Registro& registro,
                    EntornoConsola& entorno);
