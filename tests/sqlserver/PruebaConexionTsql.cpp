@@ -35,7 +35,7 @@ std::string CadenaOleDb(const std::string& base) {
 
 // Se abre en la base que nombra la cadena, ODBC o la OLE DB del producto traducida a FreeTDS; una base que
 // no existe nunca deja la conexión abierta en otra (la del inicio de sesión).
-TEST(ServidorTsql, ConexionDialectoYBaseActual) {
+TEST(ServidorTsql, ConexionLotesYSesionDelPrograma) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
     for (const std::string& cadena : {b.Cadena(), CadenaOleDb(b.Nombre())}) {
@@ -53,18 +53,31 @@ TEST(ServidorTsql, ConexionDialectoYBaseActual) {
                      cn.Open(ServidorDePruebas().Cadena + ";Database=ovp_no_existe_nunca");
                  }).Descripcion.empty());
     EXPECT_FALSE(cn.Abierta());
-}
 
-// La sesión que abre el programa lee 'aaaa-mm-dd' año-mes-día aunque el inicio de sesión esté en
-// día-mes-año (uno en español): FreeTDS manda { d '…'} como texto. Y cuenta las filas de cada lote aunque
-// las opciones de usuario del servidor enciendan NOCOUNT: sin cuenta, cada reposición fallaría.
-TEST(ServidorTsql, LaSesionDelProgramaLeeFechasAnoMesDiaYCuentaFilas) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BaseTsql b;
-    b.Ejecuta("CREATE TABLE kardex (fecha datetime)");
-    b.Ejecuta("CREATE TABLE destino (id int IDENTITY(1,1) PRIMARY KEY, x varchar(5))");
-    b.Ejecuta("CREATE TABLE origen (id int, x varchar(5))");
-    b.Ejecuta("INSERT INTO origen VALUES (1, 'a'), (2, 'b'), (3, 'c')");
+    // Cada resultado del lote se agota: un error en la segunda o tercera sentencia es error del lote,
+    // y los avisos (PRINT, DBCC) de todos los resultados llegan, sin contar como error.
+    b.Ejecuta("CREATE TABLE t (id int PRIMARY KEY)");
+    const auto avisos =
+        b.cn().Execute("PRINT 'uno'\r\nSELECT 1 AS x\r\nPRINT 'dos'\r\nINSERT INTO t VALUES (1)");
+    EXPECT_EQ(avisos.Mensajes, (std::vector<std::string>{"uno", "dos"}));
+    EXPECT_EQ(avisos.UltimaCuenta(), 1);
+
+    const auto segunda = ErrorDe([&] { b.Ejecuta("INSERT INTO t VALUES (2)\r\nINSERT INTO t VALUES (2)"); });
+    EXPECT_EQ(segunda.Numero, 2627) << segunda.Descripcion; // violación de la clave primaria
+    EXPECT_EQ(segunda.Fuente.find("[ovNalvora]"), std::string::npos);
+    const auto tercera =
+        ErrorDe([&] { b.Ejecuta("SELECT 1\r\nPRINT 'antes'\r\nSELECT * FROM no_existe_esta_tabla"); });
+    // Invalid object name es el 208; Babelfish da su número genérico 33557097 con el texto de PostgreSQL.
+    EXPECT_EQ(tercera.Numero, ServidorDePruebas().Babelfish ? 33557097 : 208) << tercera.Descripcion;
+    EXPECT_NE(tercera.Descripcion.find("no_existe_esta_tabla"), std::string::npos);
+    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM t"), 2) << "lo que corrió antes del error queda hecho";
+
+    // La sesión que abre el programa lee 'aaaa-mm-dd' año-mes-día aunque el inicio de sesión esté en
+    // día-mes-año (uno en español): FreeTDS manda { d '…'} como texto. Y cuenta las filas de cada lote aunque
+    // las opciones de usuario del servidor enciendan NOCOUNT: sin cuenta, cada reposición fallaría.
+    b.Ejecuta("CREATE TABLE kardex (fecha datetime)\r\nCREATE TABLE origen (id int, x varchar(5))\r\n"
+              "CREATE TABLE destino (id int IDENTITY(1,1) PRIMARY KEY, x varchar(5))\r\n"
+              "INSERT INTO origen VALUES (1, 'a'), (2, 'b'), (3, 'c')");
     const std::string lote =
         " SET IDENTITY_INSERT dbo.destino on\r\ninsert into dbo.destino ( [id],[x] ) select * "
         "from origen t \r\n SET IDENTITY_INSERT dbo.destino off";
@@ -84,28 +97,6 @@ TEST(ServidorTsql, LaSesionDelProgramaLeeFechasAnoMesDiaYCuentaFilas) {
     db::Conexion nueva;
     nueva.Open(b.Cadena());
     EXPECT_EQ(nueva.Execute("UPDATE destino SET x = x").UltimaCuenta(), 3);
-}
-
-// Cada resultado del lote se agota: un error en la segunda o tercera sentencia es error del lote,
-// y los avisos (PRINT, DBCC) de todos los resultados llegan, sin contar como error.
-TEST(ServidorTsql, ErroresYAvisosDeCadaResultadoDelLote) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BaseTsql b;
-    b.Ejecuta("CREATE TABLE t (id int PRIMARY KEY)");
-    const auto avisos =
-        b.cn().Execute("PRINT 'uno'\r\nSELECT 1 AS x\r\nPRINT 'dos'\r\nINSERT INTO t VALUES (1)");
-    EXPECT_EQ(avisos.Mensajes, (std::vector<std::string>{"uno", "dos"}));
-    EXPECT_EQ(avisos.UltimaCuenta(), 1);
-
-    const auto segunda = ErrorDe([&] { b.Ejecuta("INSERT INTO t VALUES (2)\r\nINSERT INTO t VALUES (2)"); });
-    EXPECT_EQ(segunda.Numero, 2627) << segunda.Descripcion; // violación de la clave primaria
-    EXPECT_EQ(segunda.Fuente.find("[ovNalvora]"), std::string::npos);
-    const auto tercera =
-        ErrorDe([&] { b.Ejecuta("SELECT 1\r\nPRINT 'antes'\r\nSELECT * FROM no_existe_esta_tabla"); });
-    // Invalid object name es el 208; Babelfish da su número genérico 33557097 con el texto de PostgreSQL.
-    EXPECT_EQ(tercera.Numero, ServidorDePruebas().Babelfish ? 33557097 : 208) << tercera.Descripcion;
-    EXPECT_NE(tercera.Descripcion.find("no_existe_esta_tabla"), std::string::npos);
-    EXPECT_EQ(b.Cuenta("SELECT COUNT(*) FROM t"), 2) << "lo que corrió antes del error queda hecho";
 }
 
 // --espera: SET LOCK_TIMEOUT en cada conexión, con lo que queda de la espera de su base; el error de la

@@ -14,9 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
-
 #include <sstream>
 
 using namespace ov;
@@ -30,10 +28,9 @@ struct Salida {
     std::string salida, errores;
 };
 
-Salida CorreOrden(const CarpetaTemporal& tmp,
-                  const std::vector<std::pair<std::string, std::string>>& entradas,
-                  std::vector<std::string> args) {
-    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon(entradas));
+// La línea de comandos con un registro de una sola conexión, "Planta", sobre la cadena dada.
+Salida CorreOrden(const CarpetaTemporal& tmp, const std::string& cadena, std::vector<std::string> args) {
+    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", cadena}}));
     args.insert(args.begin(), {"--registro", (tmp / "orvalo.reg").string()});
     std::istringstream entrada;
     std::ostringstream salida, errores;
@@ -42,25 +39,20 @@ Salida CorreOrden(const CarpetaTemporal& tmp,
     return {codigo, salida.str(), errores.str()};
 }
 
+// Depurar Planta desde el 1 de marzo de 2025 hasta `hasta`, con las opciones dadas.
+std::vector<std::string> Depura(const std::string& hasta, std::vector<std::string> opciones) {
+    opciones.insert(opciones.begin(),
+                    {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta", hasta});
+    return opciones;
+}
+
 bool ExisteOrvaloTemp(BaseTsql& b) {
     return !b.Valor("SELECT DB_ID('orvalo_temp')").empty();
 }
 
-class Sondeo final : public ObservadorSondeo {
-public:
-    void FilaSondeada(int fila, const EstadisticasFila& c, bool) override {
-        estados.push_back(std::to_string(fila) + " ok " + c.MenorChecada + " " + c.MayorKardex);
-    }
-    void FilaSinConexion(int fila) override { estados.push_back(std::to_string(fila) + " sin conexión"); }
-    void FilaConError(int fila, const std::string& error) override {
-        estados.push_back(std::to_string(fila) + " " + error);
-    }
-    std::vector<std::string> estados;
-};
-
 } // namespace
 
-// Babelfish rechaza sp_spaceused: la fila dice el error una vez y cnBD se cierra.
+// Babelfish rechaza sp_spaceused: la fila dice el error y cnBD se cierra.
 TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
@@ -69,15 +61,15 @@ TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}}));
     ArchivoReg registro(tmp / "orvalo.reg");
     ModNalvora modulo(registro);
-    Sondeo sondeo;
+    Recolector sondeo(1);
     ActualizaEstadisticas(modulo, {"Planta"}, sondeo);
     EXPECT_FALSE(modulo.cnBD().Abierta());
-    EXPECT_EQ(sondeo.estados,
-              std::vector<std::string>{
-                  ServidorDePruebas().Babelfish
-                      ? "1 Error: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not currently "
-                        "supported in Babelfish"
-                      : "1 ok 2025-02-28 23:59 2025-04-01"});
+    const Fila& f = sondeo.filas[0];
+    EXPECT_EQ(f.estado + "|" + f.cifras.MenorChecada + "|" + f.cifras.MayorKardex,
+              ServidorDePruebas().Babelfish
+                  ? "error: Error: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not "
+                    "currently supported in Babelfish||"
+                  : "ok|2025-02-28 23:59|2025-04-01");
     // Babelfish da los nombres en minúsculas: la tabla de una tarea no puede decidirse por la mayúscula.
     BaseTsql conTransacciones;
     CreaBaseOrvalo(conTransacciones, true);
@@ -122,11 +114,10 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
     CarpetaTemporal tmp;
     std::string cadena = b.Cadena();
     cadena.replace(cadena.find(b.Nombre()), b.Nombre().size(), "orvalo_temp");
-    const std::vector<std::pair<std::string, std::string>> reg{{"Propia", cadena}};
-    for (const std::vector<std::string>& orden :
-         {std::vector<std::string>{"--descartar-temporal", "--conexion", "Propia", "--si"},
-          {"--depurar", "--conexion", "Propia", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}}) {
-        const auto r = CorreOrden(tmp, reg, orden);
+    for (const auto& orden :
+         {std::vector<std::string>{"--descartar-temporal", "--conexion", "Planta", "--si"},
+          Depura("2025-03-31", {"--si"})}) {
+        const auto r = CorreOrden(tmp, cadena, orden);
         EXPECT_NE(r.codigo, 0) << orden[0];
         EXPECT_CONTIENE(r.salida + r.errores, "la base orvalo_temp del servidor");
         EXPECT_TRUE(ExisteOrvaloTemp(b)) << orden[0];
@@ -139,70 +130,51 @@ TEST(DepuracionTsql, TemporalSobranteSeVeEnSysTables) {
 TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
     OV_EXIGE_SERVIDOR_TSQL();
     struct Caso {
-        const char* nombre;
+        const char *nombre, *estrategia, *paso, *mensaje;
         std::vector<std::string> prepara;
-        const char* estrategia;
-        const char* paso;
-        const char* mensaje;
-        std::vector<std::pair<std::string, std::string>> consultas; // y lo que deben dar
+        std::string consulta;
+        std::vector<std::string> esperado;
     };
-    const std::string enBitacora = "SELECT COUNT(*) FROM bitacora";
     const std::vector<std::string> conIdentidad{
         "DROP TABLE bitacora", "CREATE TABLE bitacora (id int IDENTITY PRIMARY KEY, fechahora datetime)",
         "INSERT INTO bitacora (fechahora) SELECT fechayhora FROM checadas"};
-    auto estado = [](const char* nombre, int deshabilitado) {
-        return std::pair<std::string, std::string>{
-            std::string(
-                "SELECT COUNT(*) FROM sys.triggers WHERE parent_id = OBJECT_ID('dbo.kardex') AND name = '") +
-                nombre + "' AND is_disabled = " + std::to_string(deshabilitado),
-            "1"};
-    };
+    const std::string padreEHijo = "SELECT (SELECT COUNT(*) FROM checadas), (SELECT COUNT(*) FROM detalle)";
+    const std::string conIdent = "SELECT COUNT(*), IDENT_CURRENT('dbo.bitacora') FROM bitacora";
     const std::vector<Caso> casos{
         // Un DELETE de kardex no dispara su disparador de bajas; el que el DBA deshabilitó sigue así.
         {"disparadores",
-         {"CREATE TRIGGER kardex_baja ON kardex AFTER DELETE AS INSERT INTO bitacora (id, texto) SELECT 1000 "
-          "+ "
-          "ROW_NUMBER() OVER (ORDER BY empleado), 'baja' FROM deleted",
-          "CREATE TRIGGER kardex_apagado ON kardex AFTER DELETE AS INSERT INTO bitacora (id, texto) VALUES "
-          "(999, "
-          "'x')",
-          "alter table kardex disable trigger kardex_apagado"},
          "borrado",
          "3",
          "por borrado",
-         {{enBitacora, "21"},
-          estado("kardex_apagado", 1),
-          estado("kardex_baja", 0),
-          estado("kardex_bitacora", 0)}},
+         {"CREATE TRIGGER kardex_baja ON kardex AFTER DELETE AS INSERT INTO bitacora (id, texto) "
+          "SELECT 1000 + ROW_NUMBER() OVER (ORDER BY empleado), 'baja' FROM deleted",
+          "CREATE TRIGGER kardex_apagado ON kardex AFTER DELETE AS INSERT INTO bitacora (id, texto) "
+          "VALUES (999, 'x')",
+          "alter table kardex disable trigger kardex_apagado"},
+         "SELECT (SELECT COUNT(*) FROM bitacora), name, is_disabled FROM sys.triggers "
+         "WHERE parent_id = OBJECT_ID('dbo.kardex') ORDER BY name",
+         {"21|kardex_apagado|1", "21|kardex_baja|0", "21|kardex_bitacora|0"}},
         // Referenciada por otra tabla: se borra en su lugar aunque salga casi toda, y solo se van los
         // hijos de lo borrado; la copia se rechaza antes de tocar nada.
         {"llaves, auto",
-         {"CREATE TABLE detalle (id int PRIMARY KEY, checada int REFERENCES checadas (id) ON DELETE CASCADE)",
-          "INSERT INTO detalle SELECT id, id FROM checadas"},
          "auto",
          "1",
          "por borrado",
-         {{"SELECT COUNT(*) FROM checadas", "6"}, {"SELECT COUNT(*) FROM detalle", "6"}}},
-        {"llaves, copia",
-         {"CREATE TABLE detalle (id int PRIMARY KEY, checada int REFERENCES checadas (id))",
+         {"CREATE TABLE detalle (id int PRIMARY KEY, checada int REFERENCES checadas (id) ON DELETE CASCADE)",
           "INSERT INTO detalle SELECT id, id FROM checadas"},
+         padreEHijo,
+         {"6|6"}},
+        {"llaves, copia",
          "copia",
          "1",
          "Otras tablas referencian a checadas con llaves foráneas",
-         {{"SELECT COUNT(*) FROM checadas", "21"}, {"SELECT COUNT(*) FROM detalle", "21"}}},
+         {"CREATE TABLE detalle (id int PRIMARY KEY, checada int REFERENCES checadas (id))",
+          "INSERT INTO detalle SELECT id, id FROM checadas"},
+         padreEHijo,
+         {"21|21"}},
         // Una bitácora con identidad: la reposición del producto no la admite.
-        {"identidad, auto",
-         conIdentidad,
-         "auto",
-         "5",
-         "por borrado",
-         {{enBitacora, "6"}, {"SELECT IDENT_CURRENT('dbo.bitacora')", "21"}}},
-        {"identidad, copia",
-         conIdentidad,
-         "copia",
-         "5",
-         "no admite sus columnas de identidad",
-         {{enBitacora, "21"}}},
+        {"identidad, auto", "auto", "5", "por borrado", conIdentidad, conIdent, {"6|21"}},
+        {"identidad, copia", "copia", "5", "no admite sus columnas", conIdentidad, conIdent, {"21|21"}},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -213,14 +185,11 @@ TEST(DepuracionTsql, DisparadoresLlavesEIdentidadDecidenComoSeDepura) {
             b.Ejecuta(sql);
         }
         CarpetaTemporal tmp;
-        const auto r = CorreOrden(tmp, {{"Planta", b.Cadena()}},
-                                  {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta",
-                                   "2025-12-31", "--pasos", c.paso, "--estrategia", c.estrategia, "--si"});
+        const auto r = CorreOrden(
+            tmp, b.Cadena(), Depura("2025-12-31", {"--pasos", c.paso, "--estrategia", c.estrategia, "--si"}));
         EXPECT_EQ(r.codigo, std::string(c.estrategia) == "copia" ? 1 : 0) << r.salida << r.errores;
         EXPECT_CONTIENE(r.salida + r.errores, c.mensaje);
-        for (const auto& [consulta, esperado] : c.consultas) {
-            EXPECT_EQ(b.Valor(consulta), esperado) << consulta;
-        }
+        EXPECT_EQ(b.Filas(c.consulta), c.esperado);
     }
     BorraOrvaloTemp();
 }
@@ -259,8 +228,8 @@ TEST(DepuracionTsql, IdentidadAscendenteYDescendente) {
 }
 
 // Por la línea de comandos, con cada estrategia: --simular cuenta con la condición de la corrida sin cambiar
-// nada; lo que Babelfish rechaza falla con su mensaje, sin tocar la tabla ni falso éxito (sale con 1); lo
-// que acepta, y todo en SQL Server, pierde solo lo del rango.
+// nada; una corrida a la vez por servidor; lo que Babelfish rechaza falla con su mensaje, sin tocar la tabla
+// ni falso éxito (sale con 1); lo que acepta, y todo en SQL Server, pierde solo lo del rango.
 TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
     OV_EXIGE_SERVIDOR_TSQL();
     const bool babelfish = ServidorDePruebas().Babelfish;
@@ -273,18 +242,29 @@ TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
             antes[tabla] = FilasDe(b, tabla);
         }
         CarpetaTemporal tmp;
-        std::vector<std::string> orden{"--depurar", "--conexion", "Norte",     "--desde",      "2025-03-01",
-                                       "--hasta",   "2025-03-31", "--simular", "--estrategia", estrategia};
-        const auto simulada = CorreOrden(tmp, {{"Norte", b.Cadena()}}, orden);
+        auto orden = Depura("2025-03-31", {"--simular", "--estrategia", estrategia});
+        const auto simulada = CorreOrden(tmp, b.Cadena(), orden);
         EXPECT_EQ(simulada.codigo, 0) << simulada.errores;
         EXPECT_EMPIEZA(simulada.salida,
-                       "Conexión\tTabla\tEliminar\tConservar\tEstrategia\nNorte\tchecadas\t9\t12\t" +
-                           estrategia + "\nNorte\tkardex\t9\t12\t" + estrategia);
+                       "Conexión\tTabla\tEliminar\tConservar\tEstrategia\nPlanta\tchecadas\t9\t12\t" +
+                           estrategia + "\nPlanta\tkardex\t9\t12\t" + estrategia);
         EXPECT_CONTIENE(simulada.salida, "DBCC SHRINKDATABASE ([" + b.Nombre() + "],0,TRUNCATEONLY)\nGO\n");
         EXPECT_FALSE(ExisteOrvaloTemp(b));
-        EXPECT_EQ(FilasDe(b, "checadas"), antes["checadas"]) << "simular no cambia nada";
+        // Con el candado sp_getapplock de sesión en otra conexión, la corrida sale con 2; soltado, se toma.
         orden[7] = "--si";
-        const auto r = CorreOrden(tmp, {{"Norte", b.Cadena()}}, orden);
+        ArchivoReg registro(tmp / "orvalo.reg");
+        ModNalvora otro(registro);
+        DialectoSqlServer dialecto;
+        CandadoCorrida candado;
+        ASSERT_EQ(otro.AbreConexion("Planta"), 0);
+        ASSERT_EQ(candado.Toma(otro, dialecto, "Planta", "prueba"), std::nullopt);
+        const auto rechazada = CorreOrden(tmp, b.Cadena(), orden);
+        EXPECT_EQ(rechazada.codigo, 2) << rechazada.salida << rechazada.errores;
+        EXPECT_CONTIENE(rechazada.errores, "Otra depuración está en curso en el servidor");
+        EXPECT_EQ(FilasDe(b, "checadas"), antes["checadas"])
+            << "ni simular ni la corrida rechazada cambian nada";
+        candado.Suelta();
+        const auto r = CorreOrden(tmp, b.Cadena(), orden);
         const std::string todo = r.salida + r.errores;
         const bool intactas = babelfish && estrategia == "copia";
         for (const auto& [tabla, filas] : antes) {
@@ -293,7 +273,7 @@ TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
             EXPECT_EQ(despues.size(), intactas ? 21u : 12u) << estrategia << " " << tabla;
             EXPECT_TRUE(!intactas || despues == filas) << tabla;
         }
-        const auto temporal = DialectoSqlServer().TablasConFilas(b.cn());
+        const auto temporal = dialecto.TablasConFilas(b.cn());
         EXPECT_TRUE(!temporal || temporal->empty()) << "orvalo_temp no guarda filas de nadie";
         EXPECT_NO_CONTIENE(todo, "abort");
         if (babelfish) {
@@ -311,36 +291,10 @@ TEST(DepuracionTsql, DepuracionCompletaPorLaLineaDeComandos) {
     BorraOrvaloTemp();
 }
 
-// El candado sp_getapplock de sesión: la segunda corrida sale con 2 sin cambiar nada; soltado, se toma.
-TEST(DepuracionTsql, UnaSolaCorridaPorServidor) {
-    OV_EXIGE_SERVIDOR_TSQL();
-    BorraOrvaloTemp();
-    BaseTsql b;
-    CreaBaseOrvalo(b);
-    const auto antes = FilasDe(b, "checadas");
-    CarpetaTemporal tmp;
-    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}}));
-    ArchivoReg registro(tmp / "orvalo.reg");
-    ModNalvora uno(registro), dos(registro);
-    DialectoSqlServer dialecto;
-    CandadoCorrida primero, segundo;
-    ASSERT_EQ(uno.AbreConexion("Planta"), 0);
-    ASSERT_EQ(primero.Toma(uno, dialecto, "Planta", "prueba"), std::nullopt);
-    const auto r = CorreOrden(
-        tmp, {{"Planta", b.Cadena()}},
-        {"--depurar", "--conexion", "Planta", "--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"});
-    EXPECT_EQ(r.codigo, 2) << r.salida << r.errores;
-    EXPECT_CONTIENE(r.errores, "Otra depuración está en curso en el servidor");
-    EXPECT_EQ(FilasDe(b, "checadas"), antes);
-
-    primero.Suelta();
-    ASSERT_EQ(dos.AbreConexion("Planta"), 0);
-    EXPECT_EQ(segundo.Toma(dos, dialecto, "Planta", "otra"), std::nullopt);
-}
-
 // sp_getapplock: solo -1 (se agotó la espera) es otra depuración; -2 (cancelada), -3 (víctima de un
 // interbloqueo) y -999 (parámetros o permisos) dicen lo suyo. Ver "sp_getapplock (Transact-SQL)", Return
-// Code Values. El servidor de pruebas solo da 0 y -1 (prueba anterior): los demás, por su valor.
+// Code Values. El servidor de pruebas solo da 0 y -1 (DepuracionCompletaPorLaLineaDeComandos): los demás, por
+// su valor.
 TEST(DepuracionTsql, CadaResultadoDeSpGetapplockDiceLoSuyo) {
     const std::pair<db::Valor, std::string> casos[] = {
         {"0", ""},
@@ -371,12 +325,10 @@ TEST(DepuracionTsql, ArchivarYReponerEnElServidor) {
     // checadas con identidad: la reposición conserva sus valores (IDENTITY_INSERT con lista de columnas).
     b.Ejecuta("SELECT * INTO #c FROM checadas");
     b.Ejecuta("DROP TABLE checadas");
-    b.Ejecuta(
-        "CREATE TABLE checadas (id int IDENTITY(1,1) PRIMARY KEY, empleado int, fechayhora datetime, reloj "
-        "varchar(18))");
+    b.Ejecuta("CREATE TABLE checadas (id int IDENTITY(1,1) PRIMARY KEY, empleado int, fechayhora datetime, "
+              "reloj varchar(18))");
     b.Ejecuta("SET IDENTITY_INSERT checadas ON\r\nINSERT INTO checadas (id, empleado, fechayhora, reloj) "
-              "SELECT id, "
-              "empleado, fechayhora, reloj FROM #c\r\nSET IDENTITY_INSERT checadas OFF");
+              "SELECT id, empleado, fechayhora, reloj FROM #c\r\nSET IDENTITY_INSERT checadas OFF");
     const char* const tablas[] = {"checadas", "kardex", "bitacora"};
     std::map<std::string, std::vector<std::string>> antes;
     for (const char* tabla : tablas) {
@@ -384,11 +336,9 @@ TEST(DepuracionTsql, ArchivarYReponerEnElServidor) {
     }
     const std::string identidad = b.Valor("SELECT IDENT_CURRENT('dbo.checadas')");
     CarpetaTemporal tmp;
-    const std::vector<std::pair<std::string, std::string>> reg{{"Norte", b.Cadena()}};
-    const auto r = CorreOrden(tmp, reg,
-                              {"--depurar", "--conexion", "Norte", "--desde", "2025-03-01", "--hasta",
-                               "2025-03-31", "--pasos", "1,3,5", "--estrategia", "borrado", "--si",
-                               "--archivo", (tmp / "archivo").string()});
+    const auto r = CorreOrden(tmp, b.Cadena(),
+                              Depura("2025-03-31", {"--pasos", "1,3,5", "--estrategia", "borrado", "--si",
+                                                    "--archivo", (tmp / "archivo").string()}));
     ASSERT_EQ(r.codigo, 0) << r.salida << r.errores;
     const auto archivo = std::filesystem::directory_iterator(tmp / "archivo")->path();
     {
@@ -406,7 +356,7 @@ TEST(DepuracionTsql, ArchivarYReponerEnElServidor) {
         }
     }
     for (const char* repuestas : {"9 filas repuestas de 9", "0 filas repuestas de 9"}) {
-        const auto repone = CorreOrden(tmp, reg, {"--restaurar-archivo", archivo.string(), "--si"});
+        const auto repone = CorreOrden(tmp, b.Cadena(), {"--restaurar-archivo", archivo.string(), "--si"});
         EXPECT_EQ(repone.codigo, 0) << repone.salida << repone.errores;
         for (const char* tabla : tablas) {
             EXPECT_CONTIENE(repone.salida, std::string(tabla) + ": " + repuestas);
