@@ -28,60 +28,42 @@ protected:
     Conexion cn;
 };
 
-TEST_F(SQLite, ErrorEnLaSegundaSentenciaEsErrorDelLote) {
-    cn.Execute("create table t(x int)");
-    // Con DML el driver rechaza el lote entero y no ejecuta nada.
-    EXPECT_EQ(ErrorDe([&] { cn.Execute("insert into t values(1); insert into t values(2)"); }).Descripcion,
-              "only one SQL statement allowed");
-    EXPECT_EQ(Cuenta(cn, "t"), "0");
-    // Un lote que empieza con DDL corre sentencia a sentencia: la primera queda hecha.
-    EXPECT_EQ(ErrorDe([&] { cn.Execute("create table checadas(x int); select * from nada"); }).Descripcion,
-              "no such table: nada");
-    EXPECT_EQ(cn.Tablas(), (std::vector<std::string>{"t", "checadas"}));
-}
-
 // Nombres con acentos (en Windows van por las funciones W) y un texto más largo que un trozo de lectura
-// (2047 caracteres) con una "ñ" justo en el borde.
-TEST_F(SQLite, CamposTamanoDeclaradoNulosYTextoLargoConAcentos) {
+// (2047 caracteres) con una "ñ" justo en el borde. Que un error en la segunda sentencia de un lote sea
+// error del lote lo prueba ServidorTsql.ConexionBaseActualYErroresYAvisosDelLote.
+TEST_F(SQLite, CatalogoCamposNulosTextoLargoConAcentosYErrores) {
     const auto drivers = DriversInstalados();
     EXPECT_NE(std::find(drivers.begin(), drivers.end(), "SQLite3"), drivers.end());
     cn.Execute("create table bitácora(id integer, año varchar(18), descripción text)");
+    cn.Execute("create table Transacciones(id integer primary key)");
+    cn.Execute("create view vista as select * from bitácora");
     const std::string largo = std::string(2046, 'x') + "ñ" + std::string(3000, 'y') + "Ñ";
-    cn.Execute("insert into bitácora values(1, 'Ñuñoa', '" + largo + "')");
-    cn.Execute("insert into bitácora values(2, null, null)");
+    cn.Execute("insert into bitácora values(1, 'Ñuñoa', '" + largo + "'), (2, null, null)");
     const Recordset rs = *cn.Execute("select año, descripción, id from bitácora order by id").Registros;
     EXPECT_EQ(rs.CampoLlamado("AñO").DefinedSize, 18);
     EXPECT_EQ(rs.Campos[1].Name, "descripción");
     EXPECT_EQ(rs.Filas, (std::vector<std::vector<Valor>>{{Valor("Ñuñoa"), Valor(largo), Valor("1")},
                                                          {std::nullopt, std::nullopt, Valor("2")}}));
-    EXPECT_EQ(cn.Tablas(), std::vector<std::string>{"bitácora"});
-    EXPECT_NE(ErrorDe([&] { cn.Execute("select * from tabla_que_no_está"); }).Descripcion.find("no_está"),
-              std::string::npos);
+    EXPECT_EQ(cn.Tablas(), (std::vector<std::string>{"bitácora", "Transacciones"}));
+    EXPECT_EQ(cn.DefaultDatabase(), "Orvalo_Planta");
+    EXPECT_EQ(cn.dialecto(), Dialecto::SQLite);
     // Un resultado sin filas tiene campos y queda en EOF; MIN de nada es Null.
     EXPECT_TRUE(cn.Execute("select * from bitácora where id > 5").Registros->Eof());
     EXPECT_EQ(cn.Execute("select min(id) as m from bitácora where id > 5").Registros->Primero("m"),
               std::nullopt);
+    const ErrorBD e = ErrorDe([&] { cn.Execute("select min(fecha) as menor from kardex_no_está"); });
+    EXPECT_EQ(e.Numero, 1); // SQLITE_ERROR
+    EXPECT_EQ(e.Fuente, "[SQLite]");
+    EXPECT_EQ(e.Descripcion,
+              "no such table: kardex_no_está"); // sin el " (1)" del driver: el número va aparte
+    // Como en ADO: abrir lo abierto y usar lo cerrado son errores.
+    EXPECT_THROW(cn.Open(Cadena()), ErrorBD);
 #ifdef _WIN32
     // Fuera del plano básico: en UTF-16, un par sustituto.
     const std::wstring ancho = Utf16DeUtf8("Ñ € 𝄞");
     EXPECT_EQ(ancho, L"Ñ € \xD834\xDD1E");
     EXPECT_EQ(Utf8DeUtf16(ancho.data(), ancho.size()), "Ñ € 𝄞");
 #endif
-}
-
-TEST_F(SQLite, CatalogoBaseYErrores) {
-    cn.Execute("create table Transacciones(id integer primary key)");
-    cn.Execute("create table checadas(fechayhora varchar(19))");
-    cn.Execute("create view vista as select * from checadas");
-    EXPECT_EQ(cn.Tablas(), (std::vector<std::string>{"Transacciones", "checadas"}));
-    EXPECT_EQ(cn.DefaultDatabase(), "Orvalo_Planta");
-    EXPECT_EQ(cn.dialecto(), Dialecto::SQLite);
-    const ErrorBD e = ErrorDe([&] { cn.Execute("select min(fecha) as menor from kardex"); });
-    EXPECT_EQ(e.Numero, 1); // SQLITE_ERROR
-    EXPECT_EQ(e.Fuente, "[SQLite]");
-    EXPECT_EQ(e.Descripcion, "no such table: kardex"); // sin el " (1)" del driver: el número va aparte
-    // Como en ADO: abrir lo abierto y usar lo cerrado son errores.
-    EXPECT_THROW(cn.Open(Cadena()), ErrorBD);
     cn.Close();
     EXPECT_THROW(cn.Execute("select 1"), ErrorBD);
 }
@@ -90,11 +72,8 @@ TEST_F(SQLite, CatalogoBaseYErrores) {
 // INSERT…SELECT y escapes de fecha contra fechas guardadas como texto.
 TEST_F(SQLite, AdjuntaCopiaCuentaYEscapesDeFecha) {
     cn.Execute("create table kardex(id integer, fecha varchar(19))");
-    const char* fechas[] = {"'2023-12-31'", "'2024-01-01'", "'2024-03-31'",         "'2024-04-01'",
-                            "'2024-04-02'", "null",         "'2024-04-01 00:00:00'"};
-    for (int i = 0; i < 7; ++i) {
-        cn.Execute("insert into kardex values(" + std::to_string(i) + ", " + fechas[i] + ")");
-    }
+    cn.Execute("insert into kardex values(0, '2023-12-31'), (1, '2024-01-01'), (2, '2024-03-31'), "
+               "(3, '2024-04-01'), (4, '2024-04-02'), (5, null), (6, '2024-04-01 00:00:00')");
     // El texto exacto que se guarda para kardex; la medianoche con hora es mayor que la fecha sola.
     const auto fuera = cn.Execute("select id from kardex where fecha < { d '2024-01-01'} or "
                                   "fecha > { d'2024-04-01'} order by id");

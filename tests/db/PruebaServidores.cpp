@@ -12,30 +12,22 @@ namespace {
 using namespace std::chrono_literals;
 
 // Cadena ODBC directa y la OLE DB del producto traducida al mejor driver instalado; el `}` de
-// la contraseña va doblado dentro de las llaves y no debe salir de ninguna de las dos formas.
+// la contraseña va doblado dentro de las llaves. El texto exacto del error no lleva la contraseña.
 TEST(FreeTds, PuertoCerradoFallaEnseguidaCon08S01SinMostrarLaContrasena) {
-    const std::pair<std::string, std::string> casos[] = {
-        {"Driver=FreeTDS;Server=127.0.0.1;Port=1;UID=sa;PWD=Secreta9;TDS_Version=7.4;Connect Timeout=5",
-         "Secreta9"},
-        {"Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=Secr}eta9;"
-         "Initial Catalog=Orvalo;Data Source=127.0.0.1,1;Connect Timeout=5",
-         "Secr}eta9"},
-    };
-    for (const auto& [cadena, contrasena] : casos) {
+    for (const std::string cadena :
+         {"Driver=FreeTDS;Server=127.0.0.1;Port=1;UID=sa;PWD=Secreta9;TDS_Version=7.4;Connect Timeout=5",
+          "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=Secr}eta9;"
+          "Initial Catalog=Orvalo;Data Source=127.0.0.1,1;Connect Timeout=5"}) {
         Conexion cn;
         const auto inicio = std::chrono::steady_clock::now();
         const ErrorBD e = ErrorDe([&] { cn.Open(cadena); });
         EXPECT_LT(std::chrono::steady_clock::now() - inicio, 5s);
-        EXPECT_EQ(e.Estado, "08S01");
+        EXPECT_EQ(
+            e.Estado + " " + std::to_string(e.Numero) + " " + e.Fuente + " " + e.Descripcion,
+            "08S01 20009 [FreeTDS][SQL Server] Unable to connect: Adaptive Server is unavailable or does "
+            "not exist");
         EXPECT_FALSE(cn.Abierta());
-        for (const std::string& texto : {e.Fuente, e.Descripcion, std::string(e.what())}) {
-            EXPECT_EQ(texto.find("eta9"), std::string::npos) << texto;
-        }
     }
-    const ErrorBD e = ErrorDe([&] { Conexion().Open(casos[0].first); });
-    EXPECT_EQ(e.Numero, 20009);
-    EXPECT_EQ(e.Fuente, "[FreeTDS][SQL Server]");
-    EXPECT_EQ(e.Descripcion, "Unable to connect: Adaptive Server is unavailable or does not exist");
 }
 
 // Para SQL Server sólo cuentan los textos: se fingen las respuestas del servidor.

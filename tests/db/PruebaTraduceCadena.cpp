@@ -9,6 +9,10 @@ namespace {
 using Drivers = std::vector<std::string>;
 const Drivers SoloFreeTds = {"PostgreSQL Unicode", "FreeTDS", "SQLite3"};
 const Drivers Con18 = {"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"};
+const Drivers Con17 = {"FreeTDS", "ODBC Driver 17 for SQL Server", "SQL Server Native Client 11.0"};
+const Drivers NativoPrimero = {"SQL Server Native Client 11.0", "FreeTDS"};
+const Drivers SoloElViejo = {"SQLite3", "SQL Server"}; // el driver viejo de Windows, solo si no hay otro
+const Drivers ElViejoPrimero = {"SQL Server", "FreeTDS"};
 
 struct Caso {
     const char* cadena;
@@ -33,29 +37,19 @@ TEST(TraduceCadena, TablaDeClavesInstanciasPuertosYCifrado) {
          "Orvalo", 15, Con18},
         {"Provider=SQLNCLI11;Data Source=SRV,1433;Initial Catalog=Orvalo;Integrated Security=SSPI",
          "Driver={ODBC Driver 17 for SQL Server};Server={SRV,1433};Database={Orvalo};Trusted_Connection=Yes",
-         "Orvalo",
-         15,
-         {"FreeTDS", "ODBC Driver 17 for SQL Server", "SQL Server Native Client 11.0"}},
+         "Orvalo", 15, Con17},
         {"Provider=MSOLEDBSQL19;Server=SRV;Trusted_Connection=yes;Use Encryption for Data=True;"
          "Trust Server Certificate=True",
          "Driver={SQL Server Native Client 11.0};Server={SRV};Trusted_Connection=Yes;Encrypt=Yes;"
          "TrustServerCertificate=Yes",
-         "",
-         15,
-         {"SQL Server Native Client 11.0", "FreeTDS"}},
+         "", 15, NativoPrimero},
         {"Provider=MSOLEDBSQL;Data Source=SRV;Encrypt=Strict",
          "Driver={ODBC Driver 18 for SQL Server};Server={SRV};Encrypt=Strict", "", 15, Con18},
         {"Provider=SQLOLEDB.1;User ID=sa;Password=clave;Initial Catalog=Orvalo;Data Source=SRV\\SQL2008;"
          "Use Encryption for Data=True",
          "Driver={SQL Server};Server={SRV\\SQL2008};Database={Orvalo};UID={sa};PWD={clave};Encrypt=Yes",
-         "Orvalo",
-         15,
-         {"SQLite3", "SQL Server"}}, // el driver viejo de Windows, solo si no hay otro
-        {"Provider=SQLOLEDB;Data Source=SRV",
-         "Driver={FreeTDS};Server={SRV}",
-         "",
-         15,
-         {"SQL Server", "FreeTDS"}},
+         "Orvalo", 15, SoloElViejo},
+        {"Provider=SQLOLEDB;Data Source=SRV", "Driver={FreeTDS};Server={SRV}", "", 15, ElViejoPrimero},
         // FreeTDS: el puerto gana a la instancia, nunca ambos.
         {"Provider=SQLOLEDB;Data Source=tcp:SRV\\INST,1500;User ID=sa;Connect Timeout=5",
          "Driver={FreeTDS};Server={SRV};Port={1500};UID={sa}", "", 5},

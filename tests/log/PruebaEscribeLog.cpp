@@ -35,6 +35,7 @@ protected:
 
 } // namespace
 
+// Un mes nuevo abre su propio archivo aunque el anterior tenga espacio; la bitácora pone hora y tab.
 TEST_F(EscribeLogPrueba, PrimeraLineaCreaLaCarpetaYElArchivoDelMesConCRLF) {
     ASSERT_TRUE(Escribe("hola"));
     EXPECT_EQ(mensaje, "Escritura en texto realizada correctamente.");
@@ -47,6 +48,13 @@ TEST_F(EscribeLogPrueba, PrimeraLineaCreaLaCarpetaYElArchivoDelMesConCRLF) {
     EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "hola\r\nñandú €\r\n");
 #endif
     EXPECT_FALSE(fs::exists(ruta)) << "sin Rotar no se escribe el archivo base";
+
+    reloj.Fija(ConHora(local_days{2027y / January / 1}, 0, 0));
+    Bitacora bitacora(ruta, reloj);
+    bitacora.SinHora(kBannerInicio);
+    bitacora.Linea("Inicia programa. v2.2.0");
+    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_ene2027.log")),
+              std::string(71, '*') + "\\\r\n2027-01-01 00:00\tInicia programa. v2.2.0\r\n");
 }
 
 TEST_F(EscribeLogPrueba, ElLimiteEsDe512000BytesYSigueConArchivosNumerados) {
@@ -71,24 +79,14 @@ TEST_F(EscribeLogPrueba, ElLimiteEsDe512000BytesYSigueConArchivosNumerados) {
     EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "otra vez\r\n");
 }
 
-TEST_F(EscribeLogPrueba, UnMesNuevoAbreSuPropioArchivoAunqueElAnteriorTengaEspacio) {
-    Escribe("diciembre");
-    reloj.Fija(ConHora(local_days{2027y / January / 1}, 0, 0));
-    ASSERT_TRUE(Escribe("enero"));
-    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")), "diciembre\r\n");
-    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_ene2027.log")), "enero\r\n");
-}
-
-TEST_F(EscribeLogPrueba, ReiniciarBorraElArchivoBaseYSoloCrearNoAgregaNada) {
-    prueba::EscribeArchivo(carpeta / "base.log", "viejo\r\n");
+TEST_F(EscribeLogPrueba, ReiniciarBorraSoloCrearNoAgregaYSinCarpetaPosibleDevuelveFalsoSinLanzar) {
     const fs::path base = carpeta / "base.log";
+    prueba::EscribeArchivo(base, "viejo\r\n");
     ASSERT_TRUE(EscribeLog(base, "nuevo", true, false, false, mensaje, reloj));
     EXPECT_EQ(LeeArchivo(base), "nuevo\r\n");
     ASSERT_TRUE(EscribeLog(base, "ignorada", false, true, false, mensaje, reloj));
     EXPECT_EQ(LeeArchivo(base), "nuevo\r\n");
-}
 
-TEST_F(EscribeLogPrueba, SinCarpetaPosibleDevuelveFalsoConElErrorYNoLanza) {
     // La carpeta del programa es un archivo: la carpeta Log no se puede crear, ni siendo root.
     prueba::EscribeArchivo(carpeta / "programa", "");
     const fs::path imposible = RutaLogDe(carpeta / "programa");
@@ -99,12 +97,4 @@ TEST_F(EscribeLogPrueba, SinCarpetaPosibleDevuelveFalsoConElErrorYNoLanza) {
     const fs::path profunda = carpeta / "no" / "existe" / "x.log";
     EXPECT_FALSE(EscribeLog(profunda, "perdida", false, false, false, mensaje, reloj));
     EXPECT_FALSE(fs::exists(carpeta / "no"));
-}
-
-TEST_F(EscribeLogPrueba, LaBitacoraEscribeHoraTabYTexto) {
-    Bitacora bitacora(ruta, reloj);
-    bitacora.SinHora(kBannerInicio);
-    bitacora.Linea("Inicia programa. v2.2.0");
-    EXPECT_EQ(LeeArchivo(Archivo("ovNalvora_dic2026.log")),
-              std::string(71, '*') + "\\\r\n2026-12-06 09:30\tInicia programa. v2.2.0\r\n");
 }

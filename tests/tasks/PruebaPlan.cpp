@@ -4,18 +4,18 @@
 
 using namespace ov;
 
-TEST(Plan, OchoPasosConSusTextosClavesYBlancosDelNombre) {
+// Ocho pasos por fila marcada, en el orden mostrado, cada bloque con la bandera de su propia fila.
+TEST(Plan, OchoPasosPorFilaConSusTextosClavesYBlancosDelNombre) {
     Plan plan;
-    plan.Reconstruye({{" A ", true, true}});
-    ASSERT_EQ(plan.Count(), 8);
+    plan.Reconstruye({{" A ", true, true}, {"Medio", false, true}, {"Sur", true, false}});
+    ASSERT_EQ(plan.Count(), 16);
     const char* claves[] = {"TRANSACCIONES", "DBREINDEX_TRANSACCIONES", "KARDEX", "DBREINDEX_KARDEX",
                             "BITACORA",      "DBREINDEX_BITACORA",      "SHRINK", "UPDATEUSAGE"};
     for (int k = 1; k <= 8; ++k) {
         EXPECT_EQ(plan.TareaEn(k).Clave, claves[k - 1]);
-        EXPECT_EQ(plan.TareaEn(k).Conexion, " A ");
+        EXPECT_EQ(plan.TareaEn(k).Conexion + "|" + plan.TareaEn(k + 8).Conexion, " A |Sur");
         EXPECT_EQ(plan.NodoEn(k).Texto, plan.TareaEn(k).Pendiente);
-        EXPECT_FALSE(plan.NodoEn(k).Checked);
-        EXPECT_FALSE(plan.NodoEn(k).Bold);
+        EXPECT_FALSE(plan.NodoEn(k).Checked || plan.NodoEn(k).Bold);
         EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Ninguna);
     }
     EXPECT_EQ(plan.TareaEn(1).Pendiente, "Se eliminarán las checadas reales de  A .");
@@ -24,17 +24,8 @@ TEST(Plan, OchoPasosConSusTextosClavesYBlancosDelNombre) {
     EXPECT_EQ(plan.TareaEn(5).Pendiente, "Se eliminarán los registros de bitácora de  A .");
     EXPECT_EQ(plan.TareaEn(8).Pendiente, "Se actualizarán cifras de uso de  A .");
     EXPECT_EQ(plan.TareaEn(7).Terminado, "Espacio liberado de  A .");
-}
-
-TEST(Plan, CadaBloqueTomaLaBanderaDeSuPropiaFilaEnElOrdenMostrado) {
-    Plan plan;
-    plan.Reconstruye({{"Norte", true, true}, {"Medio", false, true}, {"Sur", true, false}});
-    ASSERT_EQ(plan.Count(), 16);
-    EXPECT_EQ(plan.TareaEn(1).Clave, "TRANSACCIONES");
-    EXPECT_EQ(plan.TareaEn(9).Clave, "CHECADAS");
-    EXPECT_EQ(plan.TareaEn(10).Clave, "DBREINDEX_CHECADAS");
+    EXPECT_EQ(plan.TareaEn(9).Clave + " " + plan.TareaEn(10).Clave, "CHECADAS DBREINDEX_CHECADAS");
     EXPECT_EQ(plan.TareaEn(9).Pendiente, "Se eliminarán las checadas reales de Sur.");
-    EXPECT_EQ(plan.TareaEn(16).Conexion, "Sur");
 
     // Una reconstrucción empieza de cero: sin marcas, sin aspectos de una corrida.
     plan.NodoEn(9).Checked = true;
@@ -49,7 +40,8 @@ TEST(Plan, CadaBloqueTomaLaBanderaDeSuPropiaFilaEnElOrdenMostrado) {
     EXPECT_EQ(plan.TareaEn(1).Clave, "");
 }
 
-TEST(Plan, AspectosYTextoDeFalla) {
+// Terminado y Reinicio los prueba la corrida entera (DepuracionPrueba, en purge).
+TEST(Plan, EnProcesoYTextoDeFalla) {
     Plan plan;
     plan.Reconstruye({{"A", true, false}});
     Tarea& t = plan.TareaEn(3);
@@ -65,18 +57,11 @@ TEST(Plan, AspectosYTextoDeFalla) {
     EXPECT_EQ(n.Texto,
               "Error: -2147217865[FreeTDS][SQL Server] Invalid object name 'kardex'. Tarea: Asistencias y "
               "programaciones eliminadas de A.");
+    EXPECT_EQ(n.Image, Imagen::Cruz);
+    EXPECT_FALSE(n.Bold);
     // La fuente una sola vez entre corchetes sencillos, la guarde el error con ellos o sin ellos.
     EXPECT_EQ(TextoError(19, "[SQLite]", "UNIQUE constraint failed: kardex.id"),
               "Error: 19[SQLite] UNIQUE constraint failed: kardex.id");
     EXPECT_EQ(TextoError(0, "ovNalvora", "x"), "Error: 0[ovNalvora] x");
     EXPECT_EQ(TextoError(0, "", "x"), "Error: 0[] x");
-    EXPECT_EQ(n.Image, Imagen::Cruz);
-    EXPECT_FALSE(n.Bold);
-    // Reinicio quita imagen y negritas pero deja el texto de la corrida anterior.
-    AplicaAspecto(n, t, Aspecto::Reinicio);
-    EXPECT_EQ(n.Image, Imagen::Ninguna);
-    EXPECT_EQ(n.Texto.rfind("Error: ", 0), 0u);
-    AplicaAspecto(n, t, Aspecto::Terminado);
-    EXPECT_EQ(n.Texto, "Asistencias y programaciones eliminadas de A.");
-    EXPECT_EQ(n.Image, Imagen::Palomita);
 }
