@@ -48,21 +48,21 @@ TEST(Almacen, UnaLecturaPorBusquedaNoUnaPorEntrada) {
     ArchivoReg archivo(tmp / "o.reg");
     Contador contador(archivo);
 
+    const auto lecturas = [&] {
+        return std::to_string(contador.lecturas) + "/" + std::to_string(contador.aperturas);
+    };
     EXPECT_EQ(Conexiones(contador).size(), 500u);
-    EXPECT_EQ(contador.lecturas, 1);
-    EXPECT_EQ(contador.aperturas, 0);
+    EXPECT_EQ(lecturas(), "1/0") << "lecturas del almacén/claves abiertas";
     ModNalvora modulo(contador);
     EXPECT_EQ(modulo.AbreConexion("Planta 499"), 2);
-    EXPECT_EQ(contador.lecturas, 2);
-    EXPECT_EQ(contador.aperturas, 0);
+    EXPECT_EQ(lecturas(), "2/0");
 
     Recolector observador(nombres.size());
     ActualizaEstadisticas(modulo, nombres, observador);
     EXPECT_EQ(std::ranges::count_if(observador.filas,
                                     [](const auto& f) { return f.estado.starts_with("sin conexión"); }),
               500);
-    EXPECT_EQ(contador.lecturas, 3);
-    EXPECT_EQ(contador.aperturas, 0);
+    EXPECT_EQ(lecturas(), "3/0");
 
     const auto vista = archivo.Instantanea();
     EscribeArchivo(tmp / "o.reg", Reg({{"Otra", Sqlite(tmp / "otra.db")}}));

@@ -57,31 +57,6 @@ std::string Entrada(int n, const std::string& nombre, const std::optional<std::s
            "]\n\"Name\"=\"" + nombre + "\"\n" + (conn ? "\"Conn\"=\"" + *conn + "\"\n" : "");
 }
 
-class AbreConexion : public testing::Test {
-protected:
-    void SetUp() override {
-        for (const auto& base : {uno_, dos_}) {
-            BaseSqlite(base, true).Ejecuta("CREATE TABLE marca(nombre varchar(20))");
-        }
-        // El 7 es un puerto local cerrado: FreeTDS falla en la red al instante (08S01).
-        EscribeArchivo(
-            reg_, "Windows Registry Editor Version 5.00\n\n" + Entrada(0, "  Nómina  ", Sqlite(uno_)) +
-                      Entrada(1, "NÓMINA", Sqlite(dos_)) + Entrada(2, "Sucursal", Sqlite(dos_)) +
-                      Entrada(3, "Vacía", "") + Entrada(4, "Rota", "Driver=NoExisteEsteDriver;Database=x") +
-                      Entrada(5, "Sin Conn") + Entrada(6, "Mal formada", "Provider=SQLOLEDB.1;Data Source") +
-                      Entrada(7, "Servidor",
-                              "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=Secreta;"
-                              "Initial Catalog=Orvalo;Data Source=127.0.0.1,1;Connect Timeout=3") +
-                      Entrada(9, "Tras el hueco", Sqlite(uno_)));
-    }
-    CarpetaTemporal carpeta_;
-    std::filesystem::path uno_ = carpeta_ / "uno.db";
-    std::filesystem::path dos_ = carpeta_ / "dos.db";
-    std::filesystem::path reg_ = carpeta_ / "orvalo.reg";
-    ArchivoReg registro_{reg_};
-    ModNalvora mod_{registro_};
-};
-
 } // namespace
 
 TEST_P(ListaDeConexiones, RecorreHastaElPrimerNameIlegible) {
@@ -117,12 +92,9 @@ TEST_P(ListaDeConexiones, RecorreHastaElPrimerNameIlegible) {
 INSTANTIATE_TEST_SUITE_P(Formatos, ListaDeConexiones,
                          testing::Values("conexiones_v5.reg", "conexiones_v5_utf8.reg", "conexiones_v4.reg"));
 
-TEST(Conexiones, UnHuecoOElTopeDe32767CortanLaLista) {
-    const ArchivoReg hueco(kDatos / "hueco_v4.reg");
-    ASSERT_EQ(Conexiones(hueco).size(), 2u);
-    EXPECT_EQ(Conexiones(hueco)[1].Name, "Almacén");
-    EXPECT_EQ(ModNalvora(hueco).AbreConexion("Detrás del hueco"), 1);
-
+// Un hueco en la numeración corta la lista como un Name ilegible (ListaDeConexiones) y AbreConexion no
+// busca tras él ("Tras el hueco" en AbreConexion); aquí, el tope de 16 bits.
+TEST(Conexiones, ElTopeDe32767CortaLaLista) {
     const RegistroSinFin sinFin;
     const auto lista = Conexiones(sinFin);
     ASSERT_EQ(lista.size(), 32768u);
@@ -168,8 +140,25 @@ TEST(Registry1, ConsultaValorDevuelveElEstadoDelRegistro) {
 }
 
 // Nombres sin blancos ni mayúsculas de por medio; "NÓMINA" (entrada 1) pierde ante la 0. Cada
-// llamada parte de una conexión abierta y lo que no abre la deja cerrada, sin escribir nada.
-TEST_F(AbreConexion, DevuelveCeroUnoODosSinEscribirNada) {
+// llamada cierra la conexión anterior y parte de cero; lo que no abre la deja cerrada, sin escribir nada.
+TEST(AbreConexion, DevuelveCeroUnoODosCerrandoLaAnteriorSinEscribirNada) {
+    CarpetaTemporal carpeta;
+    const auto uno = carpeta / "uno.db", dos = carpeta / "dos.db";
+    for (const auto& base : {uno, dos}) {
+        BaseSqlite(base, true).Ejecuta("CREATE TABLE marca(nombre varchar(20))");
+    }
+    // El 7 es un puerto local cerrado: FreeTDS falla en la red al instante (08S01).
+    EscribeArchivo(carpeta / "orvalo.reg",
+                   "Windows Registry Editor Version 5.00\n\n" + Entrada(0, "  Nómina  ", Sqlite(uno)) +
+                       Entrada(1, "NÓMINA", Sqlite(dos)) + Entrada(2, "Sucursal", Sqlite(dos)) +
+                       Entrada(3, "Vacía", "") + Entrada(4, "Rota", "Driver=NoExisteEsteDriver;Database=x") +
+                       Entrada(5, "Sin Conn") + Entrada(6, "Mal formada", "Provider=SQLOLEDB.1;Data Source") +
+                       Entrada(7, "Servidor",
+                               "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=Secreta;"
+                               "Initial Catalog=Orvalo;Data Source=127.0.0.1,1;Connect Timeout=3") +
+                       Entrada(9, "Tras el hueco", Sqlite(uno)));
+    ArchivoReg registro(carpeta / "orvalo.reg");
+    ModNalvora mod(registro);
     const std::tuple<const char*, int, const char*> casos[] = {
         {"nómina", 0, "uno"},   {"  NÓMINA", 0, "uno"},   {"Nómina  ", 0, "uno"}, {"NÓMINA", 0, "uno"},
         {"sucursal", 0, "dos"}, {"Tras el hueco", 1, ""}, {"Nomina", 1, ""},      {"", 1, ""},
@@ -180,27 +169,24 @@ TEST_F(AbreConexion, DevuelveCeroUnoODosSinEscribirNada) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     for (const auto& [nombre, esperado, base] : casos) {
-        EXPECT_EQ(mod_.AbreConexion("Sucursal"), 0);
+        EXPECT_EQ(mod.AbreConexion("Sucursal"), 0);
         const auto inicio = std::chrono::steady_clock::now();
-        EXPECT_EQ(mod_.AbreConexion(nombre), esperado) << nombre;
+        EXPECT_EQ(mod.AbreConexion(nombre), esperado) << nombre;
         EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(3)) << nombre;
-        EXPECT_EQ(mod_.cnBD().Abierta() ? mod_.cnBD().DefaultDatabase() : "", base) << nombre;
+        EXPECT_EQ(mod.cnBD().Abierta() ? mod.cnBD().DefaultDatabase() : "", base) << nombre;
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
-}
 
-TEST_F(AbreConexion, CadaLlamadaCierraLaAnteriorYEmpiezaConUnaNueva) {
-    ASSERT_EQ(mod_.AbreConexion("Nómina"), 0);
-    const db::Conexion* primera = &mod_.cnBD();
     // Una escritura sin confirmar retiene el archivo mientras la conexión siga abierta.
-    mod_.cnBD().Comienza();
-    mod_.cnBD().Execute("INSERT INTO marca VALUES ('sin confirmar')");
-    ASSERT_EQ(mod_.AbreConexion("Sucursal"), 0);
-    EXPECT_NE(&mod_.cnBD(), primera);
-
+    ASSERT_EQ(mod.AbreConexion("Nómina"), 0);
+    const db::Conexion* primera = &mod.cnBD();
+    mod.cnBD().Comienza();
+    mod.cnBD().Execute("INSERT INTO marca VALUES ('sin confirmar')");
+    ASSERT_EQ(mod.AbreConexion("Sucursal"), 0);
+    EXPECT_NE(&mod.cnBD(), primera);
     // La primera se cerró: otra conexión escribe en uno.db sin esperar y no ve la fila pendiente.
     db::Conexion otra;
-    otra.Open(Sqlite(uno_) + ";Timeout=200");
+    otra.Open(Sqlite(uno) + ";Timeout=200");
     EXPECT_NO_THROW(otra.Execute("INSERT INTO marca VALUES ('libre')"));
     EXPECT_EQ(otra.Execute("SELECT count(*) AS n FROM marca").Registros->Primero("n"), db::Valor{"1"});
 }
