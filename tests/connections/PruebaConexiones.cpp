@@ -77,9 +77,7 @@ TEST_P(ListaDeConexiones, RecorreHastaElPrimerNameIlegible) {
                                 {1, "nómina central", "Driver=SQLite3;Database=/no/existe/1.db"},
                                 {2, "7", ""},
                                 {3, "Sucursal Ñuñoa", "Driver=SQLite3;Database=C:\\Datos\\\"Ñuñoa\".db"}}));
-    EXPECT_EQ(lista[0].CharDateIni, "2020-01-01");
-    EXPECT_EQ(lista[0].CharDateFin, "7");
-    EXPECT_EQ(lista[0].ConnNet, "");
+    EXPECT_EQ(lista[0].CharDateIni + "|" + lista[0].CharDateFin + "|" + lista[0].ConnNet, "2020-01-01|7|");
     EXPECT_FALSE(ExisteValor(r, std::string(kClaveConexiones) + "3", "Temporal"));
 
     ModNalvora mod(r);

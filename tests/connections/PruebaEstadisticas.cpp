@@ -30,10 +30,31 @@ void CreaBase(const fs::path& archivo, const std::string& checadas, bool conKard
               " (fechayhora) VALUES ('2024-03-05 07:08:09'), ('2024-03-04 23:59:59'), (NULL)");
 }
 
+// Cuenta cuántas veces se lee el almacén entero y cuántas se abre una clave suelta.
+class Contador final : public Registro {
+public:
+    explicit Contador(const Registro& r) : r_(r) {}
+    std::unique_ptr<ClaveRegistro> Abre(const std::string& ruta) const override {
+        ++aperturas;
+        return r_.Abre(ruta);
+    }
+    std::unique_ptr<Registro> Instantanea() const override {
+        ++lecturas;
+        return r_.Instantanea();
+    }
+    std::string Cuenta() const { return std::to_string(lecturas) + "/" + std::to_string(aperturas); }
+    mutable int aperturas = 0, lecturas = 0;
+
+private:
+    const Registro& r_;
+};
+
 } // namespace
 
 // Cada fila recibe lo suyo aunque las bases se sondeen a la vez y terminen en otro orden; todos los
-// avisos llegan en el hilo de quien llamó, y el porqué de una fila sin conexión justo antes.
+// avisos llegan en el hilo de quien llamó, y el porqué de una fila sin conexión justo antes. El sondeo
+// lee el almacén una sola vez, y cada búsqueda una vez, nunca una vez por entrada: crece en línea con
+// las entradas; la siguiente búsqueda lo vuelve a leer y ve los cambios.
 TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
     CarpetaTemporal tmp;
     CreaBase(tmp / "mayus.db", "Transacciones");
@@ -67,9 +88,11 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
         }
     }
     ArchivoReg registro(tmp / "o.reg");
-    ModNalvora modulo(registro);
+    Contador contador(registro);
+    ModNalvora modulo(contador);
     Recolector r(nombres.size());
     ActualizaEstadisticas(modulo, nombres, r);
+    EXPECT_EQ(contador.Cuenta(), "1/0") << "lecturas del almacén/claves abiertas";
 
     EXPECT_EQ(r.fueraDeHilo, 0);
     for (size_t i = 0; i < nombres.size(); ++i) {
@@ -86,6 +109,12 @@ TEST(Estadisticas, CadaFilaConSusCifrasOSuEstadoAunqueSeSondeenALaVez) {
     EXPECT_EQ(modulo.AbreConexion("Mal escrita"), 2); // lo mismo para depurar, simular o reponer
     EXPECT_FALSE(fs::exists(tmp / "orvalo_nrote.db"));
     EXPECT_FALSE(modulo.cnBD().Abierta());
+    EXPECT_EQ(Conexiones(contador).size(), 6u);
+    EXPECT_EQ(contador.Cuenta(), "3/0");
+    const auto vista = registro.Instantanea();
+    EscribeArchivo(tmp / "o.reg", Reg({{"Otra", Sqlite(tmp / "otra.db")}}));
+    EXPECT_EQ(Conexiones(*vista).size(), 6u) << "la instantánea es el archivo leído una sola vez";
+    EXPECT_EQ(modulo.AbreConexion("Mayus"), 1) << "cada búsqueda lee el archivo como está";
     // El tamaño exacto de la base lo compara prueba_ventana_demo; aquí, el relleno a 18.
     EXPECT_EQ(RellenaTamano("  12.50 MB ", 18), "          12.50 MB");
 }

@@ -69,8 +69,8 @@ TEST_F(SQLite, CatalogoCamposNulosTextoLargoConAcentosYErrores) {
 }
 
 // Lo que la depuración da por hecho: base adjunta, copia con CREATE TABLE AS, cuenta de
-// INSERT…SELECT y escapes de fecha contra fechas guardadas como texto.
-TEST_F(SQLite, AdjuntaCopiaCuentaYEscapesDeFecha) {
+// INSERT…SELECT, escapes de fecha contra fechas guardadas como texto y transacciones.
+TEST_F(SQLite, AdjuntaCopiaCuentaEscapesDeFechaYTransacciones) {
     cn.Execute("create table kardex(id integer, fecha varchar(19))");
     cn.Execute("insert into kardex values(0, '2023-12-31'), (1, '2024-01-01'), (2, '2024-03-31'), "
                "(3, '2024-04-01'), (4, '2024-04-02'), (5, null), (6, '2024-04-01 00:00:00')");
@@ -86,27 +86,24 @@ TEST_F(SQLite, AdjuntaCopiaCuentaYEscapesDeFecha) {
     EXPECT_EQ(cn.Execute("INSERT INTO kardex SELECT * FROM orvalo_temp.kardex").FilasAfectadas,
               std::vector<long long>{3});
     EXPECT_EQ(cn.Execute("delete from kardex where id = 99").UltimaCuenta(), 0);
-}
 
-TEST_F(SQLite, TransaccionesYBeginExclusiveBloqueaAOtroEscritor) {
-    cn.Execute("create table kardex(id integer)");
+    // Lo deshecho no queda; lo confirmado sí. BEGIN EXCLUSIVE deja fuera a otro escritor hasta confirmar.
     Conexion otra;
     otra.Open(Cadena(";Timeout=200")); // espera de bloqueo en milisegundos
     cn.Comienza();
-    cn.Execute("insert into kardex values(1)");
+    cn.Execute("delete from kardex");
     cn.Deshace();
     cn.Comienza();
-    cn.Execute("insert into kardex values(2)");
+    cn.Execute("delete from kardex where id < 3");
     cn.Confirma();
-    EXPECT_EQ(Cuenta(otra, "kardex"), "1");
-
+    EXPECT_EQ(Cuenta(otra, "kardex"), "4");
     cn.Execute("BEGIN EXCLUSIVE");
-    cn.Execute("insert into kardex values(3)");
-    const ErrorBD e = ErrorDe([&] { otra.Execute("insert into kardex values(4)"); });
+    cn.Execute("delete from kardex where id = 3");
+    const ErrorBD e = ErrorDe([&] { otra.Execute("delete from kardex where id = 4"); });
     EXPECT_NE(e.Descripcion.find("locked"), std::string::npos) << e.Descripcion;
     cn.Execute("COMMIT");
-    otra.Execute("insert into kardex values(5)");
-    EXPECT_EQ(Cuenta(cn, "kardex"), "3");
+    otra.Execute("delete from kardex where id = 5");
+    EXPECT_EQ(Cuenta(cn, "kardex"), "2");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -150,37 +151,33 @@ TEST_F(ProcesosPrueba, MatarElProcesoNuncaVaciaUnaTablaNiLaDejaAMedias) {
             }
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(momento).count();
             SCOPED_TRACE("muerto a los " + std::to_string(ms) + " ms");
+            // El archivo está de acuerdo: lo depurado está en él, con lo que salió, y nada que diga depurada
+            // sigue entero; reponerlo deja cada tabla como antes.
+            const auto archivos = Archivos();
+            ASSERT_LE(archivos.size(), 1u);
             {
                 BaseSqlite s(Sur());
+                const auto a = archivos.empty() ? nullptr : std::make_unique<BaseSqlite>(archivos[0]);
                 for (const char* t : kTablas) {
                     const std::string h = s.Huella(t);
                     const bool entera = h == esperadas[t].first, depurada = h == esperadas[t].second;
                     EXPECT_TRUE(entera || depurada) << t << " quedó a medias: " << h.substr(0, h.find(':'));
                     cambiadas += depurada && !entera;
+                    const std::string estado =
+                        a ? a->Valor(std::string("SELECT max(estado) FROM ovnalvora_tablas WHERE tabla = '") +
+                                     t + "'")
+                          : "";
+                    EXPECT_TRUE(estado != "depurada" || depurada) << t;
+                    if (a && depurada) {
+                        EXPECT_TRUE(estado == "depurada" || estado == "pendiente") << t << ": " << estado;
+                        EXPECT_TRUE(a->Huella(t) == salen[t]) << t << ": el archivo guarda lo que salió";
+                    }
                 }
                 EXPECT_EQ(s.Valor("SELECT group_concat(name) FROM sqlite_master WHERE type = 'trigger'"),
                           "kardex_bitacora");
                 EXPECT_GE(s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'"), secuencia);
             }
-            // El archivo está de acuerdo: lo depurado está en él, con lo que salió, y nada que diga depurada
-            // sigue entero; reponerlo deja cada tabla como antes.
-            const auto archivos = Archivos();
-            ASSERT_LE(archivos.size(), 1u);
             if (!archivos.empty()) {
-                {
-                    BaseSqlite s(Sur()), a(archivos[0]);
-                    for (const char* t : kTablas) {
-                        const std::string estado =
-                            a.Valor(std::string("SELECT max(estado) FROM ovnalvora_tablas WHERE tabla = '") +
-                                    t + "'");
-                        const bool depurada = s.Huella(t) == esperadas[t].second;
-                        EXPECT_TRUE(estado != "depurada" || depurada) << t;
-                        if (depurada) {
-                            EXPECT_TRUE(estado == "depurada" || estado == "pendiente") << t << ": " << estado;
-                            EXPECT_TRUE(a.Huella(t) == salen[t]) << t << ": el archivo guarda lo que salió";
-                        }
-                    }
-                }
                 ASSERT_EQ(
                     Falla(Orden({"--restaurar-archivo", archivos[0].string(), "--si"}), tmp / "repone.txt"),
                     "");
