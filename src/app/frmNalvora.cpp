@@ -37,10 +37,10 @@ frmNalvora::frmNalvora(DependenciasVentana d)
               });
           }) {
     // Form_Load
-    bitacora_.emplace(RutaLogDe(carpetaPrograma_), reloj_);
+    bitacora_.emplace(RutaLogDe(carpetaPrograma_, d.programa.Title), reloj_);
     bitacora_->SinHora(kBannerInicio);
-    bitacora_->Linea("Inicia programa. " + TextoVersion());
-    c_.PonCaption(CaptionVentana());
+    bitacora_->Linea("Inicia programa. " + TextoVersion(d.programa));
+    c_.PonCaption(CaptionVentana(d.programa));
     for (int i : {0, 1}) {
         c_.DTPicker1(i).PonMinimo(kFechaMinima);
         c_.DTPicker1(i).PonValue(Hoy(reloj_));

@@ -11,6 +11,7 @@
 #include "connections/Registro.h"
 #include "log/EscribeLog.h"
 #include "log/ServiciosVentana.h"
+#include "log/Version.h"
 #include "purge/EjecutaProceso.h"
 #include "purge/Recuento.h"
 #include "purge/Temporal.h"
@@ -36,6 +37,7 @@ struct DependenciasVentana {
     const Reloj& reloj;
     std::filesystem::path carpetaPrograma; // la bitácora va a su carpeta Log
     const Registro& registro;              // de donde salen las conexiones, leído en cada apertura
+    IdentidadPrograma programa = {}; // el título (nombre de la bitácora) y la versión que se muestran
 };
 
 class frmNalvora {

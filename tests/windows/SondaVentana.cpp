@@ -244,21 +244,14 @@ int Latidos(int segundos) {
     return 0;
 }
 
-// Las ventanas de primer nivel visibles (clase, título y proceso), para el diagnóstico de una falla.
-int Ventanas() {
-    EnumWindows(
-        [](HWND v, LPARAM) -> BOOL {
-            wchar_t clase[128] = {}, titulo[256] = {};
-            DWORD pid = 0;
-            GetClassNameW(v, clase, 128);
-            GetWindowTextW(v, titulo, 256);
-            GetWindowThreadProcessId(v, &pid);
-            if (IsWindowVisible(v)) {
-                std::printf("%s\t%s\t%lu\n", Utf8(clase).c_str(), Utf8(titulo).c_str(), pid);
-            }
-            return TRUE;
-        },
-        0);
+// La clase y el id del control con el foco en el hilo de la ventana (SysMonthCal32: el calendario).
+int Foco() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(Ventana(), nullptr), &info);
+    wchar_t clase[64] = {};
+    GetClassNameW(info.hwndFocus, clase, 64);
+    std::printf("%s %d\n", Utf8(clase).c_str(), GetDlgCtrlID(info.hwndFocus));
     return 0;
 }
 
@@ -279,7 +272,7 @@ int wmain(int argc, wchar_t* argv[]) {
         {L"minimo", [&] { return Minimo(n(2)); }},
         {L"boton", [&] { return Boton(n(2)); }},
         {L"latidos", [&] { return Latidos(n(2)); }},
-        {L"ventanas", [] { return Ventanas(); }},
+        {L"foco", [] { return Foco(); }},
     };
     for (const auto& [nombre, corre] : ordenes) {
         if (orden == nombre) {

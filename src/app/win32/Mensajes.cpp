@@ -100,6 +100,25 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_ACTIVATE:
+        // Como en un cuadro de diálogo: al volver a la ventana (de otro programa, de un cuadro o del
+        // calendario) el foco vuelve a su control y no a la ventana, donde no lo usa ninguno.
+        if (LOWORD(w) == WA_INACTIVE) {
+            const HWND foco = GetFocus();
+            focoAlSalir_ = foco && IsChild(hwnd_, foco) ? foco : focoAlSalir_;
+        } else if (!form_->Bloqueada() && IsWindow(focoAlSalir_) && IsWindowEnabled(focoAlSalir_)) {
+            SetFocus(focoAlSalir_);
+            return 0;
+        }
+        break;
+    case WM_NEXTDLGCTL:
+        // IsDialogMessage manda aquí la letra subrayada de una etiqueta o del marco (Alt+C, Alt+T), y
+        // solo la ventana de un cuadro de diálogo la atiende: el foco pasa al control que les sigue.
+        if (HWND destino =
+                LOWORD(l) ? reinterpret_cast<HWND>(w) : GetNextDlgTabItem(hwnd_, GetFocus(), w != 0)) {
+            SetFocus(destino);
+        }
+        return 0;
     case WM_CLOSE:
         Cierra();
         return 0;
