@@ -11,7 +11,6 @@
 #include "connections/Registro.h"
 #include "log/EscribeLog.h"
 #include "log/ServiciosVentana.h"
-#include "log/Version.h"
 #include "purge/EjecutaProceso.h"
 #include "purge/Recuento.h"
 #include "purge/Temporal.h"

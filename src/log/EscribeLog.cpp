@@ -150,8 +150,8 @@ bool EscribeLog(const fs::path& Ruta, const std::string& Texto, bool Reiniciar, 
     return false;
 }
 
-fs::path RutaLogDe(const fs::path& carpetaPrograma, const std::string& titulo) {
-    return carpetaPrograma / "Log" / (titulo + ".log");
+fs::path RutaLogDe(const fs::path& carpetaPrograma) {
+    return carpetaPrograma / "Log" / (std::string(kTituloAplicacion) + ".log");
 }
 
 std::string LineaConHora(const Reloj& reloj, const std::string& texto) {

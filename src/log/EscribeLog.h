@@ -1,7 +1,6 @@
 #pragma once
 
 #include "log/Reloj.h"
-#include "log/Version.h"
 
 #include <filesystem>
 #include <string>
@@ -18,8 +17,7 @@ bool EscribeLog(const std::filesystem::path& Ruta, const std::string& Texto, boo
                 bool Rotar, std::string& Mensaje, const Reloj& reloj = RelojDelSistema());
 
 // La carpeta Log del programa, el título y la extensión: de aquí sale cada archivo mensual.
-std::filesystem::path RutaLogDe(const std::filesystem::path& carpetaPrograma,
-                                const std::string& titulo = kTituloAplicacion);
+std::filesystem::path RutaLogDe(const std::filesystem::path& carpetaPrograma);
 
 // "yyyy-MM-dd HH:mm", TAB, texto.
 std::string LineaConHora(const Reloj& reloj, const std::string& texto);

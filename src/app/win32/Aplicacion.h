@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/Version.h"
+#include "app/ControlesVentana.h"
 
 #include <filesystem>
 #include <string>
