@@ -60,24 +60,34 @@ public:
 
 } // namespace
 
-// Babelfish rechaza sp_spaceused: la fila dice el error una vez y cnBD se cierra.
+// Babelfish rechaza sp_spaceused: la fila dice el error una vez y cnBD se cierra. Su PostgreSQL, por el
+// driver de PostgreSQL, no es SQL Server ni SQLite: no se le manda nada y su fila lo dice.
 TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
     CreaBaseOrvalo(b);
     CarpetaTemporal tmp;
-    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}}));
+    const std::string& c = ServidorDePruebas().Cadena;
+    const std::string pg = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Database=postgres;Port=" +
+                           std::to_string(std::stoi(db::ValorDeClave(c, "Port")) + 40000) +
+                           ";UID=" + db::ValorDeClave(c, "UID") + ";PWD=" + db::ValorDeClave(c, "PWD");
+    const bool babelfish = ServidorDePruebas().Babelfish;
+    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", b.Cadena()}, {"Postgres", pg}}));
     ArchivoReg registro(tmp / "orvalo.reg");
     ModNalvora modulo(registro);
     Sondeo sondeo;
-    ActualizaEstadisticas(modulo, {"Planta"}, sondeo);
+    ActualizaEstadisticas(modulo, {"Planta", "Postgres"}, sondeo);
     EXPECT_FALSE(modulo.cnBD().Abierta());
-    EXPECT_EQ(sondeo.estados,
-              std::vector<std::string>{
-                  ServidorDePruebas().Babelfish
-                      ? "1 Error: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not currently "
-                        "supported in Babelfish"
-                      : "1 ok 2025-02-28 23:59 2025-04-01"});
+    std::sort(sondeo.estados.begin(), sondeo.estados.end());
+    EXPECT_EQ(
+        sondeo.estados,
+        (std::vector<std::string>{
+            babelfish ? "1 Error: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not currently supported "
+                        "in Babelfish"
+                      : "1 ok 2025-02-28 23:59 2025-04-01",
+            babelfish ? "2 Error: -1[ovNalvora] El servidor se identifica como \"PostgreSQL\"; solo se "
+                        "sondean y depuran bases de SQL Server y SQLite."
+                      : "2 sin conexión"}));
     // Babelfish da los nombres en minúsculas: la tabla de una tarea no puede decidirse por la mayúscula.
     BaseTsql conTransacciones;
     CreaBaseOrvalo(conTransacciones, true);
