@@ -17,22 +17,22 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
         return DefWindowProcW(hwnd_, mensaje, w, l);
     }
     switch (mensaje) {
-    case kTrabajo:
-        // De una en una y en orden. Si una abre un cuadro de mensaje, el bucle del cuadro sigue
-        // sacando las siguientes de la misma cola, sin adelantar a ninguna.
-        for (;;) {
-            std::function<void()> fn;
-            {
-                const std::lock_guard<std::mutex> candado(mutex_);
-                if (pendientes_.empty()) {
-                    break;
-                }
-                fn = std::move(pendientes_.front());
-                pendientes_.pop_front();
+    case kTrabajo: {
+        // Una por mensaje y en orden (cada Publica dejó el suyo): entre una y otra el bucle atiende lo
+        // demás, así que una ráfaga de avisos del obrero no deja la ventana sin contestar. Si una abre un
+        // cuadro de mensaje, el bucle del cuadro saca las siguientes de la misma cola.
+        std::function<void()> fn;
+        {
+            const std::lock_guard<std::mutex> candado(mutex_);
+            if (pendientes_.empty()) {
+                return 0;
             }
-            fn();
+            fn = std::move(pendientes_.front());
+            pendientes_.pop_front();
         }
+        fn();
         return 0;
+    }
     case kActivada:
         form_->Form_Activate();
         return 0;
