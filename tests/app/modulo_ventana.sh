@@ -6,7 +6,8 @@ set -uo pipefail
 programa=$1
 falla() { echo "FALLA: $*" >&2; exit 1; }
 
-LD_DEBUG=files "$programa" --version 2>&1 >/dev/null | grep -q 'libQt6' && falla "--version cargó Qt"
+cargadas=$(LD_DEBUG=files "$programa" --version 2>&1 >/dev/null)
+grep -q 'libQt6' <<<"$cargadas" && falla "--version cargó Qt"
 
 tmp=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
