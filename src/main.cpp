@@ -18,7 +18,9 @@
 #include <unistd.h>
 #endif
 
-#ifndef OV_SIN_VENTANA
+#if defined(OV_VENTANA_MODULO)
+#include <dlfcn.h>
+#elif !defined(OV_SIN_VENTANA)
 #include "app/qt/CorreVentana.h"
 
 #include <QApplication>
@@ -98,6 +100,23 @@ int CorreConsola(const std::vector<std::string>& argumentos, const char* antes =
     return codigo;
 }
 
+#ifdef OV_VENTANA_MODULO
+// La ventana está en ovnalvora_ventana.so, junto al programa. No se descarga nunca: Qt deja en él
+// lo que corre al salir del proceso.
+int CorreModuloVentana(int argc, char* argv[]) {
+    const auto ruta = CarpetaDelPrograma() / "ovnalvora_ventana.so";
+    void* modulo = dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* entrada = modulo != nullptr ? dlsym(modulo, "ov_corre_ventana") : nullptr;
+    if (entrada == nullptr) {
+        const char* razon = dlerror();
+        std::cerr << "No se pudo abrir la ventana: " << (razon != nullptr ? razon : ruta.string())
+                  << "\nLa línea de comandos sigue disponible (--ayuda).\n";
+        return 1;
+    }
+    return reinterpret_cast<int (*)(int, char*[])>(entrada)(argc, argv);
+}
+#endif
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -105,11 +124,14 @@ int main(int argc, char* argv[]) {
         return CorreConsola(Argumentos(argc, argv));
     }
 #if defined(OV_SIN_VENTANA) && defined(_WIN32)
-    CorreConsola({"--ayuda"}, "Este es el programa de línea de comandos; la ventana es ovnalvora-ventana.exe.\n\n");
+    CorreConsola({"--ayuda"},
+                 "Este es el programa de línea de comandos; la ventana es ovnalvora-ventana.exe.\n\n");
     return 2;
 #elif defined(OV_SIN_VENTANA)
     CorreConsola({"--ayuda"}, "La ventana no está en esta compilación: solo la línea de comandos.\n\n");
     return 2;
+#elif defined(OV_VENTANA_MODULO)
+    return CorreModuloVentana(argc, argv);
 #else
     QApplication aplicacion(argc, argv);
     return ov::app::CorreVentana(aplicacion);

@@ -5,6 +5,7 @@
 // avisa de lo que hace el operador llamando a los manejadores de frmNalvora.
 
 #include "log/Reloj.h"
+#include "log/Version.h"
 
 #include <cstdint>
 #include <functional>
@@ -144,6 +145,14 @@ public:
 
 // El puntero del ratón sobre la aplicación.
 enum class Puntero { Normal, RelojDeArena };
+
+// El título de la aplicación (el nombre de su bitácora) y su versión: los de la compilación, salvo donde
+// la plataforma los lee del programa mismo (en Windows, de su registro de versión).
+struct IdentidadPrograma {
+    std::string Title = kTituloAplicacion;
+    int Major = kVersionMayor, Minor = kVersionMenor, Revision = kVersionRevision;
+    std::string Version() const; // "v2.2.0"
+};
 
 // Lo que la ventana pide a la plataforma fuera de sus controles.
 class ServiciosPlataforma {

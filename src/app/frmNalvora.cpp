@@ -14,6 +14,10 @@ constexpr const char* kCierreRechazado =
 const char* const kCierreEnSondeo = "Se están leyendo las estadísticas de las bases de datos. Espere a que "
                                     "termine la lectura para cerrar la ventana.";
 
+std::string IdentidadPrograma::Version() const {
+    return "v" + std::to_string(Major) + "." + std::to_string(Minor) + "." + std::to_string(Revision);
+}
+
 std::string TextoDeExcepcion(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
@@ -37,10 +41,10 @@ frmNalvora::frmNalvora(DependenciasVentana d)
               });
           }) {
     // Form_Load
-    bitacora_.emplace(RutaLogDe(carpetaPrograma_), reloj_);
+    bitacora_.emplace(RutaLogDe(carpetaPrograma_).replace_filename(d.programa.Title + ".log"), reloj_);
     bitacora_->SinHora(kBannerInicio);
-    bitacora_->Linea("Inicia programa. " + TextoVersion());
-    c_.PonCaption(CaptionVentana());
+    bitacora_->Linea("Inicia programa. " + d.programa.Version());
+    c_.PonCaption(std::string(kCaptionBase) + " " + d.programa.Version());
     for (int i : {0, 1}) {
         c_.DTPicker1(i).PonMinimo(kFechaMinima);
         c_.DTPicker1(i).PonValue(Hoy(reloj_));

@@ -36,6 +36,7 @@ struct DependenciasVentana {
     const Reloj& reloj;
     std::filesystem::path carpetaPrograma; // la bitácora va a su carpeta Log
     const Registro& registro;              // de donde salen las conexiones, leído en cada apertura
+    IdentidadPrograma programa = {}; // el título (nombre de la bitácora) y la versión que se muestran
 };
 
 class frmNalvora {

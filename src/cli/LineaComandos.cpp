@@ -13,7 +13,12 @@ namespace {
 
 const char* const kAyuda =
     "Uso:\n"
+#ifdef _WIN32
+    // En Windows la ventana es el otro programa: este, sin argumentos, solo muestra esta ayuda.
+    "  ovnalvora-ventana              abre la ventana\n"
+#else
     "  ovnalvora                      abre la ventana\n"
+#endif
     "  ovnalvora [--registro ARCHIVO] --conexiones\n"
     "  ovnalvora [--registro ARCHIVO] --depurar --conexion NOMBRE [--conexion NOMBRE ...]\n"
     "            --desde AAAA-MM-DD --hasta AAAA-MM-DD [--pasos N[,N...]] [--simular] [--si]\n"

@@ -57,6 +57,14 @@ TEST(Ventana, DeLaCargaALaSalidaLaBitacoraTieneCuatroLineas) {
                   imposible ? "no soy carpeta" : kCuatroLineas);
         EXPECT_TRUE(v.cajas.Mensajes.empty());
     }
+    // El título y la versión, los que da la plataforma (en Windows, el registro de versión del .exe).
+    CarpetaTemporal carpeta;
+    ControlesDeRegistro c;
+    CajasDePrueba cajas(kReloj);
+    app::frmNalvora({c, cajas, c, kReloj, carpeta.Ruta(), kSinConexiones, {"ovPrueba", 9, 8, 7}});
+    EXPECT_EQ(c.Titulo, "Depuración de base de datos Orvalo v9.8.7");
+    const auto bitacora = LeeArchivo(carpeta / "Log" / ("ovPrueba_" + FormatoMesAnio(kHoy) + ".log"));
+    EXPECT_NE(bitacora.find("\tInicia programa. v9.8.7\r\n"), std::string::npos) << bitacora;
 }
 
 // Bloqueada, todo control de la colección queda sin Enabled (el temporizador deja de latir),

@@ -8,6 +8,7 @@
 #include "cli/LineaComandos.h"
 #include "connections/ArchivoReg.h"
 #include "connections/Estadisticas.h"
+#include "db/CadenaConexion.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/DialectoSqlServer.h"
 
@@ -27,9 +28,11 @@ struct Salida {
     std::string salida, errores;
 };
 
-// La línea de comandos con un registro de una sola conexión, "Planta", sobre la cadena dada.
-Salida CorreOrden(const CarpetaTemporal& tmp, const std::string& cadena, std::vector<std::string> args) {
-    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon({{"Planta", cadena}}));
+// La línea de comandos con un registro cuya primera conexión, "Planta", es la cadena dada.
+Salida CorreOrden(const CarpetaTemporal& tmp, const std::string& cadena, std::vector<std::string> args,
+                  std::vector<std::pair<std::string, std::string>> otras = {}) {
+    otras.insert(otras.begin(), {"Planta", cadena});
+    EscribeArchivo(tmp / "orvalo.reg", ArchivoRegCon(otras));
     args.insert(args.begin(), {"--registro", (tmp / "orvalo.reg").string()});
     std::istringstream entrada;
     std::ostringstream salida, errores;
@@ -51,18 +54,27 @@ bool ExisteOrvaloTemp(BaseTsql& b) {
 
 } // namespace
 
-// --conexiones sondea el tamaño y las fechas; Babelfish rechaza sp_spaceused y la fila dice el error.
+// --conexiones sondea el tamaño y las fechas; Babelfish rechaza sp_spaceused y la fila dice el error. Su
+// PostgreSQL, por el driver de PostgreSQL, no es SQL Server ni SQLite: no se le manda nada y su fila lo dice.
 TEST(DepuracionTsql, SondeoDelTamanoYLasFechas) {
     OV_EXIGE_SERVIDOR_TSQL();
     BaseTsql b;
     CreaBaseOrvalo(b);
     CarpetaTemporal tmp;
-    const auto r = CorreOrden(tmp, b.Cadena(), {"--conexiones"});
+    const std::string& c = ServidorDePruebas().Cadena;
+    const std::string pg = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Database=postgres;Port=" +
+                           std::to_string(std::stoi(db::ValorDeClave(c, "Port")) + 40000) +
+                           ";UID=" + db::ValorDeClave(c, "UID") + ";PWD=" + db::ValorDeClave(c, "PWD");
+    const bool babelfish = ServidorDePruebas().Babelfish;
+    const auto r = CorreOrden(tmp, b.Cadena(), {"--conexiones"}, {{"Postgres", pg}});
     EXPECT_CONTIENE(r.salida,
-                    ServidorDePruebas().Babelfish
-                        ? "Planta\t\t\t\t\t\terror: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is not "
-                          "currently supported in Babelfish\n"
-                        : "\t2025-02-28 23:59\t2025-04-01 00:00\t2025-02-28\t2025-04-01\tok\n");
+                    babelfish ? "Planta\t\t\t\t\t\terror: 33557097[FreeTDS][SQL Server] 'sp_spaceused' is "
+                                "not currently supported in Babelfish\n"
+                              : "\t2025-02-28 23:59\t2025-04-01 00:00\t2025-02-28\t2025-04-01\tok\n");
+    EXPECT_CONTIENE(r.salida,
+                    babelfish ? "Postgres\t\t\t\t\t\terror: -1[ovNalvora] El servidor se identifica como "
+                                "\"PostgreSQL\"; solo se sondean y depuran bases de SQL Server y SQLite.\n"
+                              : "Postgres\t\t\t\t\t\tsin conexión");
     // Babelfish da los nombres en minúsculas: la tabla de una tarea no puede decidirse por la mayúscula.
     BaseTsql conTransacciones;
     CreaBaseOrvalo(conTransacciones, true);

@@ -16,8 +16,8 @@ falla() {
 }
 # Lo que se ve al fallar: las ventanas abiertas, si la ventana sigue viva y lo que ella escribió.
 diagnostico() {
-    echo "--- ventanas visibles (clase, título, proceso):"
-    wine "$sonda" ventanas 2>&1 | tr -d '\r' || true
+    echo "--- ventanas visibles:"
+    xdotool search --onlyvisible --name . 2>/dev/null | while read -r v; do xdotool getwindowname "$v"; done || true
     echo "--- procesos de la ventana:"
     pgrep -af "programa/$(basename "$exe")" || echo "(ninguno)"
     echo "--- salida de la ventana:"
@@ -85,6 +85,22 @@ sonda espera-libre 120 || falla "la lista no se llenó"
 [ "$(sonda minimo 0)" = 1753-01-01 ] || falla "DTPicker1(0) no tiene el mínimo de SQL Server"
 
 [ "$(sonda tamano)" = "585 521" ] || falla "el área interior no mide 8775 × 7815 twips a 96 ppp: $(sonda tamano)"
+
+# Con el teclado, como en Windows: Alt+T lleva a las tareas y Alt+C a la lista; F4 y Alt+Flecha abajo
+# abren el calendario, y al elegir en él un día (Escape no lo cierra bajo wine) el foco vuelve al selector.
+for paso in 'alt+t|SysTreeView32 111' 'alt+c|SysListView32 113' 'Tab|SysDateTimePick32 100' 'F4|SysMonthCal32' \
+    'dia|SysDateTimePick32 100' 'Tab|SysDateTimePick32 101' 'alt+Down|SysMonthCal32' 'dia|SysDateTimePick32 101'; do
+    tecla=${paso%%|*}
+    if [ "$tecla" = dia ]; then
+        eval "$(xdotool getwindowfocus getwindowgeometry --shell)"
+        clic $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    else
+        xdotool key "$tecla"
+    fi
+    sleep 0.4
+    foco=$(sonda foco)
+    [[ "$foco" == "${paso#*|}"* ]] || falla "tras $tecla el foco quedó en «$foco» y no en «${paso#*|}»"
+done
 
 # El primer clic en «Conexión» ordena al revés del arranque: Planta Sur queda arriba.
 clic $(sonda encabezado 0)

@@ -27,7 +27,7 @@ std::filesystem::path RutaDelPrograma() {
 
 Aplicacion LeeAplicacion() {
     const std::filesystem::path exe = RutaDelPrograma();
-    Aplicacion app{exe.parent_path(), {}, 0, 0, 0};
+    Aplicacion app{exe.parent_path(), {}};
     DWORD nada = 0;
     const DWORD largo = GetFileVersionInfoSizeW(exe.c_str(), &nada);
     std::vector<unsigned char> datos(largo);
@@ -38,12 +38,12 @@ Aplicacion LeeAplicacion() {
     UINT n = 0;
     if (VerQueryValueW(datos.data(), L"\\", &valor, &n) && n >= sizeof(VS_FIXEDFILEINFO)) {
         const auto* fijo = static_cast<const VS_FIXEDFILEINFO*>(valor);
-        app.Major = HIWORD(fijo->dwFileVersionMS);
-        app.Minor = LOWORD(fijo->dwFileVersionMS);
-        app.Revision = HIWORD(fijo->dwFileVersionLS);
+        app.Programa.Major = HIWORD(fijo->dwFileVersionMS);
+        app.Programa.Minor = LOWORD(fijo->dwFileVersionMS);
+        app.Programa.Revision = HIWORD(fijo->dwFileVersionLS);
     }
     if (VerQueryValueW(datos.data(), L"\\StringFileInfo\\080A04E4\\InternalName", &valor, &n) && n > 0) {
-        app.Title = Utf8(std::wstring(static_cast<const wchar_t*>(valor), n - 1));
+        app.Programa.Title = Utf8(std::wstring(static_cast<const wchar_t*>(valor), n - 1));
     }
     return app;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ControlesVentana.h"
+
 #include <filesystem>
 #include <string>
 
@@ -9,8 +11,7 @@ namespace ov::app::win32 {
 // título y los números que muestra la ventana).
 struct Aplicacion {
     std::filesystem::path Path; // la carpeta del .exe
-    std::string Title;          // InternalName
-    int Major = 0, Minor = 0, Revision = 0;
+    IdentidadPrograma Programa; // InternalName y FILEVERSION; los de la compilación si no se leen
 };
 
 Aplicacion LeeAplicacion();

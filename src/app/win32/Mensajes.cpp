@@ -17,22 +17,22 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
         return DefWindowProcW(hwnd_, mensaje, w, l);
     }
     switch (mensaje) {
-    case kTrabajo:
-        // De una en una y en orden. Si una abre un cuadro de mensaje, el bucle del cuadro sigue
-        // sacando las siguientes de la misma cola, sin adelantar a ninguna.
-        for (;;) {
-            std::function<void()> fn;
-            {
-                const std::lock_guard<std::mutex> candado(mutex_);
-                if (pendientes_.empty()) {
-                    break;
-                }
-                fn = std::move(pendientes_.front());
-                pendientes_.pop_front();
+    case kTrabajo: {
+        // Una por mensaje y en orden (cada Publica dejó el suyo): entre una y otra el bucle atiende lo
+        // demás, así que una ráfaga de avisos del obrero no deja la ventana sin contestar. Si una abre un
+        // cuadro de mensaje, el bucle del cuadro saca las siguientes de la misma cola.
+        std::function<void()> fn;
+        {
+            const std::lock_guard<std::mutex> candado(mutex_);
+            if (pendientes_.empty()) {
+                return 0;
             }
-            fn();
+            fn = std::move(pendientes_.front());
+            pendientes_.pop_front();
         }
+        fn();
         return 0;
+    }
     case kActivada:
         form_->Form_Activate();
         return 0;
@@ -100,6 +100,25 @@ LRESULT Ventana::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_ACTIVATE:
+        // Como en un cuadro de diálogo: al volver a la ventana (de otro programa, de un cuadro o del
+        // calendario) el foco vuelve a su control y no a la ventana, donde no lo usa ninguno.
+        if (LOWORD(w) == WA_INACTIVE) {
+            const HWND foco = GetFocus();
+            focoAlSalir_ = foco && IsChild(hwnd_, foco) ? foco : focoAlSalir_;
+        } else if (!form_->Bloqueada() && IsWindow(focoAlSalir_) && IsWindowEnabled(focoAlSalir_)) {
+            SetFocus(focoAlSalir_);
+            return 0;
+        }
+        break;
+    case WM_NEXTDLGCTL:
+        // IsDialogMessage manda aquí la letra subrayada de una etiqueta o del marco (Alt+C, Alt+T), y
+        // solo la ventana de un cuadro de diálogo la atiende: el foco pasa al control que les sigue.
+        if (HWND destino =
+                LOWORD(l) ? reinterpret_cast<HWND>(w) : GetNextDlgTabItem(hwnd_, GetFocus(), w != 0)) {
+            SetFocus(destino);
+        }
+        return 0;
     case WM_CLOSE:
         Cierra();
         return 0;

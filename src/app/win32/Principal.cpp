@@ -32,7 +32,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int mostrar) {
     ov::app::win32::ServiciosWin32 servicios(ventana, reloj);
     // El registro de Windows, en la vista de 32 bits, como la línea de comandos.
     const auto registro = ov::RegistroDeLaPlataforma("", app.Path);
-    ov::app::frmNalvora form({ventana, servicios, servicios, reloj, app.Path, *registro});
+    ov::app::frmNalvora form({ventana, servicios, servicios, reloj, app.Path, *registro, app.Programa});
     ventana.Conecta(&form);
     ventana.Muestra(mostrar);
     form.Controles().FocoInicial();

@@ -96,6 +96,7 @@ private:
     std::vector<std::unique_ptr<Control>> simples_;
     std::vector<Control*> controles_;
     HWND focoAntes_{};
+    HWND focoAlSalir_{}; // el control con el foco cuando la ventana dejó de ser la activa
     // El aviso de cierre: pedido, y su cuadro una vez abierto.
     std::optional<std::pair<std::wstring, std::wstring>> aviso_;
     HWND cuadroAviso_{};
