@@ -49,6 +49,13 @@ private:
     const PonCifras ponCifras_;
 };
 
+// Otro proceso retiene una base: la etiqueta de progreso lo dice mientras dura la espera.
+void MuestraEspera(frmNalvora& ventana, ProgresoCorrida& progreso, const db::AvisoEspera& aviso) {
+    ventana.Publica([p = &progreso, texto = aviso.Terminada ? std::string() : db::TextoEspera(aviso)] {
+        p->Espera(texto);
+    });
+}
+
 // Cada cambio de aspecto de un nodo se aplica en Lista; el paso que empieza se muestra en la lista
 // y en la etiqueta de progreso.
 class CorridaEnVentana final : public ObservadorCorrida {
@@ -72,7 +79,7 @@ public:
         });
     }
     void EsperaBaseOcupada(const db::AvisoEspera& aviso) override {
-        ventana_.Publica([p = &progreso_, texto = db::TextoEspera(aviso)] { p->Espera(texto); });
+        MuestraEspera(ventana_, progreso_, aviso);
     }
     void LineaBitacora(const std::string&) override {
         ventana_.Publica([p = &progreso_] { p->Espera({}); });
@@ -142,6 +149,7 @@ ResultadoCorrida frmNalvora::CorreDepuracion(Plan& plan, const Rango& rango, Obs
 
 std::vector<CuentaConexion> frmNalvora::CuentaFilas(const Plan& plan, const Rango& rango) {
     ModNalvora modulo(registro_);
+    modulo.FijaAvisoEspera([this](const db::AvisoEspera& a) { MuestraEspera(*this, progreso_, a); });
     return CuentaLoQueSeElimina(modulo, plan, rango);
 }
 

@@ -34,12 +34,7 @@ public:
     explicit ObservadorConsola(std::ostream& salida) : salida_(salida) {}
     void NodoCambiado(int, const Nodo&) override {}
     void LineaBitacora(const std::string& linea) override { salida_ << linea << '\n' << std::flush; }
-    // Al empezar a esperar y luego cada 5 s: una línea por segundo llenaría la consola.
-    void EsperaBaseOcupada(const db::AvisoEspera& a) override {
-        if (a.Esperado.count() % 5 == 0) {
-            salida_ << db::TextoEspera(a) << '\n' << std::flush;
-        }
-    }
+    void EsperaBaseOcupada(const db::AvisoEspera& a) override { DiceEspera(salida_, a); }
 
 private:
     std::ostream& salida_;
@@ -54,6 +49,12 @@ std::string SaltosDeConsola(std::string texto) {
 }
 
 } // namespace
+
+void DiceEspera(std::ostream& salida, const db::AvisoEspera& aviso) {
+    if (const auto linea = db::LineaDeEspera(aviso)) {
+        salida << *linea << '\n' << std::flush;
+    }
+}
 
 bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto) {
     entorno.salida << kTituloPreguntas << ": " << SaltosDeConsola(texto) << "\n(s/n): " << std::flush;
@@ -89,6 +90,8 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
     const auto entradas = Conexiones(registro);
     ModNalvora modulo(registro);
     modulo.FijaEspera(o.espera);
+    // También lo que se cuenta para la segunda pregunta espera a una base retenida, y lo dice.
+    modulo.FijaAvisoEspera([&entorno](const db::AvisoEspera& a) { DiceEspera(entorno.salida, a); });
     std::vector<FilaConexion> filas;
     for (const auto& nombre : o.conexiones) {
         const EntradaConexion* e = Busca(entradas, nombre);

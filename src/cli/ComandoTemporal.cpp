@@ -31,11 +31,7 @@ void Imprime(const EstadoTemporal& e, std::ostream& salida) {
 int ComandoTemporal(const Opciones& o, const Registro& registro, EntornoConsola& entorno) {
     const std::string& conexion = o.conexiones.front();
     ModNalvora modulo(registro);
-    modulo.FijaAvisoEspera([&entorno](const db::AvisoEspera& a) {
-        if (a.Esperado.count() % 5 == 0) {
-            entorno.salida << db::TextoEspera(a) << '\n' << std::flush;
-        }
-    });
+    modulo.FijaAvisoEspera([&entorno](const db::AvisoEspera& a) { DiceEspera(entorno.salida, a); });
     const auto leido = LeeSobrante(modulo, conexion);
     if (const auto* error = std::get_if<std::string>(&leido)) {
         entorno.errores << *error << "\n";

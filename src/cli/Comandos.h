@@ -3,11 +3,13 @@
 #include "cli/LineaComandos.h"
 #include "cli/Opciones.h"
 #include "connections/Registro.h"
+#include "db/Espera.h"
 #include "purge/Dialecto.h"
 #include "purge/Rango.h"
 #include "tasks/Plan.h"
 
 #include <functional>
+#include <iosfwd>
 #include <string>
 
 namespace ov {
@@ -20,6 +22,8 @@ int ComandoDepurar(const Opciones& opciones, const Registro& registro, EntornoCo
 int ComandoTemporal(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
 // --restaurar-archivo: las filas de un archivo de lo eliminado vuelven a su base.
 int ComandoRestaurarArchivo(const Opciones& opciones, const Registro& registro, EntornoConsola& entorno);
+// Una base retenida por otro proceso, en la consola (ver db::LineaDeEspera).
+void DiceEspera(std::ostream& salida, const db::AvisoEspera& aviso);
 // Pregunta en la terminal; Sí solo con "s".
 bool PreguntaEnTerminal(EntornoConsola& entorno, const std::string& texto);
 // Cada línea a la bitácora del programa y, con su hora, a la consola.

@@ -28,6 +28,13 @@ std::string TextoEspera(const AvisoEspera& aviso) {
            ".";
 }
 
+std::optional<std::string> LineaDeEspera(const AvisoEspera& aviso) {
+    if (aviso.Terminada || aviso.Esperado.count() % 5 != 0) {
+        return std::nullopt;
+    }
+    return TextoEspera(aviso);
+}
+
 EsperaBase::EsperaBase(std::string conexion, std::chrono::seconds limite, std::shared_ptr<const Avisa> avisa)
     : conexion_(std::move(conexion)), limite_(limite), avisa_(std::move(avisa)) {}
 
@@ -40,14 +47,13 @@ bool EsperaBase::Reintenta(Reloj::time_point inicio) {
     if (limite_.count() > 0 && total >= limite_) {
         gastado_ = total;
         desde_.reset();
+        AvisaFin();
         return false;
     }
     const long long segundos = std::chrono::duration_cast<std::chrono::seconds>(total).count();
     if (segundos != avisados_) {
         avisados_ = segundos;
-        if (avisa_ && *avisa_) {
-            (*avisa_)({conexion_, std::chrono::seconds(segundos), limite_});
-        }
+        Notifica(segundos, false);
     }
     std::this_thread::sleep_for(kPausa);
     return true;
@@ -57,6 +63,21 @@ void EsperaBase::Termina() {
     if (desde_) {
         gastado_ += Reloj::now() - *desde_;
         desde_.reset();
+        AvisaFin();
+    }
+}
+
+void EsperaBase::Notifica(long long segundos, bool terminada) const {
+    if (avisa_ && *avisa_) {
+        (*avisa_)({conexion_, std::chrono::seconds(segundos), limite_, terminada});
+    }
+}
+
+// Quien mostró la espera la quita: el paso sigue, o falla por ella. La siguiente se avisa al empezar.
+void EsperaBase::AvisaFin() {
+    if (avisados_ >= 0) {
+        Notifica(std::chrono::duration_cast<std::chrono::seconds>(gastado_).count(), true);
+        avisados_ = -1;
     }
 }
 

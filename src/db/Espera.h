@@ -19,9 +19,12 @@ struct AvisoEspera {
     std::string Conexion;
     std::chrono::seconds Esperado{0};
     std::chrono::seconds Limite{0}; // 0 es sin límite
+    bool Terminada = false;         // la base se soltó o se agotó el límite: ya no se espera
 };
 // "La base de Planta Sur está ocupada por otro proceso; se lleva esperando 5 s de 60."
 std::string TextoEspera(const AvisoEspera& aviso);
+// Lo que la consola dice de una espera: al empezar y luego cada 5 s (una línea por segundo la llenaría).
+std::optional<std::string> LineaDeEspera(const AvisoEspera& aviso);
 
 // La espera de una base durante una corrida u orden: una sola cuenta para todas sus sentencias y
 // pasos, no una por sentencia. Lo ya esperado se descuenta de lo que queda.
@@ -34,7 +37,7 @@ public:
     // Tras un error de base ocupada en SQLite (el intento empezó en inicio): espera un poco, avisa cada
     // segundo y devuelve true si se puede reintentar la sentencia; false si se agotó el límite.
     bool Reintenta(std::chrono::steady_clock::time_point inicio);
-    // La sentencia salió: la espera en curso terminó.
+    // La sentencia salió: la espera en curso terminó (y se avisa, si se había avisado).
     void Termina();
     // SQL Server: una sentencia que agotó su LOCK_TIMEOUT esperó todo ese tiempo.
     void Anota(std::chrono::steady_clock::duration esperado);
@@ -42,12 +45,15 @@ public:
     std::optional<std::chrono::milliseconds> Resta() const;
 
 private:
+    void Notifica(long long segundos, bool terminada) const;
+    void AvisaFin();
+
     std::string conexion_;
     std::chrono::seconds limite_;
     std::shared_ptr<const Avisa> avisa_;
     std::chrono::steady_clock::duration gastado_{0};
     std::optional<std::chrono::steady_clock::time_point> desde_; // la espera en curso
-    long long avisados_ = -1;                                    // segundos del último aviso
+    long long avisados_ = -1;                                    // segundos del último aviso; -1 sin aviso
 };
 
 // Las esperas de cada conexión, por nombre, desde que se fija el límite o se reinicia.

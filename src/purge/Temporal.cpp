@@ -48,11 +48,18 @@ std::optional<std::string> RevisaQueNoSeaLaTemporal(db::Conexion& cn, const std:
     const bool sqlite = cn.dialecto() == db::Dialecto::SQLite;
     auto dialecto = DialectoPara(cn);
     const std::string base = dialecto->Base(cn);
-    if (Minusculas(base) != (sqlite ? "orvalo_temp.db" : "orvalo_temp")) {
+    const bool porNombre = Minusculas(base) == (sqlite ? "orvalo_temp.db" : "orvalo_temp");
+    // Un enlace o un nombre corto de Windows también llevan al archivo: se compara el archivo mismo.
+    std::error_code error;
+    const bool mismoArchivo = sqlite && !porNombre &&
+                              std::filesystem::equivalent(DialectoSQLite::ArchivoBase(cn),
+                                                          DialectoSQLite::ArchivoTemporal(cn), error);
+    if (!porNombre && !mismoArchivo) {
         return std::nullopt;
     }
     return "La base de la conexión " + conexion + " es " +
-           (sqlite ? "el archivo " + base + " de " + dialecto->Servidor(cn)
+           (sqlite ? "el archivo " + base + " de " + dialecto->Servidor(cn) +
+                         (mismoArchivo ? ", que es el mismo archivo que orvalo_temp.db" : "")
                    : "la base " + base + " del servidor " + dialecto->Servidor(cn)) +
            ", el nombre que ovNalvora reserva para su base temporal, que crea, revisa y borra en cada "
            "depuración. Esa base no se depura, no se repone ni se descarta: cambie su nombre (y la "

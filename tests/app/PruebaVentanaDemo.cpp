@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <stdexcept>
+#include <thread>
 
 using namespace ov;
 using namespace ov::prueba;
@@ -101,7 +102,16 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
         a.PonChecked(k, true); // solo Planta Sur
     }
     d.Fechas(kMarzo);
-    ASSERT_TRUE(d.Inicia(2));
+    {
+        // Otro proceso retiene Sur mientras se cuenta: la etiqueta lo dice hasta que la suelta.
+        BaseSqlite otra(d.sur);
+        otra.Ejecuta("BEGIN EXCLUSIVE");
+        std::jthread suelta([&otra] {
+            std::this_thread::sleep_for(milliseconds(1500));
+            otra.Ejecuta("COMMIT");
+        });
+        ASSERT_TRUE(d.Inicia(2));
+    }
     ASSERT_EQ(d.cajas.Mensajes.size(), 3u);
     // Las cuentas, solo de la conexión con pasos marcados.
     EXPECT_TRUE(d.cajas.Mensajes[1].Texto.starts_with(TextoSegundaPregunta(kMarzo, kCaptionLabel1) +
@@ -111,11 +121,17 @@ TEST(VentanaDemo, CorridasDesdeLaVentana) {
     EXPECT_EQ(d.cajas.Mensajes[2].Tipo + d.cajas.Mensajes[2].Titulo + d.cajas.Mensajes[2].Texto,
               "informa" + kCaption + kMensajeTerminado);
     EXPECT_TRUE(d.c.Label2R.Progreso.empty() && !d.c.SegunderoR.Enabled()); // la etiqueta volvió a su texto
-    // La espera se ve en la etiqueta hasta el siguiente aviso de la corrida.
+    // La espera se ve en la etiqueta mientras dura: al soltarse la base vuelve lo que se hacía; en la
+    // corrida, la quita también el siguiente aviso.
     const auto& etiqueta = d.c.Label2R.Historial;
-    const auto espera = std::find(etiqueta.begin(), etiqueta.end(), db::TextoEspera(kEspera));
-    ASSERT_TRUE(espera != etiqueta.end() && espera + 1 != etiqueta.end());
-    EXPECT_EQ(espera[1].rfind("Iniciando la depuración", 0), 0u); // la primera línea de bitácora la quita
+    auto trasEspera = [&etiqueta](const db::AvisoEspera& aviso) {
+        const auto i =
+            std::find_if(std::find(etiqueta.begin(), etiqueta.end(), db::TextoEspera(aviso)), etiqueta.end(),
+                         [](const std::string& e) { return !e.starts_with("La base de "); });
+        return i == etiqueta.end() ? std::string() : i->substr(0, 9);
+    };
+    EXPECT_EQ(trasEspera({"Planta Sur", 0s, 60s}), "Contando ");
+    EXPECT_EQ(trasEspera(kEspera), "Iniciando");
     // Cada nodo marcado pasó por En proceso y Terminado, se mostró al empezar, y así se queda; en la
     // bitácora, sus dos líneas seguidas y, tras cada tabla depurada, una con sus cifras.
     const std::string bitacora = d.Bitacora();

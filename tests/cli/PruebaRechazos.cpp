@@ -82,7 +82,10 @@ TEST_F(LineaComandosPrueba, UnaBaseRetenidaSeEsperaLoDichoEnTodaLaOrden) {
     const auto inicio = std::chrono::steady_clock::now();
     const auto r = Corre(Depurar({"--pasos", "1,2,3", "--si", "--espera", "4"}));
     const auto espera = std::chrono::steady_clock::now() - inicio;
+    // Sin --si, lo que se cuenta para la segunda pregunta también espera y lo dice.
+    const auto cuenta = Corre(Depurar({"--pasos", "1", "--espera", "1"}), "s\nn\n", true);
     otra.Ejecuta("COMMIT");
+    EXPECT_CONTIENE(cuenta.salida, "se lleva esperando 0 s de 1.\nAdvertencia: ");
     EXPECT_EQ(r.codigo, 1) << r.salida << r.errores;
     EXPECT_GE(espera, std::chrono::milliseconds(3600));
     EXPECT_LT(espera, std::chrono::milliseconds(4400 + 1000)) << "más un segundo para lo que no es esperar";

@@ -95,7 +95,8 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
         EXPECT_EQ(r.codigo, 2) << conexion;
         EXPECT_CONTIENE(r.salida, "--origen \"" + std::string(conexion) + "\"");
     }
-    EXPECT_EQ(Corre(Con("--reponer", {"--origen", "Planta Norte"})).codigo, 2) << "otra que la de --conexion";
+    EXPECT_EQ(Corre(Con("--reponer", {"--origen", "Planta Norte", "--si"})).codigo, 2)
+        << "otra que --conexion";
     EXPECT_EQ(BaseSqlite(demo / "orvalo_norte.db").Huella("checadas"), norte);
     ASSERT_TRUE(fs::exists(Temporal()));
 
@@ -109,7 +110,13 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     EXPECT_EQ(sobrante.Desde + " " + sobrante.Hasta, "2023-12-01 2026-11-30");
     std::vector<std::string> lineas;
     auto registra = [&lineas](const std::string& l) { lineas.push_back(l); };
-    EXPECT_FALSE(ReponeEnLaElegida(modulo, sobrante, "Corporativo SQL", registra).Bien);
+    // Ni una conexión de otra carpeta ni, con origen, otra que la de su origen.
+    auto deSur = sobrante;
+    deSur.DeOrigen = "Planta Sur";
+    for (const auto& [s, elegida] : {std::pair{sobrante, "Corporativo SQL"}, {deSur, "Planta Norte"}}) {
+        EXPECT_FALSE(ReponeEnLaElegida(modulo, s, elegida, registra).Bien);
+        EXPECT_CONTIENE(lineas.back(), "no es una a la que puedan pertenecer esas filas");
+    }
     EXPECT_TRUE(fs::exists(Temporal()));
 
     const auto si = ReponeEnLaElegida(modulo, sobrante, "Planta Sur", registra);
@@ -132,10 +139,12 @@ TEST_F(TemporalPrueba, SoloLoQueFaltaContandoRepeticionesYLaCopiaSeQuedaSiNoVolv
         }
         s.Ejecuta("INSERT INTO orvalo_temp.kardex (empleado, fecha) VALUES (8, NULL)");
         s.Ejecuta("INSERT INTO main.kardex (empleado, fecha) VALUES (7, '2024-01-01')");
-        // Una bitácora cuya copia choca con la llave de la viva: no se da por repuesta y su copia se
-        // queda. El disparador de checadas no corre al reponer: vuelven tal cual.
-        s.Ejecuta("CREATE TABLE orvalo_temp.bitacora AS SELECT * FROM bitacora LIMIT 2");
-        s.Ejecuta("UPDATE orvalo_temp.bitacora SET usuario = 'otro'");
+        // Una bitácora cuyas filas no vuelven tal cual (un id guardado como texto entra como número): no
+        // se da por repuesta y su copia se queda. El disparador de checadas no corre al reponer.
+        s.Ejecuta("CREATE TABLE orvalo_temp.bitacora (id TEXT, fechahora, usuario, accion)");
+        s.Ejecuta("INSERT INTO orvalo_temp.bitacora SELECT '0' || id, fechahora, usuario, accion FROM "
+                  "bitacora LIMIT 2");
+        s.Ejecuta("DELETE FROM bitacora WHERE '0' || id IN (SELECT id FROM orvalo_temp.bitacora)");
         s.Ejecuta("CREATE TABLE orvalo_temp.checadas AS SELECT * FROM checadas LIMIT 3");
         s.Ejecuta("DELETE FROM checadas WHERE id IN (SELECT id FROM orvalo_temp.checadas)");
         s.Ejecuta("CREATE TRIGGER cambia AFTER INSERT ON checadas BEGIN UPDATE checadas SET empleado = -1 "
@@ -185,21 +194,25 @@ TEST_F(TemporalPrueba, LaBaseTemporalEnCualquierEstado) {
     EXPECT_CONTIENE(d.salida, "que no era una base de datos");
     EXPECT_FALSE(fs::exists(Temporal()));
 
-    // Una conexión cuya base es un orvalo_temp.db: ninguna orden la toma por la base temporal. Para otra
-    // conexión de esa carpeta, ese archivo es su orvalo_temp: descartarlo borraría la base de Propia.
+    // Una conexión cuya base es un orvalo_temp.db, por su nombre o por un enlace: ninguna orden la toma
+    // por la base temporal. Para otra conexión de esa carpeta, ese archivo es su orvalo_temp: descartarlo
+    // borraría la base de Propia.
     const fs::path propia = tmp / "propia" / "orvalo_temp.db";
     fs::create_directory(tmp / "propia");
     fs::copy_file(Sur(), propia);
     fs::copy_file(Sur(), tmp / "propia" / "vecina.db");
+    fs::create_hard_link(propia, tmp / "propia" / "enlazada.db");
     const auto tamano = fs::file_size(propia);
-    EscribeArchivo(tmp / "propia.reg",
-                   Reg({{"Propia", Sqlite(propia)}, {"Vecina", Sqlite(tmp / "propia" / "vecina.db")}}));
+    EscribeArchivo(tmp / "propia.reg", Reg({{"Propia", Sqlite(propia)},
+                                            {"Vecina", Sqlite(tmp / "propia" / "vecina.db")},
+                                            {"Enlazada", Sqlite(tmp / "propia" / "enlazada.db")}}));
     const std::pair<std::vector<std::string>, std::string> casos[] = {
         {Con("--descartar-temporal", {"--si"}, "Propia"),
          "el nombre que ovNalvora reserva para su base temporal"},
-        {Con("--temporal", {}, "Propia"), "el nombre que ovNalvora reserva para su base temporal"},
         {Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Propia"),
          "el nombre que ovNalvora reserva para su base temporal"},
+        {Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Enlazada"),
+         "el mismo archivo que orvalo_temp.db"},
         {Con("--descartar-temporal", {"--si"}, "Vecina"),
          "La base de la conexión Propia es la que ovNalvora usaría como temporal"}};
     for (auto [orden, motivo] : casos) {

@@ -47,10 +47,11 @@ TEST(SentenciasSqlServer, CopiaReinsercionesYMantenimientoExactos) {
               "alter table dbo.kardex disable trigger [a]]b]");
 }
 
-// Documentación de SQL Server, "Table Hints (Transact-SQL)": una sugerencia de tabla se ignora si el plan
-// de la consulta no accede a la tabla, y un select top 0 no necesita leerla. El candado lo toma, pues,
-// la cuenta de la tabla. El servidor T-SQL de aquí ignora estas sugerencias del todo: esto se prueba por
-// el texto y por ese razonamiento.
+// Documentación de SQL Server, "Table Hints (Transact-SQL)", Remarks
+// (learn.microsoft.com/sql/t-sql/queries/hints-transact-sql-table): una sugerencia de tabla se ignora si
+// el plan de la consulta no accede a la tabla, y un select top 0 no necesita leerla. El candado lo toma,
+// pues, la cuenta de la tabla. El servidor T-SQL de aquí ignora estas sugerencias del todo: esto se prueba
+// por el texto y por ese razonamiento.
 TEST(SentenciasSqlServer, ElCandadoExclusivoLoTomaUnaSentenciaQueLeeLaTabla_TableHintsIgnoradasSinAcceso) {
     EXPECT_EQ(sqlserver::Bloquea("kardex"),
               "select count_big(*) as filas from dbo.kardex with (tablockx, holdlock)");
@@ -229,11 +230,12 @@ TEST_F(DialectoSqlServerPrueba, IdentidadConIncrementoNegativo) {
 // Ningún disparador de la tabla se dispara mientras se depura, y cada uno termina como empezó: el
 // deshabilitado por el DBA sigue así aunque el lote de kardex los habilite todos.
 TEST_F(DialectoSqlServerPrueba, LosDisparadoresNoSeDisparanYQuedanComoEstaban) {
+    const std::map<std::string, bool> iguales{{"kardex_alta", false}, {"kardex_baja", true}};
     for (const Estrategia e : {Estrategia::Copia, Estrategia::Borrado}) {
         SCOPED_TRACE(NombreEstrategia(e));
         SesionGrabada s;
         s.identidad.reset();
-        s.disparadores = {{"kardex_alta", false}, {"kardex_baja", true}};
+        s.disparadores = iguales;
         Depura(s, e, &kardex);
         const auto toca =
             std::min(s.Posicion("truncate table kardex"),
@@ -247,17 +249,18 @@ TEST_F(DialectoSqlServerPrueba, LosDisparadoresNoSeDisparanYQuedanComoEstaban) {
                                  ? "alter table dbo.kardex enable trigger [kardex_alta]"
                                  : "alter table dbo.kardex disable trigger [kardex_baja]"),
                   s.Posicion("COMMIT TRANSACTION"));
-        const std::map<std::string, bool> iguales{{"kardex_alta", false}, {"kardex_baja", true}};
         EXPECT_EQ(s.disparadores, iguales);
     }
-    // Un servidor que al deshacer no devolvió el estado: se le devuelve después.
-    SesionGrabada s;
-    s.identidad.reset();
-    s.disparadores = {{"kardex_alta", false}};
-    s.deshaceDisparadores = false;
-    s.borradas = 59;
-    EXPECT_THROW(Depura(s, Estrategia::Borrado, &kardex), db::ErrorBD);
-    EXPECT_EQ(s.lotes.back(), "alter table dbo.kardex enable trigger [kardex_alta]");
+    // Al deshacer también, aunque el servidor no devuelva el estado: el deshabilitado sigue así.
+    for (const bool deshace : {true, false}) {
+        SesionGrabada s;
+        s.identidad.reset();
+        s.disparadores = iguales;
+        s.deshaceDisparadores = deshace;
+        s.borradas = 59;
+        EXPECT_THROW(Depura(s, Estrategia::Borrado, &kardex), db::ErrorBD);
+        EXPECT_EQ(s.disparadores, iguales) << deshace;
+    }
 }
 
 // La regla de la estrategia: el umbral incluido, con índice de fecha y sin él, y lo que obliga a borrar.
