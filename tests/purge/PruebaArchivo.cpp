@@ -122,10 +122,10 @@ TEST_F(ArchivoPrueba, ArchivarYReponerDejaCadaTablaComoEstabaYReponerDosVecesNoC
     }
 }
 
-// Si el archivo no se puede crear, ninguna tabla se toca. Si la depuración cae en cualquier sentencia tras
-// archivar, la tabla queda como estaba y el archivo dice que no se depuró; si las cuentas no cuadran, igual.
-// Y el archivo está en disco antes de que la depuración confirme.
-TEST_F(ArchivoPrueba, SinArchivoNoHayDepuracionYElArchivoDiceLoQuePaso) {
+// Si el archivo no se puede crear, ninguna tabla se toca; si las cuentas del archivo no cuadran, la tabla
+// queda como estaba y el archivo dice que no se depuró.
+TEST_F(ArchivoPrueba, SinArchivoNoHayDepuracionYUnaCuentaQueNoCuadraLaDeshace) {
+    const TablaDatos kardex{"kardex", "fecha"};
     {
         std::ofstream(tmp / "ocupada") << "no es una carpeta";
         carpetaArchivo = tmp / "ocupada" / "archivo";
@@ -135,55 +135,6 @@ TEST_F(ArchivoPrueba, SinArchivoNoHayDepuracionYElArchivoDiceLoQuePaso) {
         EXPECT_EQ(plan.NodoEn(3).Image, Imagen::Cruz);
         EXPECT_CONTIENE(plan.NodoEn(3).Texto, "No se pudo crear el archivo de las filas eliminadas");
         EXPECT_TRUE(BaseSqlite(Norte()).Huella("kardex") == huella);
-    }
-    const TablaDatos kardex{"kardex", "fecha"};
-    for (const auto& [diario, forma] :
-         {std::pair{"DELETE", Estrategia::Copia}, std::pair{"WAL", Estrategia::Borrado}}) {
-        SCOPED_TRACE(std::string(diario) + " " + NombreEstrategia(forma));
-        BaseSqlite(Norte()).Ejecuta(std::string("PRAGMA journal_mode=") + diario);
-        const std::string huella = BaseSqlite(Norte()).Huella("kardex");
-        for (int caeEn = 1;; ++caeEn) {
-            ModNalvora modulo(*registro);
-            ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
-            auto dialecto = DialectoPara(modulo.cnBD());
-            const auto reposicion = dialecto->Sentencia(modulo.cnBD(), "KARDEX", "", "");
-            std::vector<std::string> sucesos;
-            SesionIntrusa sesion(modulo.cnBD(), caeEn,
-                                 [&](const std::string& sql) { sucesos.push_back(sql); });
-            const fs::path carpeta = tmp / (diario + std::to_string(caeEn));
-            ArchivoDepuracion archivo(carpeta, OrigenArchivo{"Planta Norte", "", "", "", "", "", "", ""},
-                                      reloj.Ahora(), db::Dialecto::SQLite, [&](const fs::path& ruta) {
-                                          SincronizaEnDisco(ruta);
-                                          sucesos.push_back("sincroniza");
-                                      });
-            dialecto->UneTemporal(modulo.cnBD());
-            try {
-                dialecto->DepuraTabla(sesion, kardex, marzo, reposicion, forma, &archivo);
-            } catch (const db::ErrorBD& e) {
-                EXPECT_CONTIENE(e.Descripcion, "conexión perdida en");
-                EXPECT_TRUE(BaseSqlite(Norte()).Huella("kardex") == huella) << "cae en " << caeEn;
-                // El archivo no guarda nada de kardex, o dice que no se depuró.
-                const std::string estado = Estado(archivo.Ruta(), "kardex");
-                EXPECT_TRUE(estado == "sin archivo" || estado.empty() || estado.rfind("no depurada", 0) == 0)
-                    << caeEn << ": " << estado;
-                continue;
-            }
-            // Pasó entera. Con diario de reversión el archivo va en la misma transacción, que SQLite lleva
-            // a disco al confirmar (synchronous=FULL); en WAL, ya con la tabla bloqueada, se dejó en disco
-            // antes de confirmar.
-            const bool unido = std::string(diario) == "DELETE";
-            const auto leidas = std::find_if(sucesos.begin(), sucesos.end(), [unido](const std::string& sql) {
-                return sql.find(unido ? "ovnalvora_archivo.synchronous=FULL" : "BEGIN EXCLUSIVE") !=
-                       std::string::npos;
-            });
-            const auto sincroniza = unido ? leidas : std::find(leidas, sucesos.end(), "sincroniza");
-            EXPECT_LT(sincroniza - sucesos.begin(),
-                      std::find(leidas, sucesos.end(), "COMMIT") - sucesos.begin());
-            EXPECT_GT(caeEn, 6) << "la prueba recorrió la transacción";
-            EXPECT_EQ(Estado(archivo.Ruta(), "kardex").substr(0, 9), "depurada ");
-            break;
-        }
-        GeneraDemo(demo, 3000);
     }
     // Una fila archivada de más o de menos deshace la tabla.
     ModNalvora modulo(*registro);
@@ -200,4 +151,80 @@ TEST_F(ArchivoPrueba, SinArchivoNoHayDepuracionYElArchivoDiceLoQuePaso) {
                  db::ErrorBD);
     EXPECT_TRUE(BaseSqlite(Norte()).Huella("kardex") == huella);
     EXPECT_EQ(Estado(real.Ruta(), "kardex").substr(0, 11), "no depurada");
+}
+
+// La conexión se pierde en cada sentencia, con archivo y sin él: SQLite deshace todo, en la base (filas y
+// disparador), en orvalo_temp y en el archivo, que no guarda nada de kardex o dice que no se depuró. Y el
+// archivo está en disco antes de que la depuración confirme.
+TEST_F(ArchivoPrueba, UnaConexionPerdidaEnCualquierSentenciaNoCambiaLaTablaYElArchivoLoDice) {
+    const TablaDatos kardex{"kardex", "fecha"};
+    struct Caso {
+        const char* diario;
+        Estrategia forma;
+        bool conArchivo;
+    };
+    for (const auto& [diario, forma, conArchivo] :
+         {Caso{"DELETE", Estrategia::Copia, false}, Caso{"DELETE", Estrategia::Copia, true},
+          Caso{"WAL", Estrategia::Copia, false}, Caso{"WAL", Estrategia::Borrado, false},
+          Caso{"WAL", Estrategia::Borrado, true}}) {
+        SCOPED_TRACE(std::string(diario) + " " + NombreEstrategia(forma) +
+                     (conArchivo ? " con archivo" : ""));
+        GeneraDemo(demo, 3000);
+        fs::remove(Temporal());
+        BaseSqlite(Norte()).Ejecuta(std::string("PRAGMA journal_mode=") + diario);
+        const std::string huella = BaseSqlite(Norte()).Huella("kardex");
+        for (int caeEn = 1;; ++caeEn) {
+            ModNalvora modulo(*registro);
+            ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
+            auto dialecto = DialectoPara(modulo.cnBD());
+            const auto reposicion = dialecto->Sentencia(modulo.cnBD(), "KARDEX", "", "");
+            std::vector<std::string> sucesos;
+            SesionIntrusa sesion(modulo.cnBD(), caeEn,
+                                 [&](const std::string& sql) { sucesos.push_back(sql); });
+            std::optional<ArchivoDepuracion> archivo;
+            if (conArchivo) {
+                archivo.emplace(tmp / (diario + std::to_string(caeEn)),
+                                OrigenArchivo{"Planta Norte", "", "", "", "", "", "", ""}, reloj.Ahora(),
+                                db::Dialecto::SQLite, [&](const fs::path& ruta) {
+                                    SincronizaEnDisco(ruta);
+                                    sucesos.push_back("sincroniza");
+                                });
+            }
+            dialecto->UneTemporal(modulo.cnBD());
+            try {
+                dialecto->DepuraTabla(sesion, kardex, marzo, reposicion, forma,
+                                      archivo ? &*archivo : nullptr);
+            } catch (const db::ErrorBD& e) {
+                EXPECT_CONTIENE(e.Descripcion, "conexión perdida en");
+                BaseSqlite n(Norte());
+                EXPECT_TRUE(n.Huella("kardex") == huella) << "cae en " << caeEn;
+                EXPECT_EQ(n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 1) << caeEn;
+                EXPECT_EQ(
+                    BaseSqlite(Temporal()).Cuenta("SELECT count(*) FROM sqlite_master WHERE name = 'kardex'"),
+                    0)
+                    << caeEn;
+                const std::string estado = archivo ? Estado(archivo->Ruta(), "kardex") : "";
+                EXPECT_TRUE(estado == "sin archivo" || estado.empty() || estado.rfind("no depurada", 0) == 0)
+                    << caeEn << ": " << estado;
+                continue;
+            }
+            // Pasó entera. Con diario de reversión el archivo va en la misma transacción, que SQLite lleva
+            // a disco al confirmar (synchronous=FULL); en WAL, ya con la tabla bloqueada, se dejó en disco
+            // antes de confirmar.
+            EXPECT_GT(caeEn, 6) << "la prueba recorrió la transacción";
+            if (archivo) {
+                const bool unido = std::string(diario) == "DELETE";
+                const auto leidas =
+                    std::find_if(sucesos.begin(), sucesos.end(), [unido](const std::string& sql) {
+                        return sql.find(unido ? "ovnalvora_archivo.synchronous=FULL" : "BEGIN EXCLUSIVE") !=
+                               std::string::npos;
+                    });
+                const auto sincroniza = unido ? leidas : std::find(leidas, sucesos.end(), "sincroniza");
+                EXPECT_LT(sincroniza - sucesos.begin(),
+                          std::find(leidas, sucesos.end(), "COMMIT") - sucesos.begin());
+                EXPECT_EQ(Estado(archivo->Ruta(), "kardex").substr(0, 9), "depurada ");
+            }
+            break;
+        }
+    }
 }

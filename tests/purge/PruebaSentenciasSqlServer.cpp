@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -75,31 +76,28 @@ public:
             r.Registros = std::move(rs);
         };
         auto empieza = [&sql](const char* p) { return sql.rfind(p, 0) == 0; };
-        // Las cuentas: la tabla al tomar el candado, la copia y lo que sale por el índice, y la tabla
-        // repuesta.
-        const std::pair<const char*, std::string> cuentas[] = {
-            {"with (tablockx, holdlock)", "100"},
-            {"as filas from orvalo_temp", "40"},
-            {"as filas from transacciones where", "60"},
-            {"as filas from kardex where", "60"},
-            {"as filas from (select top", "40"},
-            {"select count_big(*) as filas from dbo.", repuestas}};
+        // Las cuentas: la tabla al tomar el candado, la copia y lo que sale por el índice, la tabla repuesta,
+        // y lo que la transacción pregunta al servidor.
+        const std::tuple<const char*, const char*, std::string> cuentas[] = {
+            {"with (tablockx, holdlock)", "filas", "100"},
+            {"as filas from orvalo_temp", "filas", "40"},
+            {"as filas from transacciones where", "filas", "60"},
+            {"as filas from kardex where", "filas", "60"},
+            {"as filas from (select top", "filas", "40"},
+            {"select count_big(*) as filas from dbo.", "filas", repuestas},
+            {sqlserver::kTransaccionesAbiertas, "abiertas", abiertas},
+            {"select count(*) as indices", "indices", conIndice ? "1" : "0"},
+            {"select count(*) as llaves", "llaves", referenciada ? "1" : "0"}};
         const auto cuenta = std::find_if(std::begin(cuentas), std::end(cuentas), [&sql](const auto& c) {
-            return sql.find(c.first) != std::string::npos;
+            return sql.find(std::get<0>(c)) != std::string::npos;
         });
         if (empieza("select ident_current")) {
             fila({"actual", "incremento"}, {{identidad ? db::Valor(std::to_string(*identidad)) : db::Valor(),
                                              std::to_string(incremento)}});
         } else if (cuenta != std::end(cuentas)) {
-            fila({"filas"}, {{cuenta->second}});
+            fila({std::get<1>(*cuenta)}, {{std::get<2>(*cuenta)}});
         } else if (empieza("delete from")) {
             r.FilasAfectadas = {borradas};
-        } else if (sql == sqlserver::kTransaccionesAbiertas) {
-            fila({"abiertas"}, {{abiertas}});
-        } else if (empieza("select count(*) as indices")) {
-            fila({"indices"}, {{conIndice ? "1" : "0"}});
-        } else if (empieza("select count(*) as llaves")) {
-            fila({"llaves"}, {{referenciada ? "1" : "0"}});
         } else if (empieza("select name, is_disabled from sys.triggers")) {
             std::vector<std::vector<db::Valor>> filas;
             for (const auto& [nombre, apagado] : disparadores) {
