@@ -129,7 +129,6 @@ TEST_F(DepuracionPrueba, CadaFallaDeUnaTablaLaDejaIntactaYLaCorridaSigue) {
         const auto res = Corre(plan);
         EXPECT_EQ(res.fin, ResultadoCorrida::Fin::Terminada) << res.Error;
         EXPECT_FALSE(res.TodasTerminadas);
-        EXPECT_TRUE(res.Pendientes.empty());
         EXPECT_EQ(plan.NodoEn(c.paso).Image, Imagen::Cruz);
         EXPECT_EMPIEZA(plan.NodoEn(c.paso).Texto, "Error: ");
         EXPECT_CONTIENE(plan.NodoEn(c.paso).Texto, c.error);
@@ -159,7 +158,6 @@ TEST_F(DepuracionPrueba, LaTablaDeChecadasLaDecideLaBaseYUnaTareaQueLuegoTermina
     EXPECT_EQ(plan.NodoEn(1).Image, Imagen::Cruz);
     EXPECT_EMPIEZA(plan.NodoEn(1).Texto, "Error: ");
     EXPECT_CONTIENE(plan.NodoEn(1).Texto, "Transacciones");
-    EXPECT_NE(plan.TareaEn(1).NumError, 0);
     {
         BaseSqlite n(Norte());
         EXPECT_TRUE(n.Huella("checadas") == huella);
