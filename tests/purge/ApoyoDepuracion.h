@@ -95,6 +95,11 @@ protected:
         return "(SELECT * FROM " + tabla + " WHERE " + columna + " < '2025-03-01' OR " + columna +
                " >= '2025-04-01' OR " + columna + " IS NULL)";
     }
+    // Las filas que la depuración de marzo quita.
+    static std::string EnMarzo(const TablaDatos& t) {
+        return "(SELECT * FROM " + t.Tabla + " WHERE " + t.Columna + " >= '2025-03-01' AND " + t.Columna +
+               " < '2025-04-01')";
+    }
     static long long Conservables(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
         return b.Cuenta("SELECT count(*) FROM " + FueraDeMarzo(tabla, columna));
     }

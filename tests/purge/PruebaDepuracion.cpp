@@ -1,9 +1,11 @@
 // La corrida completa sobre las bases de demostración, por el driver SQLite3 de ODBC.
 #include "ApoyoDepuracion.h"
 #include "apoyo/Contiene.h"
+#include "purge/Archivo.h"
 #include "purge/AvisoFinal.h"
 #include "purge/Dialecto.h"
 #include "purge/ListaColumnas.h"
+#include "purge/RestauraArchivo.h"
 
 #include <functional>
 #include <sqlite3.h>
@@ -17,20 +19,30 @@ const std::string kDisparadores =
     "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name)";
 }
 
-TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas) {
-    // Igual con cada estrategia, forzada o elegida sola: bordes, filas sin fecha, id y disparadores.
+// Con cada estrategia, forzada o elegida sola, sin archivo y con él: cada tabla pierde solo el rango (bordes,
+// filas sin fecha), con sus id y sus disparadores. El archivo guarda exactamente lo que salió, con su
+// origen; reponerlo deja cada tabla fila por fila como antes, sin que ningún disparador escriba, y
+// reponerlo otra vez no cambia nada.
+TEST_F(DepuracionPrueba, DosBasesPierdenSoloElRangoYElArchivoGuardaLoQueSalioYLoRepone) {
     const std::vector<std::pair<bool, TablaDatos>> tablas{{true, {"transacciones", "fechayhora"}},
                                                           {true, {"kardex", "fecha"}},
                                                           {true, {"bitacora", "fechahora"}},
                                                           {false, {"checadas", "fechayhora"}},
                                                           {false, {"kardex", "fecha"}},
                                                           {false, {"bitacora", "fechahora"}}};
-    for (const Estrategia e : {Estrategia::Copia, Estrategia::Borrado, Estrategia::Auto}) {
-        SCOPED_TRACE(NombreEstrategia(e));
+    const fs::path archivoNorte = tmp / "archivo" / "Planta_Norte-20261206-100000.db";
+    for (const auto& [e, conArchivo] :
+         {std::pair{Estrategia::Copia, false}, std::pair{Estrategia::Borrado, false},
+          std::pair{Estrategia::Auto, false}, std::pair{Estrategia::Copia, true},
+          std::pair{Estrategia::Borrado, true}}) {
+        SCOPED_TRACE(std::string(NombreEstrategia(e)) + (conArchivo ? " con archivo" : ""));
         estrategia = e;
+        carpetaArchivo = conArchivo ? tmp / "archivo" : fs::path();
+        fs::remove_all(tmp / "archivo");
         GeneraDemo(demo, 3000);
         observador.lineas.clear();
-        std::vector<std::string> conservadas;
+        std::vector<std::string> conservadas, antes, salen;
+        std::vector<long long> cuantas;
         std::string checadasNorte;
         long long secuenciaAnterior = 0;
         {
@@ -39,7 +51,7 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
             SiembraBordes(n, "kardex", "fecha");
             SiembraBordes(n, "bitacora", "fechahora");
             SiembraBordes(s, "checadas", "fechayhora");
-            // Ninguno se dispara mientras se depura, con ninguna estrategia (como con TRUNCATE).
+            // Ninguno se dispara mientras se depura o se repone, con ninguna estrategia (como con TRUNCATE).
             n.Ejecuta("CREATE TABLE disparos (tabla TEXT)");
             for (const char* t : {"transacciones", "kardex", "bitacora"}) {
                 for (const char* evento : {"DELETE", "INSERT"}) {
@@ -49,6 +61,11 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
             }
             for (const auto& [norte, t] : tablas) {
                 conservadas.push_back((norte ? n : s).Huella(FueraDeMarzo(t.Tabla, t.Columna)));
+                if (norte) {
+                    antes.push_back(n.Huella(t.Tabla));
+                    salen.push_back(n.Huella(EnMarzo(t)));
+                    cuantas.push_back(n.Cuenta("SELECT count(*) FROM " + EnMarzo(t)));
+                }
             }
             secuenciaAnterior = n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'");
             checadasNorte = n.Huella("checadas");
@@ -68,27 +85,66 @@ TEST_F(DepuracionPrueba, DosBasesEnUnPlanPierdenSoloElRangoYConservanTodoLoDemas
             EXPECT_EQ(plan.NodoEn(k).Texto, plan.TareaEn(k).Terminado) << k;
             EXPECT_EQ(plan.NodoEn(k).Image, Imagen::Palomita) << k;
         }
-
-        // Cada tabla queda con sus filas fuera del rango, mismos id; ningún disparador escribió nada y
-        // todos siguen ahí. Con "Transacciones", checadas no se toca.
-        BaseSqlite n(Norte()), s(Sur());
-        for (size_t i = 0; i < tablas.size(); ++i) {
-            EXPECT_TRUE((tablas[i].first ? n : s).Huella(tablas[i].second.Tabla) == conservadas[i]) << i;
-        }
-        EXPECT_EQ(Bordes(n, "transacciones", "fechayhora"),
-                  "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
-        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM disparos"), 0);
-        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 7);
-        EXPECT_TRUE(n.Huella("checadas") == checadasNorte);
-        // El siguiente id queda por encima de todo lo que hubo.
-        n.Ejecuta("INSERT INTO transacciones (empleado, fechayhora) VALUES (1, '2026-12-06 10:00:00')");
-        EXPECT_GT(n.Cuenta("SELECT max(id) FROM transacciones"), secuenciaAnterior);
         EXPECT_FALSE(fs::exists(Temporal()));
-
         const auto& l = observador.lineas;
-        ASSERT_EQ(l.size(), 2u + 2u * 16u + 2u * 3u) << "una línea de cifras por tabla";
+        ASSERT_EQ(l.size(), 2u + 2u * 16u + 2u * 3u * (conArchivo ? 2u : 1u))
+            << "una línea de cifras por tabla";
         EXPECT_CONTIENE(l[3], std::string(" conservadas, 0 s, por ") +
                                   (e == Estrategia::Copia ? "copia." : "borrado."));
+
+        // Cada tabla queda con sus filas fuera del rango, mismos id. Con "Transacciones", checadas no se
+        // toca.
+        {
+            BaseSqlite n(Norte()), s(Sur());
+            for (size_t i = 0; i < tablas.size(); ++i) {
+                EXPECT_TRUE((tablas[i].first ? n : s).Huella(tablas[i].second.Tabla) == conservadas[i]) << i;
+            }
+            EXPECT_EQ(Bordes(n, "transacciones", "fechayhora"),
+                      "NULL|2025-02-28 23:59:59|2025-04-01 00:00:00|2025-04-01 00:00:01");
+            EXPECT_TRUE(n.Huella("checadas") == checadasNorte);
+        }
+        if (conArchivo) {
+            BaseSqlite a(archivoNorte);
+            EXPECT_EQ(
+                a.Valor("SELECT conexion || '|' || desde || '|' || hasta || '|' || inicio || '|' || fin || "
+                        "'|' || version FROM ovnalvora_origen"),
+                "Planta Norte|2025-03-01|2025-03-31|2026-12-06 10:00:00|2026-12-06 10:00:00|v2.2.0");
+            EXPECT_EQ(
+                a.Valor("SELECT group_concat(name || ' ' || type) FROM pragma_table_info('transacciones')"),
+                BaseSqlite(Norte()).Valor(
+                    "SELECT group_concat(name || ' ' || type) FROM pragma_table_info('Transacciones')"));
+            for (size_t i = 0; i < 3; ++i) {
+                const std::string& t = tablas[i].second.Tabla;
+                EXPECT_GT(cuantas[i], 0) << t;
+                EXPECT_TRUE(a.Huella(t) == salen[i]) << t << ": lo que salió, ni más ni menos";
+                EXPECT_EQ(
+                    a.Valor("SELECT estado || ' ' || filas FROM ovnalvora_tablas WHERE tabla = '" + t + "'"),
+                    "depurada " + std::to_string(cuantas[i]));
+            }
+            for (const long long vez : {1, 2}) {
+                ModNalvora modulo(*registro);
+                ASSERT_EQ(modulo.AbreConexion("Planta Norte"), 0);
+                auto archivo = AbreArchivoSQLite(archivoNorte);
+                const auto repuestas =
+                    RestauraArchivo(*archivo, LeeArchivoDepuracion(*archivo), modulo.cnBD());
+                modulo.cnBD().Close();
+                ASSERT_EQ(repuestas.size(), 3u);
+                for (size_t i = 0; i < 3; ++i) {
+                    EXPECT_EQ(repuestas[i].Tabla + repuestas[i].Error, tablas[i].second.Tabla);
+                    EXPECT_EQ(repuestas[i].Repuestas, vez == 1 ? cuantas[i] : 0) << i << ", vez " << vez;
+                    EXPECT_TRUE(BaseSqlite(Norte()).Huella(tablas[i].second.Tabla) == antes[i])
+                        << i << ", vez " << vez;
+                }
+            }
+        }
+
+        // Ningún disparador escribió nada y todos siguen ahí. El siguiente id queda por encima de todo lo
+        // que hubo.
+        BaseSqlite n(Norte());
+        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM disparos"), 0);
+        EXPECT_EQ(n.Cuenta("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 7);
+        n.Ejecuta("INSERT INTO transacciones (empleado, fechayhora) VALUES (1, '2026-12-06 10:00:00')");
+        EXPECT_GT(n.Cuenta("SELECT max(id) FROM transacciones"), secuenciaAnterior);
     }
 }
 
