@@ -85,11 +85,6 @@ protected:
                       ") VALUES (" + (bitacora ? "'borde'" : "9999") + ", " + d + ")");
         }
     }
-    static std::string Bordes(BaseSqlite& b, const std::string& tabla, const std::string& columna) {
-        const std::string otra = tabla == "bitacora" ? "usuario = 'borde'" : "empleado = 9999";
-        return b.Valor("SELECT group_concat(coalesce(" + columna + ", 'NULL'), '|') FROM (SELECT " + columna +
-                       " FROM " + tabla + " WHERE " + otra + " ORDER BY " + columna + ")");
-    }
     // Las filas que la depuración de marzo conserva, como subconsulta.
     static std::string FueraDeMarzo(const std::string& tabla, const std::string& columna) {
         return "(SELECT * FROM " + tabla + " WHERE " + columna + " < '2025-03-01' OR " + columna +

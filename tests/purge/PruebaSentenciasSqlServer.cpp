@@ -162,13 +162,14 @@ TEST_F(DialectoSqlServerPrueba, UnaTablaEsUnaTransaccionConElCandadoPrimeroYConf
     EXPECT_EQ(c.Antes, 100);
     EXPECT_EQ(c.Conservadas, 40);
     EXPECT_EQ(cn.lotes[2], sqlserver::Bloquea("transacciones")) << "el candado, justo tras BEGIN";
-    const auto copia = cn.Posicion(sqlserver::Copia(transacciones, kPrimerTrimestre));
-    const auto vacia = cn.Posicion("truncate table transacciones");
-    EXPECT_LT(copia, cn.Posicion("select count_big(*) as filas from orvalo_temp.dbo.transacciones"));
-    EXPECT_LT(cn.Posicion("select count_big(*) as filas from orvalo_temp.dbo.transacciones"), vacia);
-    EXPECT_LT(vacia, cn.Posicion("DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)"));
-    EXPECT_LT(cn.Posicion("DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)"),
-              cn.Posicion(dialecto.Sentencia(cn, "TRANSACCIONES", "[id],[fechayhora]", "").Partes[0]));
+    const std::vector<std::string> enOrden{
+        sqlserver::Copia(transacciones, kPrimerTrimestre),
+        "select count_big(*) as filas from orvalo_temp.dbo.transacciones", "truncate table transacciones",
+        "DBCC CHECKIDENT ('dbo.transacciones', RESEED, 5001)",
+        dialecto.Sentencia(cn, "TRANSACCIONES", "[id],[fechayhora]", "").Partes[0]};
+    for (size_t i = 1; i < enOrden.size(); ++i) {
+        EXPECT_LT(cn.Posicion(enOrden[i - 1]), cn.Posicion(enOrden[i])) << enOrden[i];
+    }
     EXPECT_EQ(cn.lotes.back(), "COMMIT TRANSACTION");
     // checadas con identidad se repone con IDENTITY_INSERT alrededor del lote, que queda como está.
     EXPECT_EQ(dialecto.Sentencia(cn, "CHECADAS", "[id]", "").Partes,
