@@ -1,4 +1,5 @@
-// --archivo y --restaurar-archivo por la línea de comandos: lo que se rechaza, --simular y la base de origen.
+// --archivo y --restaurar-archivo por la línea de comandos: --simular y la base de origen (lo que se
+// rechaza, en PruebaLineaComandos).
 #include "ApoyoLineaComandos.h"
 
 using namespace ov;
@@ -6,25 +7,14 @@ using namespace ov::prueba;
 namespace fs = std::filesystem;
 
 TEST_F(LineaComandosPrueba, ArchivoYRestauracionPorLaLineaDeComandos) {
-    const fs::path carpeta = tmp / "archivo";
+    const fs::path carpeta = tmp / "archivo", archivo = carpeta / "Planta_Norte-20261206-100000.db";
     const auto simulada = Corre(Depurar({"--simular", "--archivo", carpeta.string()}));
     EXPECT_EQ(simulada.codigo, 0) << simulada.errores;
     EXPECT_CONTIENE(simulada.salida, "-- Las filas que se eliminen de Planta Norte irían a " +
-                                         (carpeta / "Planta_Norte-20261206-100000.db").string() +
-                                         "; no se escribió nada.\n");
+                                         archivo.string() + "; no se escribió nada.\n");
     EXPECT_FALSE(fs::exists(carpeta)) << "simular no escribe nada";
-    for (const auto& [orden, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"--conexiones", "--archivo", "x"}, "--archivo va solo con --depurar."},
-             {{"--restaurar-archivo", (tmp / "no.db").string()}, "No existe el archivo"},
-             {{"--restaurar-archivo", (demo / "orvalo_norte.db").string()},
-              "No es un archivo de filas eliminadas"}}) {
-        const auto r = Corre(orden);
-        EXPECT_EQ(r.codigo, 2);
-        EXPECT_CONTIENE(r.errores, error);
-    }
     const std::string kardex = BaseSqlite(demo / "orvalo_norte.db").Huella("kardex");
     ASSERT_EQ(Corre(Depurar({"--pasos", "3", "--si", "--archivo", carpeta.string()})).codigo, 0);
-    const fs::path archivo = carpeta / "Planta_Norte-20261206-100000.db";
     // El archivo dice que salió de otra base: sin --conexion no se repone en ésta.
     BaseSqlite(archivo).Ejecuta("UPDATE ovnalvora_origen SET base = 'otra'");
     const auto rechazo = Corre({"--restaurar-archivo", archivo.string(), "--si"});
