@@ -190,21 +190,14 @@ TEST(VentanaDemo, PasoSinConexionYNadaQueCorrer) {
 // ofrece su base; sin él, se pregunta por cada conexión de la carpeta y nunca se ponen en la marcada
 // sin que el operador la nombre; descartar solo con un Sí explícito.
 TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
-    enum Fin { Nada, Repuesta, Descartada };
     const std::string sur = "Son de la conexión Planta Sur", pn = "¿Son de Planta Norte?",
                       ps = "¿Son de Planta Sur?", siempre = "para siempre";
-    const struct {
-        bool ConOrigen;
-        std::deque<bool> Respuestas;        // a la oferta
-        std::vector<std::string> Preguntas; // de quién es cada pregunta de la oferta
-        Fin Queda;
-    } casos[] = {
-        {true, {false, false}, {sur, siempre}, Nada},
-        {true, {true}, {sur}, Repuesta},
-        {false, {false, false, false}, {pn, ps, siempre}, Nada},
-        {false, {false, true}, {pn, ps}, Repuesta},
-        {false, {false, false, true}, {pn, ps, siempre}, Descartada},
-    };
+    // Con origen o sin él, de quién es cada pregunta de la oferta y si a la última se dice Sí.
+    const std::tuple<bool, std::vector<std::string>, bool> casos[] = {{true, {sur, siempre}, false},
+                                                                      {true, {sur}, true},
+                                                                      {false, {pn, ps, siempre}, false},
+                                                                      {false, {pn, ps}, true},
+                                                                      {false, {pn, ps, siempre}, true}};
     Demo d;
     d.c.Marca(0);
     d.c.ListaR_.PonChecked(1, true);
@@ -212,22 +205,24 @@ TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
     long long total = BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas");
     const std::string norte = BaseSqlite(d.norte).Huella("transacciones");
     int sondeos = 1;
-    for (const auto& caso : casos) {
-        SCOPED_TRACE(caso.Preguntas.front() + std::to_string(caso.Queda));
+    for (const auto& [conOrigen, preguntas, siAlFinal] : casos) {
+        SCOPED_TRACE(preguntas.front() + (siAlFinal ? ", sí" : ", no"));
+        const bool repone = siAlFinal && preguntas.back() != siempre;
         const std::string antes =
             "fechayhora < '" +
             BaseSqlite(d.sur).Valor("SELECT date(min(fechayhora), '+90 days') FROM checadas") + "'";
-        const long long copiadas = DejaSobrante(d.sur, antes, caso.ConOrigen, antes);
+        const long long copiadas = DejaSobrante(d.sur, antes, conOrigen, antes);
         ASSERT_GT(copiadas, 0);
         d.cajas.Mensajes.clear();
-        std::deque<bool> respuestas{true, true};
-        respuestas.insert(respuestas.end(), caso.Respuestas.begin(), caso.Respuestas.end());
+        std::deque<bool> respuestas(2 + preguntas.size(), true); // los dos Sí de Iniciar, luego la oferta
+        std::fill(respuestas.begin() + 2, respuestas.end() - 1, false);
+        respuestas.back() = siAlFinal;
         ASSERT_TRUE(d.Inicia(++sondeos, respuestas));
         const auto& m = d.cajas.Mensajes;
-        ASSERT_EQ(m.size(), 2 + caso.Preguntas.size() + (caso.Queda != Nada));
-        for (size_t i = 0; i < caso.Preguntas.size(); ++i) {
+        ASSERT_EQ(m.size(), 2 + preguntas.size() + siAlFinal);
+        for (size_t i = 0; i < preguntas.size(); ++i) {
             const std::string& texto = m[2 + i].Texto;
-            EXPECT_TRUE(Tiene(texto, caso.Preguntas[i])) << texto << m.back().Texto;
+            EXPECT_TRUE(Tiene(texto, preguntas[i])) << texto << m.back().Texto;
             // Para quien usa la ventana: sus filas por tabla, sin opciones de la línea de órdenes ni tablas
             // internas.
             EXPECT_TRUE(Tiene(texto, "checadas: " + std::to_string(copiadas) + " filas del ")) << texto;
@@ -235,11 +230,11 @@ TEST(VentanaDemo, UnSobranteSeReponeOSeDescartaDondeElOperadorDice) {
         }
         EXPECT_EQ(BaseSqlite(d.norte).Huella("transacciones"), norte);
         EXPECT_EQ(BaseSqlite(d.sur).Cuenta("SELECT count(*) FROM checadas"),
-                  caso.Queda == Repuesta ? total : total - copiadas);
-        EXPECT_EQ(std::filesystem::exists(temporal), caso.Queda == Nada);
-        if (caso.Queda != Nada) {
+                  repone ? total : total - copiadas);
+        EXPECT_EQ(std::filesystem::exists(temporal), !siAlFinal);
+        if (siAlFinal) {
             EXPECT_EQ(m.back().Tipo, "informa");
-            EXPECT_TRUE(Tiene(m.back().Texto, caso.Queda == Repuesta ? "filas repuestas" : "Se descartaron"));
+            EXPECT_TRUE(Tiene(m.back().Texto, repone ? "filas repuestas" : "Se descartaron"));
             EXPECT_TRUE(Tiene(m.back().Texto, "no se inició; oprima Iniciar"));
         }
         std::filesystem::remove(temporal);
