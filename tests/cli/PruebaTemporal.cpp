@@ -1,7 +1,6 @@
 // La vuelta de una orvalo_temp que quedó: --temporal, --reponer y --descartar-temporal, y lo que la
 // ventana usa para que el operador elija la base de unas filas sin origen.
 #include "ApoyoLineaComandos.h"
-#include "apoyo/Contiene.h"
 #include "connections/ArchivoReg.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/Temporal.h"
