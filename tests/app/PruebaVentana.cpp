@@ -143,9 +143,7 @@ TEST(Ventana, OrdenYMenuDeMarcas) {
     };
     for (const auto& [columna, orden] : clics) {
         v.f->List1_ColumnClick(columna);
-        for (size_t i = 0; i < orden.size(); ++i) {
-            EXPECT_EQ(l.En(static_cast<int>(i)).Celdas[0], orden[i]);
-        }
+        EXPECT_EQ((std::vector<std::string>{l.En(0).Celdas[0], l.En(1).Celdas[0], l.En(2).Celdas[0]}), orden);
     }
     // El plan sigue el orden en que se muestran.
     v.c.Marca(0);
