@@ -285,19 +285,21 @@ protected:
 
 // El comportamiento sobre los controles que anotan; la bitácora, en la carpeta del programa.
 struct Ventana {
-    Ventana(const Reloj& reloj, const std::filesystem::path& carpeta, const Registro& registro)
-        : cajas(reloj), reloj_(reloj), carpeta_(carpeta),
-          f(std::make_unique<frmContado>(DependenciasVentana{c, cajas, c, reloj, carpeta, registro})) {
+    Ventana(const Reloj& reloj, const std::filesystem::path& carpeta, const Registro& registro,
+            IdentidadPrograma programa = {})
+        : cajas(reloj), reloj_(reloj), prefijoBitacora_(carpeta / "Log" / (programa.Title + "_")),
+          f(std::make_unique<frmContado>(
+              DependenciasVentana{c, cajas, c, reloj, carpeta, registro, programa})) {
         c.Comportamiento = f.get();
     }
     ControlesDeRegistro c;
     CajasDePrueba cajas;
     const Reloj& reloj_;
-    std::filesystem::path carpeta_;
+    std::filesystem::path prefijoBitacora_; // la bitácora sin su mes
     std::unique_ptr<frmContado> f;
 
     std::string Bitacora() const {
-        return LeeArchivo(carpeta_ / "Log" / ("ovNalvora_" + FormatoMesAnio(Hoy(reloj_)) + ".log"));
+        return LeeArchivo(prefijoBitacora_.string() + FormatoMesAnio(Hoy(reloj_)) + ".log");
     }
     // Iniciar con esas respuestas: la ventana queda bloqueada y espera, en el obrero, al sondeo final.
     bool Inicia(int sondeos, std::deque<bool> respuestas = {true, true}) {

@@ -1,6 +1,5 @@
 // La línea de comandos sobre la demostración, con sus códigos de salida.
 #include "ApoyoLineaComandos.h"
-#include "apoyo/Contiene.h"
 
 using namespace ov;
 using namespace ov::prueba;
@@ -18,21 +17,33 @@ TEST_F(LineaComandosPrueba, VersionAyudaYArgumentosMalos) {
     }
     EXPECT_EQ(Corre({"-h"}).salida, ayuda.salida);
     EXPECT_EQ(Corre({"/?"}).salida, ayuda.salida);
-    for (const auto& malos : std::vector<std::vector<std::string>>{
-             {"--borrar"},
-             {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-02-30", "--hasta", "2025-03-31"},
-             {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-04-01", "--hasta", "2025-03-31"},
-             {"--depurar", "--conexion", "No Existe", "--desde", "2025-03-01", "--hasta", "2025-03-31"},
-             {"--depurar", "--conexion", "Planta Norte", "--desde", "2025-03-01", "--hasta", "2025-03-31",
-              "--pasos", "9"},
-             {"--conexiones", "--si"}}) {
-        const auto r = Corre(malos);
-        EXPECT_EQ(r.codigo, 2) << malos[0] << " " << r.errores;
-        EXPECT_FALSE(r.errores.empty());
+    // Lo que se rechaza antes de tocar nada: sale con 2 y dice por qué, solo en los errores.
+    std::vector<std::pair<std::vector<std::string>, std::string>> malos = {
+        {{"--borrar"}, "Opción no reconocida: --borrar."},
+        {{"--conexiones", "--si"}, "--si van solo con --depurar."},
+        {{"--conexiones", "--espera", "5"}, "--espera va solo con --depurar."},
+        {{"--conexiones", "--archivo", "x"}, "--archivo va solo con --depurar."},
+        {Depurar({"--si"}, "2025-02-30"), "Fecha no válida: 2025-02-30."},
+        {Depurar({"--si"}, "2025-04-01"), "es posterior a la fecha Hasta"},
+        {Depurar({"--si"}, "1752-12-31"), "del 1753-01-01 al 9999-12-31"}, // lo que guarda el servidor
+        {Depurar({"--si", "--conexion", "No Existe"}), "No existe la conexión No Existe."},
+        {Depurar({"--si", "--pasos", "9"}), "Pasos no válidos: 9."},
+        {Depurar({}), "No hay una terminal para confirmar"}, // sin terminal y sin --si no se puede preguntar
+        {{"--restaurar-archivo", (tmp / "no.db").string()}, "No existe el archivo"},
+        {{"--restaurar-archivo", (demo / "orvalo_norte.db").string()},
+         "No es un archivo de filas eliminadas"}};
+    for (const std::string espera : {"-1", "x", "", "2147484", "1.5"}) {
+        malos.push_back({Depurar({"--espera", espera, "--si"}), "Espera no válida: " + espera + "."});
     }
-    // Sin terminal y sin --si no se puede preguntar: no se toca nada.
     const auto antes = LeeArchivo(demo / "orvalo_norte.db");
-    EXPECT_EQ(Corre(Depurar({})).codigo, 2);
+    for (const auto& [orden, motivo] : malos) {
+        const auto r = Corre(orden);
+        EXPECT_EQ(r.codigo, 2) << motivo;
+        EXPECT_CONTIENE(r.errores, motivo);
+        EXPECT_EQ(r.salida, "");
+    }
+    const auto limites = Corre(Depurar({"--espera", "0", "--simular"}, "1753-01-01", "9999-12-31"));
+    EXPECT_EQ(limites.codigo, 0) << limites.errores;
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
 
@@ -40,18 +51,14 @@ TEST_F(LineaComandosPrueba, ConexionesMuestraLasCifrasDeCadaBase) {
     const auto r = Corre({"--conexiones"});
     ASSERT_EQ(r.codigo, 0) << r.errores;
     BaseSqlite n(demo / "orvalo_norte.db");
-    const std::string menor = n.Valor("SELECT substr(min(fechayhora), 1, 16) FROM transacciones");
-    const std::string mayorKardex = n.Valor("SELECT max(fecha) FROM kardex");
-    std::istringstream lineas(r.salida);
-    std::string encabezado, norte, sur, sql;
-    std::getline(std::getline(std::getline(std::getline(lineas, encabezado), norte), sur), sql);
-    EXPECT_EQ(encabezado,
-              "Conexión\tTamaño\tMenor checada\tMayor checada\tMenor kardex\tMayor kardex\tEstado");
-    EXPECT_EMPIEZA(norte, "Planta Norte\t");
-    EXPECT_CONTIENE(norte, " MB\t" + menor + "\t");
-    EXPECT_CONTIENE(norte, "\t" + mayorKardex + "\tok");
+    EXPECT_EMPIEZA(r.salida,
+                   "Conexión\tTamaño\tMenor checada\tMayor checada\tMenor kardex\tMayor kardex\tEstado\n"
+                   "Planta Norte\t");
+    EXPECT_CONTIENE(r.salida,
+                    " MB\t" + n.Valor("SELECT substr(min(fechayhora), 1, 16) FROM transacciones") + "\t");
+    EXPECT_CONTIENE(r.salida, "\t" + n.Valor("SELECT max(fecha) FROM kardex") + "\tok\n");
     // El porqué es el de la ayuda emergente de la ventana, nunca con la contraseña.
-    EXPECT_EMPIEZA(sql, "Corporativo SQL\t\t\t\t\t\tsin conexión: [FreeTDS]");
+    EXPECT_CONTIENE(r.salida, "\nCorporativo SQL\t\t\t\t\t\tsin conexión: [FreeTDS]");
     EXPECT_NO_CONTIENE(r.salida, "Demo2024") << "la contraseña nunca se muestra";
 
     // Cada conexión en una línea, se llame como se llame, y con su porqué; un servidor sin driver
@@ -89,11 +96,7 @@ TEST_F(LineaComandosPrueba, SimularCuentaComoLaCorridaYNoCambiaNada) {
     EXPECT_CONTIENE(r.salida, "\nCOMMIT;\nGO\n");
     EXPECT_NO_CONTIENE(r.salida, "VACUUM") << "solo los pasos marcados";
     // Sola, con un mes de tres años, elige borrar en su lugar, y lo dice.
-    const auto sola = Corre(Depurar({"--simular", "--pasos", "1"}));
-    EXPECT_CONTIENE(sola.salida, "\tborrado\n");
-    EXPECT_CONTIENE(sola.salida,
-                    "DELETE FROM transacciones where fechayhora >= '2025-03-01' and fechayhora < "
-                    "'2025-04-01';\n");
+    EXPECT_CONTIENE(Corre(Depurar({"--simular", "--pasos", "1"})).salida, "\tborrado\n");
     EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
 }
 
@@ -119,10 +122,7 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
     EXPECT_NO_CONTIENE(log, "Demo2024");
 
     // Una bitácora que no se puede copiar: sale 1, la tabla queda como estaba y nada queda en orvalo_temp.
-    {
-        BaseSqlite n(demo / "orvalo_norte.db");
-        n.Ejecuta("ALTER TABLE bitacora RENAME COLUMN fechahora TO dia");
-    }
+    BaseSqlite(demo / "orvalo_norte.db").Ejecuta("ALTER TABLE bitacora RENAME COLUMN fechahora TO dia");
     // El resumen va a la misma salida que si hubiera ido bien: nombra lo que se intentó y la conexión
     // que no abrió, sin remitir a la lista de tareas de la ventana.
     const auto falla =
@@ -136,4 +136,27 @@ TEST_F(LineaComandosPrueba, DepurarPreguntaEscribeLaBitacoraYSaleSegunElResultad
         << falla.salida;
     EXPECT_NO_CONTIENE(falla.salida, "lista de tareas");
     EXPECT_FALSE(fs::exists(demo / "orvalo_temp.db"));
+}
+
+// --archivo y --restaurar-archivo: --simular no escribe nada y las filas vuelven a la base de origen, o a
+// otra solo si se nombra.
+TEST_F(LineaComandosPrueba, ArchivoYRestauracionPorLaLineaDeComandos) {
+    const fs::path carpeta = tmp / "archivo", archivo = carpeta / "Planta_Norte-20261206-100000.db";
+    const auto simulada = Corre(Depurar({"--simular", "--archivo", carpeta.string()}));
+    EXPECT_EQ(simulada.codigo, 0) << simulada.errores;
+    EXPECT_CONTIENE(simulada.salida, "-- Las filas que se eliminen de Planta Norte irían a " +
+                                         archivo.string() + "; no se escribió nada.\n");
+    EXPECT_FALSE(fs::exists(carpeta)) << "simular no escribe nada";
+    const std::string kardex = BaseSqlite(demo / "orvalo_norte.db").Huella("kardex");
+    ASSERT_EQ(Corre(Depurar({"--pasos", "3", "--si", "--archivo", carpeta.string()})).codigo, 0);
+    // El archivo dice que salió de otra base: sin --conexion no se repone en ésta.
+    BaseSqlite(archivo).Ejecuta("UPDATE ovnalvora_origen SET base = 'otra'");
+    const auto rechazo = Corre({"--restaurar-archivo", archivo.string(), "--si"});
+    EXPECT_EQ(rechazo.codigo, 2);
+    EXPECT_CONTIENE(rechazo.errores, "Nombre con --conexion la base donde reponerlas; no se cambió nada.");
+    EXPECT_FALSE(BaseSqlite(demo / "orvalo_norte.db").Huella("kardex") == kardex);
+    const auto r = Corre({"--restaurar-archivo", archivo.string(), "--conexion", "Planta Norte", "--si"});
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_CONTIENE(r.salida, "kardex: ");
+    EXPECT_TRUE(BaseSqlite(demo / "orvalo_norte.db").Huella("kardex") == kardex);
 }

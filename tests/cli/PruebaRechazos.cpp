@@ -35,26 +35,6 @@ TEST_F(LineaComandosPrueba, AlmacenQueNoEsUnArchivo) {
     }
 }
 
-// Fechas que el servidor no guarda y esperas mal escritas se rechazan antes de preguntar nada.
-TEST_F(LineaComandosPrueba, FechasFueraDeLoQueGuardaElServidorYEsperasMalas) {
-    const auto antes = LeeArchivo(demo / "orvalo_norte.db");
-    for (const auto& [desde, hasta] : std::vector<std::pair<std::string, std::string>>{
-             {"1752-12-31", "2025-03-31"}, {"0001-01-01", "9999-12-31"}, {"2025-03-01", "10000-01-01"}}) {
-        const auto r = Corre(Depurar({"--si"}, desde, hasta));
-        EXPECT_EQ(r.codigo, 2) << desde << " " << hasta;
-        EXPECT_CONTIENE(r.errores, desde == "2025-03-01" ? "Fecha no válida" : "1753-01-01 al 9999-12-31");
-    }
-    for (const std::string espera : {"-1", "x", "", "2147484", "1.5"}) {
-        const auto r = Corre(Depurar({"--espera", espera, "--si"}));
-        EXPECT_EQ(r.codigo, 2) << espera;
-        EXPECT_CONTIENE(r.errores, "spera");
-    }
-    EXPECT_EQ(Corre({"--conexiones", "--espera", "5"}).codigo, 2);
-    const auto limites = Corre(Depurar({"--espera", "0", "--simular"}, "1753-01-01", "9999-12-31"));
-    EXPECT_EQ(limites.codigo, 0) << limites.errores;
-    EXPECT_EQ(LeeArchivo(demo / "orvalo_norte.db"), antes);
-}
-
 // Nada escapa de la línea de comandos: cualquier excepción termina con un mensaje en español y el
 // código 1, nunca con un aborto. Aquí falla la escritura misma de la salida.
 TEST_F(LineaComandosPrueba, UnaExcepcionCualquieraTerminaConMensajeYCodigoUno) {

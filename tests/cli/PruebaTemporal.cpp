@@ -1,7 +1,6 @@
 // La vuelta de una orvalo_temp que quedó: --temporal, --reponer y --descartar-temporal, y lo que la
 // ventana usa para que el operador elija la base de unas filas sin origen.
 #include "ApoyoLineaComandos.h"
-#include "apoyo/Contiene.h"
 #include "connections/ArchivoReg.h"
 #include "purge/CandadoCorrida.h"
 #include "purge/Temporal.h"
@@ -67,11 +66,8 @@ TEST_F(TemporalPrueba, UnSobranteConOrigenSeVeSeReponeConSusIdYLaSiguienteCorrid
     const auto repone = Corre(Con("--reponer", {"--si"}));
     EXPECT_EQ(repone.codigo, 0) << repone.salida << repone.errores;
     EXPECT_CONTIENE(repone.salida, "checadas: " + std::to_string(filas) + " filas repuestas");
-    {
-        BaseSqlite s(Sur());
-        EXPECT_TRUE(s.Huella("checadas") == conservadas) << "las mismas filas con los mismos id";
-        EXPECT_EQ(s.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'"), secuencia);
-    }
+    EXPECT_TRUE(BaseSqlite(Sur()).Huella("checadas") == conservadas) << "las mismas filas con los mismos id";
+    EXPECT_EQ(BaseSqlite(Sur()).Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'checadas'"), secuencia);
     EXPECT_FALSE(fs::exists(Temporal()));
     EXPECT_CONTIENE(LeeArchivo(tmp / "Log" / "ovNalvora_dic2026.log"), "filas repuestas");
     EXPECT_EQ(Corre(Depurar({"--si", "--pasos", "1"})).codigo, 0);
@@ -87,13 +83,11 @@ TEST_F(TemporalPrueba, SinOrigenSoloVaALaBaseElegidaASabiendasYNadaSeDuplica) {
     EXPECT_EQ(rechazo.codigo, 2);
     EXPECT_CONTIENE(rechazo.errores, "checadas). Repóngalas");
     EXPECT_CONTIENE(rechazo.errores, "de origen desconocido");
-    for (const auto& [conexion, terminal] : {std::pair{"Planta Norte", false}, {"Planta Sur", true}}) {
-        const auto r =
-            Corre(Con("--reponer", terminal ? std::vector<std::string>{} : std::vector<std::string>{"--si"},
-                      conexion),
-                  "s\n", terminal);
-        EXPECT_EQ(r.codigo, 2) << conexion;
-        EXPECT_CONTIENE(r.salida, "--origen \"" + std::string(conexion) + "\"");
+    for (const auto& [orden, terminal] :
+         {std::pair{Con("--reponer", {"--si"}, "Planta Norte"), false}, {Con("--reponer"), true}}) {
+        const auto r = Corre(orden, "s\n", terminal);
+        EXPECT_EQ(r.codigo, 2) << orden[2];
+        EXPECT_CONTIENE(r.salida, "--origen \"" + orden[2] + "\"");
     }
     EXPECT_EQ(Corre(Con("--reponer", {"--origen", "Planta Norte", "--si"})).codigo, 2)
         << "otra que --conexion";
@@ -134,10 +128,9 @@ TEST_F(TemporalPrueba, SoloLoQueFaltaContandoRepeticionesYLaCopiaSeQuedaSiNoVolv
         s.Ejecuta("DELETE FROM kardex");
         s.Ejecuta("ATTACH DATABASE '" + Temporal().string() + "' AS orvalo_temp");
         s.Ejecuta("CREATE TABLE orvalo_temp.kardex AS SELECT * FROM main.kardex WHERE 0");
-        for (int i = 0; i < 3; ++i) {
-            s.Ejecuta("INSERT INTO orvalo_temp.kardex (empleado, fecha) VALUES (7, '2024-01-01')");
-        }
-        s.Ejecuta("INSERT INTO orvalo_temp.kardex (empleado, fecha) VALUES (8, NULL)");
+        s.Ejecuta(
+            "INSERT INTO orvalo_temp.kardex (empleado, fecha) VALUES (7, '2024-01-01'), (7, '2024-01-01'), "
+            "(7, '2024-01-01'), (8, NULL)");
         s.Ejecuta("INSERT INTO main.kardex (empleado, fecha) VALUES (7, '2024-01-01')");
         // Una bitácora cuyas filas no vuelven tal cual (un id guardado como texto entra como número): no
         // se da por repuesta y su copia se queda. El disparador de checadas no corre al reponer.
@@ -206,11 +199,11 @@ TEST_F(TemporalPrueba, LaBaseTemporalEnCualquierEstado) {
     EscribeArchivo(tmp / "propia.reg", Reg({{"Propia", Sqlite(propia)},
                                             {"Vecina", Sqlite(tmp / "propia" / "vecina.db")},
                                             {"Enlazada", Sqlite(tmp / "propia" / "enlazada.db")}}));
+    const std::string reservado = "el nombre que ovNalvora reserva para su base temporal";
     const std::pair<std::vector<std::string>, std::string> casos[] = {
-        {Con("--descartar-temporal", {"--si"}, "Propia"),
-         "el nombre que ovNalvora reserva para su base temporal"},
-        {Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Propia"),
-         "el nombre que ovNalvora reserva para su base temporal"},
+        {Con("--descartar-temporal", {"--si"}, "Propia"), reservado},
+        {Con("--temporal", {}, "Propia"), reservado},
+        {Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Propia"), reservado},
         {Con("--depurar", {"--desde", "2025-03-01", "--hasta", "2025-03-31", "--si"}, "Enlazada"),
          "el mismo archivo que orvalo_temp.db"},
         {Con("--descartar-temporal", {"--si"}, "Vecina"),

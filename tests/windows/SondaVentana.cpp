@@ -43,13 +43,11 @@ public:
     Remota(const Remota&) = delete;
     Remota& operator=(const Remota&) = delete;
     LPARAM Ptr() const { return reinterpret_cast<LPARAM>(ptr_); }
-    void Escribe(const void* datos, size_t n) { WriteProcessMemory(proceso_, ptr_, datos, n, nullptr); }
-    void Lee(void* datos, size_t n) const { ReadProcessMemory(proceso_, ptr_, datos, n, nullptr); }
     // Manda el mensaje con `dato` escrito en la memoria remota y lo lee de vuelta.
     template <typename T> LRESULT Manda(HWND control, UINT mensaje, WPARAM w, T& dato) {
-        Escribe(&dato, sizeof dato);
+        WriteProcessMemory(proceso_, ptr_, &dato, sizeof dato, nullptr);
         const LRESULT r = SendMessageW(control, mensaje, w, Ptr());
-        Lee(&dato, sizeof dato);
+        ReadProcessMemory(proceso_, ptr_, &dato, sizeof dato, nullptr);
         return r;
     }
 
@@ -84,12 +82,20 @@ HTREEITEM Nodo(HWND arbol, HTREEITEM anterior) {
                                                     reinterpret_cast<LPARAM>(anterior)));
 }
 
-void Centro(const RECT& r, HWND de) {
+// El centro del rectángulo (en coordenadas de `de`, o de la pantalla si es nulo), en la pantalla.
+int Centro(RECT r, HWND de) {
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     if (de) {
         ClientToScreen(de, &p);
     }
     std::printf("%ld %ld\n", p.x, p.y);
+    return 0;
+}
+
+int CentroDe(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return Centro(r, nullptr);
 }
 
 // Hasta que la ventana esté libre (Iniciar habilitado) y la primera fila tenga su tamaño.
@@ -119,9 +125,7 @@ int Caja(const wchar_t* titulo, int boton, int segundos, const wchar_t* contiene
             }
         }
         if (caja) {
-            RECT r{};
-            GetWindowRect(GetDlgItem(caja, boton), &r);
-            Centro(r, nullptr);
+            CentroDe(GetDlgItem(caja, boton));
             std::printf("%s\n", Utf8(texto).c_str());
             return 0;
         }
@@ -151,8 +155,7 @@ int Casilla(bool arbol, int n) {
         r.Manda(control, LVM_GETITEMRECT, static_cast<WPARAM>(n), rect);
         rect.right = rect.left + 16;
     }
-    Centro(rect, control);
-    return 0;
+    return Centro(rect, control);
 }
 
 // El encabezado de la columna (desde 0) de List1.
@@ -160,8 +163,7 @@ int Encabezado(int columna) {
     HWND encabezado = reinterpret_cast<HWND>(SendMessageW(Hijo(WC_LISTVIEWW), LVM_GETHEADER, 0, 0));
     RECT rect{};
     Remota(encabezado, sizeof rect).Manda(encabezado, HDM_GETITEMRECT, static_cast<WPARAM>(columna), rect);
-    Centro(rect, encabezado);
-    return 0;
+    return Centro(rect, encabezado);
 }
 
 // Las marcas de List1 y de Lista, como 0 y 1.
@@ -191,13 +193,6 @@ int Tamano() {
     return 0;
 }
 
-int Boton(int id) {
-    RECT r{};
-    GetWindowRect(GetDlgItem(Ventana(), id), &r);
-    Centro(r, nullptr);
-    return 0;
-}
-
 // Pone una fecha en DTPicker1(indice) con su propio mensaje; 0 si la tomó.
 int Fecha(int indice, int anio, int mes, int dia) {
     HWND selector = GetDlgItem(Ventana(), kIdDesde + indice);
@@ -224,19 +219,18 @@ int Minimo(int indice) {
 // (Iniciar deshabilitado) y le pide uno cada 20 ms hasta que se desbloquea (o pasan `segundos`). Dice
 // también la espera del último, el que llega cuando ya se desbloqueó.
 int Latidos(int segundos) {
+    using reloj = std::chrono::steady_clock;
     HWND ventana = Ventana(), iniciar = GetDlgItem(ventana, kIdIniciar);
-    const auto fin = std::chrono::steady_clock::now() + std::chrono::seconds(segundos);
-    while (IsWindowEnabled(iniciar) && std::chrono::steady_clock::now() < fin) {
+    const auto fin = reloj::now() + std::chrono::seconds(segundos);
+    while (IsWindowEnabled(iniciar) && reloj::now() < fin) {
         Sleep(10);
     }
     long peor = 0, latidos = 0, alSoltar = 0;
-    while (std::chrono::steady_clock::now() < fin && IsWindow(ventana) && !IsWindowEnabled(iniciar)) {
-        const auto t0 = std::chrono::steady_clock::now();
+    while (reloj::now() < fin && IsWindow(ventana) && !IsWindowEnabled(iniciar)) {
+        const auto t0 = reloj::now();
         DWORD_PTR r = 0;
         SendMessageTimeoutW(ventana, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
-        const long ms = static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
-                .count());
+        const long ms = static_cast<long>((reloj::now() - t0) / std::chrono::milliseconds(1));
         // La que termina con la ventana ya libre mide el aviso final, que se abre al soltarla.
         long& mayor = IsWindowEnabled(iniciar) ? alSoltar : peor;
         mayor = ms > mayor ? ms : mayor;
@@ -273,7 +267,7 @@ int wmain(int argc, wchar_t* argv[]) {
         {L"tamano", [] { return Tamano(); }},
         {L"encabezado", [&] { return Encabezado(n(2)); }},
         {L"minimo", [&] { return Minimo(n(2)); }},
-        {L"boton", [&] { return Boton(n(2)); }},
+        {L"boton", [&] { return CentroDe(GetDlgItem(Ventana(), n(2))); }},
         {L"latidos", [&] { return Latidos(n(2)); }},
         {L"foco", [] { return Foco(); }},
     };

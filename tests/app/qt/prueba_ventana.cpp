@@ -63,14 +63,13 @@ class PruebaVentanaQt : public QObject {
     Q_OBJECT
 
 private slots:
-    void comoSeDisenoConSuTeclado();
-    void fechasQueSeTeclean();
+    void comoSeDisenoConSuTecladoYSusFechas();
     void bloqueadaSeDesplazaSinMarcarse();
     void progresoYCuadros();
     void laVentanaLateDuranteUnaCorrida();
 };
 
-void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
+void PruebaVentanaQt::comoSeDisenoConSuTecladoYSusFechas() {
     VentanaQtDePrueba v;
     VentanaQt& w = v.w;
     QCOMPARE(w.windowTitle(), QStringLiteral("Depuración de base de datos Orvalo v2.2.0"));
@@ -92,22 +91,10 @@ void PruebaVentanaQt::comoSeDisenoConSuTeclado() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), siguiente);
     }
-    // Enter y la barra espaciadora oprimen el botón que tiene el foco, como en Windows.
-    w.btnIniciar->setFocus();
-    QTest::keyClick(w.btnIniciar, Qt::Key_Enter);
-    QTest::keyClick(w.btnIniciar, Qt::Key_Space);
-    QCOMPARE(v.cajas.Mensajes.size(), size_t{2});
-    w.btnSalir->setFocus();
-    QTest::keyClick(w.btnSalir, Qt::Key_Return);
-    QVERIFY(!w.isVisible());
-}
-
-// Como las teclea el operador: el día, el mes o el año cambian esa parte al momento y el día de la
-// semana los sigue; una fecha entera se toma al salir del campo; F4 y Alt+Abajo abren el calendario.
-void PruebaVentanaQt::fechasQueSeTeclean() {
-    VentanaQtDePrueba v;
-    QVERIFY(v.Activa());
-    SelectorDeFechaQt* desde = v.w.DTPicker1Q[0];
+    // Las fechas, como las teclea el operador: el día, el mes o el año cambian esa parte al momento y el día
+    // de la semana los sigue; una fecha entera se toma al salir del campo; F4 y Alt+Abajo abren el
+    // calendario.
+    SelectorDeFechaQt* desde = w.DTPicker1Q[0];
     auto enParte = [&](QDateTimeEdit::Section parte, const char* teclas) {
         desde->setFocus();
         desde->setDate(QDate(2024, 1, 15)); // lunes
@@ -141,6 +128,14 @@ void PruebaVentanaQt::fechasQueSeTeclean() {
         QCOMPARE(calendario->minimumDate(), QDate(1753, 1, 1));
         calendario->window()->close();
     }
+    // Enter y la barra espaciadora oprimen el botón que tiene el foco, como en Windows.
+    w.btnIniciar->setFocus();
+    QTest::keyClick(w.btnIniciar, Qt::Key_Enter);
+    QTest::keyClick(w.btnIniciar, Qt::Key_Space);
+    QCOMPARE(v.cajas.Mensajes.size(), size_t{2});
+    w.btnSalir->setFocus();
+    QTest::keyClick(w.btnSalir, Qt::Key_Return);
+    QVERIFY(!w.isVisible());
 }
 
 // Durante una operación Lista se desplaza con la rueda pero ni clics ni teclas la marcan; el cierre se
