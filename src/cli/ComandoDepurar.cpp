@@ -1,5 +1,6 @@
 #include "cli/Comandos.h"
 #include "connections/Estadisticas.h"
+#include "db/Espera.h"
 #include "log/EscribeLog.h"
 #include "log/Reloj.h"
 #include "log/Rutas.h"
@@ -17,6 +18,23 @@
 namespace ov {
 
 namespace {
+
+// Con la base retenida por otro proceso el catálogo de ODBC sale vacío y sin error (una base de Orvalo
+// siempre tiene tablas): entonces se pregunta con una consulta, que espera a la base lo dicho y lo avisa.
+// Si la espera se agota, la tarea vuelve a revisar la tabla bajo su candado.
+bool HayTransacciones(db::Conexion& cn) {
+    if (!cn.Tablas().empty()) {
+        return ExisteTablaTransacciones(cn);
+    }
+    try {
+        return DialectoPara(cn)->HayTransacciones(cn);
+    } catch (const db::ErrorBD& e) {
+        if (!db::EsEsperaAgotada(e)) {
+            throw;
+        }
+        return false;
+    }
+}
 
 // La entrada que abriría AbreConexion con ese nombre: la de número menor.
 const EntradaConexion* Busca(const std::vector<EntradaConexion>& entradas, const std::string& nombre) {
@@ -102,7 +120,7 @@ int ComandoDepurar(const Opciones& o, const Registro& registro, EntornoConsola& 
         FilaConexion fila{e->Name, true, false};
         if (modulo.AbreConexion(e->Name) == 0) {
             try {
-                fila.HayTransacciones = ExisteTablaTransacciones(modulo.cnBD());
+                fila.HayTransacciones = HayTransacciones(modulo.cnBD());
                 modulo.cnBD().Close();
             } catch (const db::ErrorBD& error) {
                 entorno.errores << "No se pudo revisar las tablas de " << e->Name << ": " << error.Descripcion

@@ -5,6 +5,7 @@
 #include "db/Espera.h"
 
 #include <chrono>
+#include <thread>
 
 using namespace ov;
 using namespace ov::prueba;
@@ -73,6 +74,17 @@ TEST_F(LineaComandosPrueba, UnaBaseRetenidaSeEsperaLoDichoEnTodaLaOrden) {
                     "La base de Planta Norte está ocupada por otro proceso; se lleva esperando 0 s de 4.");
     EXPECT_CONTIENE(r.salida, "La base de datos está ocupada");
     EXPECT_EQ(otra.Cuenta("SELECT count(*) FROM transacciones"), antes);
+    // Retenida un momento al armar el plan: la orden espera, ve Transacciones y depura.
+    otra.Ejecuta("BEGIN EXCLUSIVE");
+    otra.Ejecuta("DELETE FROM transacciones WHERE 0");
+    std::thread suelta([&otra] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        otra.Ejecuta("COMMIT");
+    });
+    const auto breve = Corre(Depurar({"--pasos", "1", "--si", "--espera", "20"}));
+    suelta.join();
+    EXPECT_EQ(breve.codigo, 0) << breve.salida << breve.errores;
+    EXPECT_LT(otra.Cuenta("SELECT count(*) FROM transacciones"), antes);
     EXPECT_FALSE(db::EsEsperaAgotada(db::ErrorBD(19, "[SQLite]", "UNIQUE constraint failed: kardex.id")));
     EXPECT_FALSE(db::EsEsperaAgotada(db::ErrorBD(5, "[FreeTDS][SQL Server]", "otra cosa")));
 }
