@@ -15,7 +15,7 @@ const char* const kCierreEnSondeo = "Se están leyendo las estadísticas de las 
                                     "termine la lectura para cerrar la ventana.";
 
 std::string IdentidadPrograma::Version() const {
-    return "v" + std::to_string(Major) + "." + std::to_string(Minor) + "." + std::to_string(Revision);
+    return TextoVersion(Major, Minor, Revision);
 }
 
 std::string TextoDeExcepcion(std::exception_ptr error) {

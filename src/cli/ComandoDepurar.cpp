@@ -23,8 +23,8 @@ namespace {
 // siempre tiene tablas): entonces se pregunta con una consulta, que espera a la base lo dicho y lo avisa.
 // Si la espera se agota, la tarea vuelve a revisar la tabla bajo su candado.
 bool HayTransacciones(db::Conexion& cn) {
-    if (!cn.Tablas().empty()) {
-        return ExisteTablaTransacciones(cn);
+    if (const auto tablas = cn.Tablas(); !tablas.empty()) {
+        return ExisteTablaTransacciones(tablas);
     }
     try {
         return DialectoPara(cn)->HayTransacciones(cn);

@@ -80,13 +80,12 @@ std::string RellenaTamano(const std::string& valor, long long definido) {
     return std::string(blancos > 0 ? static_cast<size_t>(blancos) : 0, ' ') + t;
 }
 
+bool ExisteTablaTransacciones(const std::vector<std::string>& tablas) {
+    return std::find(tablas.begin(), tablas.end(), "Transacciones") != tablas.end();
+}
+
 bool ExisteTablaTransacciones(db::Conexion& cn) {
-    for (const auto& nombre : cn.Tablas()) {
-        if (nombre == "Transacciones") {
-            return true;
-        }
-    }
-    return false;
+    return ExisteTablaTransacciones(cn.Tablas());
 }
 
 EstadisticasFila SondeaBase(db::Conexion& cn, bool hayTransacciones) {

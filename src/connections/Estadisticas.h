@@ -39,6 +39,8 @@ void ActualizaEstadisticas(ModNalvora& modulo, const std::vector<std::string>& n
 
 // Si la base abierta en cn tiene una tabla llamada exactamente "Transacciones".
 bool ExisteTablaTransacciones(db::Conexion& cn);
+// Lo mismo, con las tablas ya leídas del catálogo.
+bool ExisteTablaTransacciones(const std::vector<std::string>& tablas);
 
 // Sondea una sola base ya abierta. Lanza db::ErrorBD.
 EstadisticasFila SondeaBase(db::Conexion& cn, bool hayTransacciones);

@@ -219,7 +219,8 @@ void PruebaVentanaQt::progresoYCuadros() {
              Q("uno dos\ntres\n" + std::string(12, 'x') + "\ny"));
 
     // El cuadro tiene ancho para su título completo, con el ícono y el botón de cierre.
-    for (const std::string& titulo : {CaptionVentana(), std::string(kTituloPreguntas)}) {
+    for (const std::string& titulo :
+         {std::string(kCaptionBase) + " " + TextoVersion(), std::string(kTituloPreguntas)}) {
         auto caja = NuevaCaja(QMessageBox::Information, titulo, "Proceso de depuración terminado.",
                               QMessageBox::Ok, &ventana);
         caja->show();
