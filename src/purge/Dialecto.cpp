@@ -174,6 +174,7 @@ CuentaDepuracion DialectoDepuracion::DepuraTabla(db::Sesion& cn, const TablaDato
         }
         // Lo que sale queda en el archivo, en disco, antes de tocar la tabla.
         const long long archivadas = archivo != nullptr ? archivo->Guarda(cn, t, r) : -1;
+        PreparaEscritura(cn, t.Tabla, t.Columna);
         ApagaDisparadores(cn, t.Tabla, disparadores);
         if (c.Usada == Estrategia::Borrado) {
             // La prueba: la cuenta del propio DELETE contra la que dio el índice. Solo una llave foránea
@@ -254,6 +255,7 @@ long long DialectoDepuracion::ReponeDesde(db::Sesion& cn, const std::string& tab
     bool leidos = false;
     try {
         const long long antes = Comienza(cn, tabla);
+        PreparaEscritura(cn, tabla, {}); // las filas que faltan vuelven en cualquier orden
         const auto id = LeeIdentidad(cn, tabla);
         disparadores = LeeDisparadores(cn, tabla);
         leidos = true;

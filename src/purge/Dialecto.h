@@ -187,6 +187,10 @@ protected:
     // Transacción y candado; devuelve las filas de la tabla, contadas por la sentencia que bloquea.
     virtual long long Comienza(db::Sesion& cn, const std::string& tabla) = 0;
     virtual std::optional<Identidad> LeeIdentidad(db::Sesion& cn, const std::string& tabla) = 0;
+    // Ya contado y elegido, antes de escribir: lo que el servidor necesite para cambiar la tabla. La
+    // columna por cuyo orden se recorre la tabla; vacía si ningún índice va en el orden de lo que cambia.
+    virtual void PreparaEscritura(db::Sesion&, const std::string& /*tabla*/, const std::string& /*columna*/) {
+    }
     virtual std::string Copia(const TablaDatos& t, const Rango& r) const = 0;
     virtual std::string Vacia(const std::string& tabla) const = 0;
     // DELETE con el complemento exacto de la condición de conservar.

@@ -274,6 +274,34 @@ TEST_F(DepuracionPrueba, NadieEscribeNiRetrocedeElContadorYLasColumnasVanEntreCo
     EXPECT_EQ(n.Cuenta("SELECT seq FROM sqlite_sequence WHERE name = 'Transacciones'"), antes);
 }
 
+// La caché grande solo cuando un índice no va por la fecha: con sus entradas en desorden, borrar con la de
+// omisión relee sus páginas en cada fila; con todos por la fecha, agrandarla solo cuesta tiempo.
+TEST_F(DepuracionPrueba, LaCacheCreceSoloSiUnIndiceNoVaPorLaFecha) {
+    const std::vector<std::pair<std::string, bool>> casos = {
+        {"", false},
+        {"CREATE INDEX ix_mayusculas ON checadas (FechaYHora, reloj)", false},
+        {"CREATE INDEX ix_expresion ON checadas (date(fechayhora))", true},
+        {"DROP INDEX ix_expresion; CREATE INDEX ix_empleado ON checadas (empleado, fechayhora)", true}};
+    for (const auto& [indice, grande] : casos) {
+        SCOPED_TRACE(indice);
+        if (!indice.empty()) {
+            BaseSqlite(Sur()).Ejecuta(indice);
+        }
+        ModNalvora modulo(*registro);
+        ASSERT_EQ(modulo.AbreConexion("Planta Sur"), 0);
+        auto dialecto = DialectoPara(modulo.cnBD());
+        std::string cache;
+        SesionIntrusa sesion(modulo.cnBD(), 0, [&](const std::string& sql) {
+            if (sql.rfind("DELETE FROM checadas", 0) == 0) {
+                cache =
+                    modulo.cnBD().Execute("PRAGMA cache_size").Registros.value().Filas.at(0).at(0).value();
+            }
+        });
+        dialecto->DepuraTabla(sesion, {"checadas", "fechayhora"}, marzo, {}, Estrategia::Borrado);
+        EXPECT_EQ(cache == "-16384", grande) << cache;
+    }
+}
+
 // Lo que no es un error de la base tampoco escapa: la corrida se detiene, lo dice y lo anota.
 TEST_F(DepuracionPrueba, UnErrorInesperadoDetieneLaCorridaYLoDice) {
     observador.alCambiar = [](int posicion, const Nodo& nodo) {
