@@ -39,6 +39,16 @@ long long Entero(const db::Resultado& r) {
     throw ErrorPropio("Se esperaba un número y la base devolvió \"" + texto + "\".");
 }
 
+// Cuántos índices de la tabla no empiezan por esa columna (todos, si va vacía). Un índice de expresiones
+// no da nombre a su primera columna: cuenta como en desorden.
+long long IndicesEnDesorden(db::Sesion& cn, const std::string& tabla, const std::string& columna) {
+    return Entero(
+        cn.Execute("SELECT count(*) FROM pragma_index_list(" + Literal(tabla) +
+                   ", 'main') AS l WHERE (SELECT lower(name) FROM pragma_index_info(l.name, 'main') "
+                   "WHERE seqno = 0) IS NOT lower(" +
+                   Literal(columna) + ")"));
+}
+
 bool EstaUnida(db::Sesion& cn) {
     const auto r = cn.Execute("PRAGMA database_list");
     if (r.Registros) {
@@ -191,16 +201,6 @@ void DialectoSQLite::PreparaEscritura(db::Sesion& cn, const std::string& tabla, 
     if (IndicesEnDesorden(cn, tabla, columna) > 0) {
         cn.Execute("PRAGMA cache_size = -16384");
     }
-}
-
-// Un índice de expresiones no da nombre a su primera columna: cuenta como en desorden.
-long long DialectoSQLite::IndicesEnDesorden(db::Sesion& cn, const std::string& tabla,
-                                            const std::string& columna) {
-    return Entero(
-        cn.Execute("SELECT count(*) FROM pragma_index_list(" + Literal(tabla) +
-                   ", 'main') AS l WHERE (SELECT lower(name) FROM pragma_index_info(l.name, 'main') "
-                   "WHERE seqno = 0) IS NOT lower(" +
-                   Literal(columna) + ")"));
 }
 
 // El plan de SQLite dice SEARCH cuando la condición de la fecha entra por un índice, SCAN cuando

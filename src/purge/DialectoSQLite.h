@@ -32,8 +32,6 @@ public:
     bool FechaConIndice(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
     long long EstimaSalen(db::Sesion& cn, const TablaDatos& t, const Rango& r, long long antes) override;
     bool EsReferenciada(db::Sesion& cn, const std::string& tabla) override;
-    // Cuántos índices de la tabla no empiezan por esa columna (todos, si va vacía).
-    static long long IndicesEnDesorden(db::Sesion& cn, const std::string& tabla, const std::string& columna);
     std::string GuionBorrado(db::Sesion& cn, const TablaDatos& t, const Rango& r) override;
 
     bool HayTransacciones(db::Sesion& cn) override;
